@@ -1,0 +1,61 @@
+# Shared build settings of the project.
+
+if(WIN32)
+  # Windows 7, ANSI, no MFC; the compiler runtime linked in so a bare Windows 7 runs the programs.
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NTDDI_VERSION=0x06010000
+                          WIN32_LEAN_AND_MEAN NOMINMAX STRICT)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(PW_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+else()
+  set(PW_WARNINGS -Wall -Wextra -Wpedantic)
+endif()
+
+# Portable core sources must never reach for Win32; the host build proves it,
+# and on the target the same rule is checked by not defining the Win32 headers' path helpers.
+function(pw_portable_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_compile_options(${name} PRIVATE ${PW_WARNINGS})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+function(pw_win32_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_compile_options(${name} PRIVATE ${PW_WARNINGS})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# Host unit test: GoogleTest from the Debian sources, built once.
+if(NOT WIN32)
+  option(PW_SANITIZE "Build host tests with address and undefined-behaviour sanitizers" ON)
+  if(PW_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+if(NOT TARGET gtest)
+  if(EXISTS /usr/src/googletest/CMakeLists.txt)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads ${WIN32} CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  else()
+    message(FATAL_ERROR "GoogleTest sources not found in /usr/src/googletest: run tools/bootstrap")
+  endif()
+endif()
+
+include(GoogleTest)
+
+# pw_unit_test(name SOURCES ... LIBS ...): a GoogleTest executable registered with ctest.
+# On the host it runs natively; in the Windows build ctest runs it through tools/wine-run.
+function(pw_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE ${PW_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+endfunction()
