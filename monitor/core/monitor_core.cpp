@@ -1,0 +1,1 @@
+// The monitor core library; its rules live in the other files of this folder.

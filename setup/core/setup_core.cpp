@@ -1,0 +1,1 @@
+// The installer core library; its rules live in the other files of this folder.
