@@ -1,0 +1,136 @@
+// Finding the LPT port's status register address: WMI turns the port name into
+// the device's Plug and Play instance id, whose registry key holds the I/O
+// range the system allocated.
+#include "monitor/portaccess/PortAccess.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+#include <wbemcli.h>
+
+#include <cstdint>
+
+#include "common/Handles.h"
+#include "monitor/portaccess/core/ResourceList.h"
+#include "monitor/portaccess/core/WmiWalk.h"
+
+namespace {
+
+// A VARIANT cleared when it goes out of scope.
+class variant_value {
+public:
+    variant_value() noexcept { VariantInit(&m_value); }
+    variant_value(const variant_value&) = delete;
+    variant_value& operator=(const variant_value&) = delete;
+    ~variant_value() { VariantClear(&m_value); }
+    VARIANT* put() noexcept { VariantClear(&m_value); return &m_value; }
+    const VARIANT& get() const noexcept { return m_value; }
+private:
+    VARIANT m_value;
+};
+
+// The ANSI form of a BSTR (the system's code page).
+bool ToAnsi(BSTR text, std::string& out) {
+    out.clear();
+    if (text == nullptr) return true;
+    const int wide = static_cast<int>(SysStringLen(text));
+    if (wide == 0) return true;
+    const int needed = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return false;
+    out.resize(static_cast<std::size_t>(needed));
+    WideCharToMultiByte(CP_ACP, 0, text, wide, &out[0], needed, nullptr, nullptr);
+    return true;
+}
+
+bool StringProperty(IWbemClassObject* object, const wchar_t* property, std::string& out) {
+    variant_value value;
+    if (FAILED(object->Get(property, 0, value.put(), nullptr, nullptr))) return false;
+    if (value.get().vt != VT_BSTR) return false;
+    return ToAnsi(value.get().bstrVal, out);
+}
+
+// The query's objects, one at a time; each is released before the next.
+class WmiPnpEntities : public portaccess::PnpEntitySource {
+public:
+    explicit WmiPnpEntities(IEnumWbemClassObject* results) : m_results(results) {}
+    bool Next() override {
+        ULONG count = 0;
+        IWbemClassObject** slot = m_current.put();
+        const HRESULT hr = m_results->Next(WBEM_INFINITE, 1, slot, &count);
+        // The walk ends at the first attempt that yields no object.
+        return SUCCEEDED(hr) && count == 1 && m_current;
+    }
+    bool Name(std::string& name) override { return StringProperty(m_current.get(), L"Name", name); }
+    bool PnpDeviceId(std::string& id) override { return StringProperty(m_current.get(), L"PNPDeviceID", id); }
+private:
+    IEnumWbemClassObject* m_results;
+    pw::com_ptr<IWbemClassObject> m_current;
+};
+
+// A BSTR freed when it goes out of scope.
+class bstr_value {
+public:
+    explicit bstr_value(const wchar_t* text) noexcept : m_text(SysAllocString(text)) {}
+    bstr_value(const bstr_value&) = delete;
+    bstr_value& operator=(const bstr_value&) = delete;
+    ~bstr_value() { SysFreeString(m_text); }
+    BSTR get() const noexcept { return m_text; }
+    explicit operator bool() const noexcept { return m_text != nullptr; }
+private:
+    BSTR m_text;
+};
+
+constexpr DWORD kAllocConfigCapacity = 512;
+
+}  // namespace
+
+int FindLptDeviceId(std::string& id) {
+    pw::com_init com(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    if (!com.ok()) return 1;
+    if (FAILED(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)))
+        return 1;
+    // Declared after com so that every interface is released before CoUninitialize.
+    pw::com_ptr<IWbemLocator> locator;
+    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                locator.put_void())))
+        return 1;
+    bstr_value ns(L"ROOT\\CIMV2");
+    if (!ns) return 1;
+    pw::com_ptr<IWbemServices> services;
+    if (FAILED(locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                      services.put())))
+        return 1;
+    if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE)))
+        return 1;
+    bstr_value language(L"WQL");
+    bstr_value query(L"SELECT * FROM Win32_PnPEntity");
+    if (!language || !query) return 1;
+    pw::com_ptr<IEnumWbemClassObject> results;
+    if (FAILED(services->ExecQuery(language.get(), query.get(),
+                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                   results.put())))
+        return 1;
+    {
+        WmiPnpEntities entities(results.get());
+        portaccess::WalkPnpEntities(entities, id);
+    }
+    return 0;
+}
+
+bool ReadLptPortAddress() {
+    const std::string path = "SYSTEM\\CurrentControlSet\\Enum\\" + LptDeviceId + "\\Control";
+    pw::unique_hkey key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) != ERROR_SUCCESS) return false;
+    unsigned char buffer[kAllocConfigCapacity];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), "AllocConfig", nullptr, &type, buffer, &size) != ERROR_SUCCESS)
+        return false;
+    // Only the bytes the query returned are looked at.
+    if (size > sizeof(buffer)) return false;
+    std::uint64_t start = 0;
+    if (!portaccess::FindFirstPortRange(buffer, size, start)) return false;
+    StatusPortAddress = static_cast<unsigned long>(start & 0xFFFFFFFFu) + 1;
+    return true;
+}

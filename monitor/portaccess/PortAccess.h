@@ -1,0 +1,56 @@
+// Access to the parallel port's status register: the platform test, our
+// hwinterface port-I/O driver (install, start, open, read, write), the
+// classification of a status sample, and the discovery of the LPT port's
+// I/O address through WMI and the Plug and Play registry.
+// Nothing here shows a message; every failure is a result code.
+// All of it runs on the status window's user-interface thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// 0 = no port access, 1 = direct port instructions (Windows 9x),
+// 2 = through the hwinterface driver (Windows NT). Starts at 0.
+extern int PortAccessMode;
+// The open device "\\.\hwinterface"; INVALID_HANDLE_VALUE while not open.
+extern HANDLE PortDriverHandle;
+// The parallel status register: the port's base address + 1.
+extern unsigned long StatusPortAddress;
+// The LPT search text ("(LPT1)"), then the port's Plug and Play instance id.
+extern std::string LptDeviceId;
+
+// Control codes of the hwinterface device (type 0x9C40, buffered, any access).
+constexpr DWORD IOCTL_READ_PORT_BYTE = 0x9C402004;
+constexpr DWORD IOCTL_WRITE_PORT_BYTE = 0x9C402008;
+
+// 1 on Windows 9x, 2 on Windows NT, 0 otherwise or when the version is unknown.
+int GetPortAccessMode();
+// Opens the device, starting (and if need be installing) the driver.
+// 0 when the first open succeeded, 1 otherwise; the outcome is PortDriverHandle.
+// A handle still held from an earlier open is closed first.
+int OpenPortDriver();
+// 0 started; 1 manager or service open failed; 3 / 4 start refused after the
+// full-access / read-access open of the service manager.
+int StartPortDriver();
+// Writes the driver image and registers the kernel service; 5 when the service
+// manager refuses access, 0 otherwise.
+int InstallPortDriver();
+// Closes PortDriverHandle if it is open and resets it to INVALID_HANDLE_VALUE.
+void ClosePortDriver();
+
+// The byte at `port` in the low byte; 0 without an access method or when the
+// driver refuses the request.
+unsigned short ReadPortByte(unsigned short port);
+void WritePortByte(unsigned short port, unsigned char value);
+// Reads StatusPortAddress and classifies it: 1, 2, 3, 4 or -1.
+int ReadParallelStatus();
+
+// Replaces `id` (a search text such as "(LPT1)") with the instance id of the
+// Plug and Play device whose name contains it. 0 when the query ran to its end
+// (match or not), 1 when COM/WMI set-up or the query failed.
+int FindLptDeviceId(std::string& id);
+// Reads the first I/O port range of LptDeviceId's "AllocConfig" and sets
+// StatusPortAddress to its start + 1. false (address unchanged) when the key,
+// the value or a port range is missing, or the value exceeds 512 bytes.
+bool ReadLptPortAddress();

@@ -1,0 +1,64 @@
+// The scan of present USB printer interfaces and the broadcast check.
+#include "monitor/portaccess/UsbPrinter.h"
+
+#include <setupapi.h>
+
+#include <cstring>
+
+#include "catalogue/Catalogue.h"
+#include "common/Handles.h"
+
+namespace {
+
+// USB printer interface class {28d78fad-5a12-11d1-ae5b-0000f803a8c2}.
+const GUID kUsbPrintInterface = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+
+// Enumeration that keeps failing with errors other than "no more items" must
+// still end; no system lists this many printer interfaces.
+constexpr DWORD kMaxInterfaceIndex = 4096;
+
+bool InterfaceMatches(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+    DWORD required = 0;
+    SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &required, nullptr);
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return false;
+    pw::heap_buffer buffer(required);
+    if (!buffer) return false;
+    auto* detail = buffer.as<SP_DEVICE_INTERFACE_DETAIL_DATA_A>();
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!SetupDiGetDeviceInterfaceDetailA(set, &data, detail, required, nullptr, nullptr)) return false;
+    // The path is bounded by the buffer the system filled, terminator or not.
+    const std::size_t room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+    const std::size_t length = strnlen(detail->DevicePath, room);
+    return portaccess::MatchesInterfacePath(std::string_view(detail->DevicePath, length),
+                                            catalogue::ModelUsbSerial);
+}
+
+}  // namespace
+
+bool FindUsbPrinterPresent() {
+    pw::unique_hdevinfo set(SetupDiGetClassDevsA(&kUsbPrintInterface, nullptr, nullptr,
+                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!set) return false;
+    for (DWORD index = 0; index < kMaxInterfaceIndex; ++index) {
+        SP_DEVICE_INTERFACE_DATA data = {};
+        data.cbSize = sizeof(data);
+        if (!SetupDiEnumDeviceInterfaces(set.get(), nullptr, &kUsbPrintInterface, index, &data)) {
+            if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+            continue;   // this index could not be read; try the next
+        }
+        if (InterfaceMatches(set.get(), data)) return true;
+    }
+    return false;
+}
+
+portaccess::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast) {
+    // Other events may carry no broadcast at all: look at lParam only for these two.
+    if (eventType != DBT_DEVICEARRIVAL && eventType != DBT_DEVICEREMOVECOMPLETE)
+        return portaccess::DeviceChange::None;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(broadcast);
+    if (header == nullptr) return portaccess::DeviceChange::None;
+    // The sender vouches for dbch_size bytes; nothing beyond them is read.
+    return portaccess::ClassifyDeviceChange(static_cast<unsigned long>(eventType),
+                                            reinterpret_cast<const unsigned char*>(header),
+                                            header->dbch_size, catalogue::ModelUsbSerial);
+}
