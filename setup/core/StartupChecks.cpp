@@ -1,0 +1,28 @@
+#include "setup/core/StartupChecks.h"
+
+#include "setup/core/SetupTexts.h"
+
+namespace setupui {
+
+bool IsSupportedVersion(OsVersion version) { return version.major == 6 && version.minor >= 1; }
+
+StartupVerdict CheckStartup(StartupProbe& probe) {
+    if (probe.AnotherInstanceRunning()) return StartupVerdict::AlreadyRunning;
+    if (!IsSupportedVersion(probe.Version())) return StartupVerdict::NotWindows7;
+    if (probe.RunsUnderWow64()) return StartupVerdict::Not32Bit;
+    if (!probe.UserIsAdministrator()) return StartupVerdict::NotAdministrator;
+    return StartupVerdict::Proceed;
+}
+
+const char* StartupMessage(StartupVerdict verdict) {
+    switch (verdict) {
+    case StartupVerdict::AlreadyRunning: return kAlreadyRunning;
+    case StartupVerdict::NotWindows7: return kNotWindows7;
+    case StartupVerdict::Not32Bit: return kNot32Bit;
+    case StartupVerdict::NotAdministrator: return kNotAdministrator;
+    case StartupVerdict::Proceed: break;
+    }
+    return nullptr;
+}
+
+}  // namespace setupui
