@@ -1,0 +1,90 @@
+#include "setup/core/InstallLayout.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <cstring>
+
+namespace setup {
+
+namespace {
+constexpr std::size_t ConstLength(const char* s) {
+    std::size_t n = 0;
+    while (s[n] != '\0') ++n;
+    return n;
+}
+}  // namespace
+
+const std::string kPackagePatterns("*.GPD\0*.DLL\0*.INF\0*.HLP\0*.CAT\0*.EXE\0", 36);
+
+std::string MonitorTargetDir(const std::string& driverDir) {
+    std::string dir = driverDir + "\\PGW\\";
+    dir.push_back('\0');
+    return dir;
+}
+
+std::array<char, kMonitorSourceSize> MonitorSource() {
+    std::array<char, kMonitorSourceSize> source{};
+    // The last two bytes stay zero: the shell reads a double-null-terminated list.
+    static_assert(ConstLength("PGW\\") + ConstLength(catalogue::ModelKey) + ConstLength(".exe") + 2 <=
+                      kMonitorSourceSize,
+                  "monitor source buffer too small for the model key");
+    const std::string path = std::string("PGW\\") + catalogue::ModelKey + ".exe";
+    std::memcpy(source.data(), path.data(), path.size());
+    return source;
+}
+
+std::string MonitorExecutable(const std::string& driverDir) {
+    return driverDir + "\\PGW\\" + catalogue::ModelKey + ".exe";
+}
+
+std::string AutoRunValueName() { return std::string("ZYKE") + catalogue::ModelKey; }
+
+std::string AutoRunValueData(const std::string& driverDir) { return driverDir + "\\PGW\\" + catalogue::ModelKey; }
+
+std::string ShortcutDescription() { return std::string("Shortcut to Status Monitor - ") + catalogue::ModelName; }
+
+static bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char ProgramsDriveLetter(const unsigned char* bytes, std::size_t size) {
+    // A drive path needs at least the letter and the colon; a UNC or relative
+    // value has no drive letter to offer.
+    if (bytes == nullptr || size < 2 || size > kProgramsBufferSize) return 0;
+    const char letter = static_cast<char>(bytes[0]);
+    if (!IsDriveLetter(letter) || bytes[1] != ':') return 0;
+    return letter;
+}
+
+char ShortcutDrive(char programsDrive, const std::string& windowsDir) {
+    if (IsDriveLetter(programsDrive)) return programsDrive;
+    if (windowsDir.size() >= 2 && IsDriveLetter(windowsDir[0]) && windowsDir[1] == ':') return windowsDir[0];
+    return 0;
+}
+
+std::string ShortcutFolder(char drive) {
+    return std::string(1, drive) + ":\\Documents and Settings\\All Users\\Start Menu\\Programs" + "\\ZYK Electronics";
+}
+
+std::string ShortcutFile(const std::string& folder) {
+    return folder + "\\Pagewarden" + catalogue::ModelKey + ".LNK";
+}
+
+UninstallValues MakeUninstallValues(const std::string& driverDir) {
+    const std::string uninstaller = driverDir + "\\Uninstall.exe";
+    return {{"DisplayName", "ZYK Electronics Printer Software"},
+            {"UninstallString", uninstaller},
+            {"DisplayIcon", uninstaller}};
+}
+
+std::string InfPath(const std::string& driverDir) { return driverDir + "\\" + catalogue::ModelInfFile; }
+
+bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text) {
+    if (buffer == nullptr || capacity == 0) return false;
+    if (text.size() >= capacity || text.find('\0') != std::string::npos) {
+        buffer[0] = '\0';
+        return false;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+}  // namespace setup

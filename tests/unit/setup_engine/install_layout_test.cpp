@@ -1,0 +1,123 @@
+#include "setup/core/DriverRecord.h"
+#include "setup/core/InstallLayout.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kD = "C:\\windows\\system32\\spool\\drivers\\w32x86";
+const std::string kKey = catalogue::ModelKey;
+
+// Splits a double-null-terminated list as the platform reads it.
+std::vector<std::string> SplitList(const char* list) {
+    std::vector<std::string> items;
+    for (const char* p = list; *p != '\0'; p += std::strlen(p) + 1) items.emplace_back(p);
+    return items;
+}
+
+TEST(InstallLayout, MonitorCopyListsAreDoubleNullTerminated) {
+    const std::string target = setup::MonitorTargetDir(kD);
+    EXPECT_EQ(SplitList(target.c_str()), std::vector<std::string>{kD + "\\PGW\\"});
+    ASSERT_EQ(target.size(), kD.size() + 6);
+    EXPECT_EQ(target[target.size() - 1], '\0');
+    EXPECT_EQ(target.c_str()[target.size()], '\0');
+
+    const auto source = setup::MonitorSource();
+    EXPECT_EQ(source.size(), 150u);
+    EXPECT_EQ(SplitList(source.data()), std::vector<std::string>{"PGW\\" + kKey + ".exe"});
+    for (std::size_t i = 4 + kKey.size() + 4; i < source.size(); ++i) ASSERT_EQ(source[i], '\0') << i;
+
+    EXPECT_EQ(SplitList(setup::kPackagePatterns.c_str()),
+              (std::vector<std::string>{"*.GPD", "*.DLL", "*.INF", "*.HLP", "*.CAT", "*.EXE"}));
+}
+
+TEST(InstallLayout, AutoRunPointsAtTheMonitorWithoutExtension) {
+    EXPECT_EQ(setup::AutoRunValueName(), "ZYKE" + kKey);
+    EXPECT_EQ(setup::AutoRunValueData(kD), kD + "\\PGW\\" + kKey);
+    EXPECT_EQ(setup::MonitorExecutable(kD), setup::AutoRunValueData(kD) + ".exe");
+    EXPECT_STREQ(setup::kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+#if MODEL_INDEX == 13
+    EXPECT_EQ(setup::AutoRunValueName(), "ZYKELXD455SENT");
+    EXPECT_EQ(setup::MonitorExecutable("D:"), "D:\\PGW\\LXD455SENT.exe");
+    EXPECT_EQ(setup::InfPath("D:"), "D:\\ZYKELXD455SENT.INF");
+#endif
+}
+
+TEST(InstallLayout, ShortcutFolderFileAndDescription) {
+    const std::string folder = setup::ShortcutFolder('C');
+    EXPECT_EQ(folder, "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\ZYK Electronics");
+    EXPECT_EQ(setup::ShortcutFile(folder), folder + "\\Pagewarden" + kKey + ".LNK");
+    EXPECT_EQ(setup::ShortcutDescription(), std::string("Shortcut to Status Monitor - ") + catalogue::ModelName);
+}
+
+TEST(InstallLayout, ProgramsValueGivesTheDriveLetterOnlyWhenItHasOne) {
+    const auto letter = [](const std::string& bytes) {
+        return setup::ProgramsDriveLetter(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    };
+    EXPECT_EQ(letter(std::string("E:\\Users\\u\\Programs\0", 21)), 'E');
+    EXPECT_EQ(letter("d:"), 'd');  // unterminated, as the registry may hand it back
+    EXPECT_EQ(letter(""), 0);
+    EXPECT_EQ(letter(std::string("\0\0", 2)), 0);
+    EXPECT_EQ(letter("\\\\server\\share"), 0);
+    EXPECT_EQ(letter("Programs"), 0);
+    EXPECT_EQ(letter("1:\\x"), 0);
+    EXPECT_EQ(letter(std::string(92, 'C')), 0);  // longer than the buffer: never read
+    EXPECT_EQ(setup::ProgramsDriveLetter(nullptr, 10), 0);
+
+    // Fallback to the system drive, or no shortcut at all.
+    EXPECT_EQ(setup::ShortcutDrive('E', "C:\\windows"), 'E');
+    EXPECT_EQ(setup::ShortcutDrive(0, "C:\\windows"), 'C');
+    EXPECT_EQ(setup::ShortcutDrive(0, ""), 0);
+    EXPECT_EQ(setup::ShortcutDrive(0, "\\\\?\\x"), 0);
+}
+
+TEST(InstallLayout, UninstallValuesCountTheirTerminator) {
+    const setup::UninstallValues values = setup::MakeUninstallValues(kD);
+    EXPECT_EQ(values.displayName.name, "DisplayName");
+    EXPECT_EQ(values.displayName.data, "ZYK Electronics Printer Software");
+    EXPECT_EQ(values.displayName.size(), 33u);
+    EXPECT_EQ(values.uninstallString.name, "UninstallString");
+    EXPECT_EQ(values.uninstallString.data, kD + "\\Uninstall.exe");
+    EXPECT_EQ(values.uninstallString.size(), kD.size() + 15);
+    EXPECT_EQ(values.displayIcon.name, "DisplayIcon");
+    EXPECT_EQ(values.displayIcon.data, values.uninstallString.data);
+    EXPECT_STREQ(setup::kUninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics");
+}
+
+TEST(InstallLayout, BoundedCopyRefusesWhatDoesNotFit) {
+    char buffer[8];
+    EXPECT_TRUE(setup::CopyBounded(buffer, sizeof buffer, "1234567"));
+    EXPECT_STREQ(buffer, "1234567");
+    EXPECT_FALSE(setup::CopyBounded(buffer, sizeof buffer, "12345678"));
+    EXPECT_STREQ(buffer, "");
+    EXPECT_FALSE(setup::CopyBounded(buffer, 0, "x"));
+    EXPECT_FALSE(setup::CopyBounded(buffer, sizeof buffer, std::string("a\0b", 3)));
+}
+
+TEST(DriverRecord, DateIsMidnightOfTheFifteenthOfJune2009) {
+    // FILETIME counts 100 ns from 1 January 1601; 2009-06-15 is day 149283 of that count.
+    long long days = 0;
+    for (int year = 1601; year < 2009; ++year)
+        days += (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) ? 366 : 365;
+    days += 31 + 28 + 31 + 30 + 31 + 14;  // January to May, then the 14 days before the 15th
+    const unsigned long long ticks = static_cast<unsigned long long>(days) * 86400ull * 10000000ull;
+    EXPECT_EQ(ticks, (static_cast<unsigned long long>(setup::driver_record::kDateHigh) << 32) |
+                         setup::driver_record::kDateLow);
+    EXPECT_EQ(setup::driver_record::kDriverVersion >> 48, 5u);
+    EXPECT_EQ(setup::driver_record::kDriverVersion & 0xFFFF, 6u);
+}
+
+TEST(DriverRecord, DependentFilesInOrderAndDoubleNullTerminated) {
+    const std::string& list = setup::driver_record::kDependentFiles;
+    EXPECT_EQ(SplitList(list.c_str()), (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll",
+                                                                  "unidrv.hlp", "unires.dll", "stdnames.gpd"}));
+    EXPECT_EQ(list.back(), '\0');
+}
+
+}  // namespace
