@@ -1,0 +1,67 @@
+// How the monitor reads the queue's port: the class a port name falls into,
+// the parallel set-up that an LPT port needs, and the check of the spooler's
+// published port against the one being watched.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace monitor {
+
+enum class PortKind { Lpt, Usb, Com, Other };
+
+// The class text of a port: "LPT", "USB" or "COM" when the name contains that
+// text (case-sensitive, tested in that order), otherwise the whole name.
+struct PortClass {
+    PortKind kind;
+    std::string text;
+};
+PortClass ClassifyPort(const std::string& portName);
+
+// The device search text for exactly "LPT1:", "LPT2:" or "LPT3:"; null for any
+// other name, which leaves the previous search text in place.
+const char* LptSearchText(const std::string& portName);
+
+// What the parallel set-up needs from the machine. The Win32 shell supplies the
+// real port access; tests supply a fake.
+class PortEnvironment {
+public:
+    virtual ~PortEnvironment() = default;
+    virtual int AccessMode() = 0;                           // 0 none, 1 direct, 2 driver
+    virtual void OpenDriver() = 0;                          // only asked for in mode 2
+    virtual int FindDevice(std::string& searchText) = 0;    // 0 query ran, 1 failed
+    virtual bool ReadAddress() = 0;                         // status register found
+    virtual std::uint32_t StartTimer() = 0;                 // timer 1, 1000 ms; its id
+    virtual bool StopTimer(std::uint32_t timerId) = 0;
+};
+
+// The members a resolution writes.
+struct PortState {
+    std::string portName;
+    std::string portClass;
+    std::int32_t parallelStatus = -1;
+    std::uint32_t timerId = 0;
+    int accessMode = 0;
+    std::string lptDeviceId;   // kept between resolutions
+};
+
+// Records the queue's port name and classifies it; for a parallel port runs the
+// set-up (access mode, driver, device search, address, timer 1); for USB and COM
+// stops timer 1. Returns the kind it found.
+PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnvironment& env);
+
+// Stops timer 1 if it runs; the id is cleared only when the stop succeeded.
+void StopStatusTimer(PortState& state, PortEnvironment& env);
+
+// The first string of a registry multi-string, read only within the bytes the
+// registry handed back: a value without a terminator ends at its last byte.
+std::string FirstMultiString(const unsigned char* data, std::size_t size);
+
+// The spooler's published port compared with the one being watched. A key
+// that did not open never counts as a change; a value that could not be read
+// counts as the empty string.
+bool PortDiffers(bool keyOpened, bool valueRead, const unsigned char* data, std::size_t size,
+                 const std::string& watchedPort);
+
+}  // namespace monitor

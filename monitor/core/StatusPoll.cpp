@@ -1,0 +1,177 @@
+#include "monitor/core/StatusPoll.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <limits>
+
+namespace monitor {
+
+namespace {
+
+const char* const kCommError = "Communicaton Error";
+const char* const kPaperOutTitle = "Paper-Out Error";
+const char* const kPaperOutMessage = "Please insert the Paper.";
+const char* const kOfflineTitle = "Printer OFFLINE Error";
+const char* const kOfflineMessage = "Press the Online button once to make the printer ONLINE.";
+const char* const kUsbMessage =
+    "Printer is not connected or switched OFF.\n"
+    "Ensure USB cable is connected properly and the printer is switched ON.";
+
+void Set(PollActions& a, PollState& s, std::int32_t code, const char* title, const char* message, int anim) {
+    a.set = true;
+    a.title = title;
+    a.message = message;
+    a.anim = anim;
+    s.ShownState = code;
+}
+
+void ClearFaults(PollState& s) {
+    s.PrintFaultCount = 0;
+    s.IdleFaultCount = 0;
+    s.JobFaultCount = 0;
+}
+
+void ArmHide(PollState& s) {
+    s.AutoHideCount = 0;
+    s.AutoHideArmed = 1;
+}
+
+void AutoHideStep(PollActions& a, PollState& s) {
+    // Saturate rather than overflow: the count only matters while armed, and arming resets it.
+    if (s.AutoHideCount < std::numeric_limits<std::int32_t>::max()) s.AutoHideCount += 1;
+    if (s.AutoHideArmed == 1 && s.AutoHideCount > 3) {
+        s.AutoHideArmed = 0;
+        s.AutoHideCount = 0;
+        a.hide = true;
+    }
+}
+
+// A debounced fault: shown on the threshold-th poll with its condition unless
+// already shown; the counter wraps to 0 above the threshold.
+void Debounce(PollActions& a, PollState& s, std::int32_t& counter, std::int32_t threshold, bool pops,
+              std::int32_t code, const char* message) {
+    counter += 1;
+    if (counter == threshold && s.ShownState != code) {
+        a.show = pops;
+        Set(a, s, code, kCommError, message, kAnimAttention);
+        counter = 0;
+    }
+    if (counter > threshold) counter = 0;
+}
+
+}  // namespace
+
+const char* const kLinkMessage =
+    "Check all connections and make sure all device is turned ON.\n"
+    "If the power was turned off during printing, cancel the print job.";
+const char* const kLinkMessageOneLine =
+    "Check all connections and make sure all device is turned ON. "
+    "If the power was turned off during printing, cancel the print job.";
+
+const std::string& PausedMessage() {
+    static const std::string text = std::string("\"Pause Printing\" is selected in ") + catalogue::ModelName +
+                                    " driver.\nGoto \"Printer and Faxes\" folder, right click and choose "
+                                    "\"Resume Printing\"";
+    return text;
+}
+
+void BeginSearch(PollState& state) { state.SearchMode = 1; }
+
+NotFoundDisplay PrinterNotFound() {
+    return {"No Printer Found", std::string(catalogue::ModelName) + " not installed.", kAnimAttention};
+}
+
+PollActions DecidePoll(PollState& s, const PollInputs& in) {
+    PollActions a;
+    const std::int32_t J = in.jobStatus;
+    const std::int32_t P = in.parallelStatus;
+    const bool lpt = in.portClass == "LPT";
+    const bool usb = in.portClass == "USB";
+
+    // Entry into a state that pops the window up.
+    auto enterShown = [&](int row, std::int32_t code, const char* title, const char* message) {
+        a.row = row;
+        if (s.ShownState != code) {
+            a.show = true;
+            Set(a, s, code, title, message, kAnimAttention);
+        }
+    };
+    // Entry into a state that is written but leaves the window as it is.
+    auto enterQuiet = [&](int row, std::int32_t code, const char* title, const char* message, int anim) {
+        a.row = row;
+        if (s.ShownState != code) Set(a, s, code, title, message, anim);
+    };
+
+    if (s.SearchMode == 1) {
+        a.row = 1;
+        a.set = true;
+        a.title = "Searching";
+        a.message = "Searching the printer...";
+        a.anim = kAnimNone;
+        s.SearchPollCount += 1;
+        if (s.SearchPollCount > 2) {
+            s.SearchMode = 0;
+            s.SearchPollCount = 0;
+            s.ShownState = 0;
+        }
+    } else if (in.printerStatus == 1) {
+        enterShown(2, 1, kCommError, PausedMessage().c_str());
+    } else if (J == kJobPrintingRetained && lpt && P == kParallelPaperOut) {
+        enterShown(3, 3001, kPaperOutTitle, kPaperOutMessage);
+    } else if (J == kJobPrintingRetained && lpt && P == kParallelOffline) {
+        enterShown(4, 4001, kOfflineTitle, kOfflineMessage);
+    } else if (J == kJobPrintingRetained && lpt && P == kParallelNoLink) {
+        a.row = 5;
+        Debounce(a, s, s.PrintFaultCount, 5, true, 1001, kLinkMessage);
+    } else if (J == kJobPrintingRetained) {
+        a.row = 6;
+        if (s.ShownState != 16) {
+            Set(a, s, 16, "Printing", "Printing...\n(Window will minimize in 2sec...)", kAnimReady);
+            ArmHide(s);
+        }
+        AutoHideStep(a, s);
+    } else if (J == kJobPrintingError) {
+        enterShown(7, 18, kCommError, kLinkMessageOneLine);
+    } else if (J == -1 && lpt && P == kParallelPaperOut) {
+        enterQuiet(8, 3000, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
+    } else if (J == -1 && lpt && P == kParallelOffline) {
+        enterQuiet(9, 4000, kOfflineTitle, kOfflineMessage, kAnimAttention);
+    } else if (J == -1 && lpt && (P == kParallelNoLink || P == kParallelNone)) {
+        a.row = 10;
+        Debounce(a, s, s.IdleFaultCount, 8, false, 1000, kLinkMessage);
+    } else if (J == kJobPrintingPaperOut && lpt && P == kParallelPaperOut) {
+        enterShown(11, 3011, kPaperOutTitle, kPaperOutMessage);
+    } else if (J != -1 && lpt && P == kParallelPaperOut) {
+        enterQuiet(12, 3010, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
+    } else if (J == kJobPrintingOffline && lpt && P == kParallelOffline) {
+        enterShown(13, 4011, kOfflineTitle, kOfflineMessage);
+    } else if (J != -1 && lpt && P == kParallelOffline) {
+        enterQuiet(14, 4010, kOfflineTitle, kOfflineMessage, kAnimAttention);
+    } else if (J != -1 && lpt && P == kParallelNoLink) {
+        a.row = 15;
+        Debounce(a, s, s.JobFaultCount, 5, false, 1010, kLinkMessage);
+    } else if (!in.printerPresent && usb) {
+        a.row = 16;
+        if (s.ShownState != 20) {
+            Set(a, s, 20, kCommError, kUsbMessage, kAnimAttention);
+            ClearFaults(s);
+        }
+    } else if (lpt && P == kParallelReady) {
+        a.row = 17;
+        if (s.ShownState != 2000) {
+            Set(a, s, 2000, "Ready", "Ready to print.\n(Window will minimize in 2sec...)", kAnimReady);
+            ClearFaults(s);
+            ArmHide(s);
+        }
+        AutoHideStep(a, s);
+    } else if (J == -1) {
+        a.row = 18;
+        if (s.ShownState != -1) {
+            Set(a, s, -1, "Ready", "Ready to print.", kAnimReady);
+            ClearFaults(s);
+        }
+    }
+    return a;
+}
+
+}  // namespace monitor

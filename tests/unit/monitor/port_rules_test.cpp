@@ -1,0 +1,200 @@
+// Port classification, the parallel set-up of a resolution, and the check of
+// the spooler's published port.
+#include "monitor/core/PortRules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace monitor;
+
+namespace {
+
+struct FakeEnv : PortEnvironment {
+    int mode = 2;
+    int findResult = 0;
+    bool addressFound = true;
+    std::string deviceId = "LPTENUM\\MICROSOFTRAWPORT\\5&2A1C2B&0&LPT1";
+    bool stopSucceeds = true;
+    std::uint32_t nextTimerId = 1;
+    std::vector<std::string> calls;
+    std::string searchedFor;
+
+    int AccessMode() override { calls.push_back("mode"); return mode; }
+    void OpenDriver() override { calls.push_back("open"); }
+    int FindDevice(std::string& text) override {
+        calls.push_back("find");
+        searchedFor = text;
+        if (findResult == 0 && !deviceId.empty()) text = deviceId;
+        return findResult;
+    }
+    bool ReadAddress() override { calls.push_back("address"); return addressFound; }
+    std::uint32_t StartTimer() override { calls.push_back("start"); return nextTimerId; }
+    bool StopTimer(std::uint32_t id) override { calls.push_back("stop " + std::to_string(id)); return stopSucceeds; }
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(PortClassification, ByCaseSensitiveSubstringInOrder) {
+    EXPECT_EQ(ClassifyPort("LPT1:").text, "LPT");
+    EXPECT_EQ(ClassifyPort("LPT4:").kind, PortKind::Lpt);
+    EXPECT_EQ(ClassifyPort("USB001").text, "USB");
+    EXPECT_EQ(ClassifyPort("COM1:").text, "COM");
+    EXPECT_EQ(ClassifyPort("FILE:").text, "FILE:");
+    EXPECT_EQ(ClassifyPort("FILE:").kind, PortKind::Other);
+    EXPECT_EQ(ClassifyPort("lpt1:").text, "lpt1:");
+    EXPECT_EQ(ClassifyPort("USB001,LPT1:").text, "LPT");   // LPT is tested first
+    EXPECT_EQ(ClassifyPort("").text, "");
+}
+
+TEST(PortClassification, SearchTextOnlyForTheFirstThreeParallelPorts) {
+    EXPECT_STREQ(LptSearchText("LPT1:"), "(LPT1)");
+    EXPECT_STREQ(LptSearchText("LPT2:"), "(LPT2)");
+    EXPECT_STREQ(LptSearchText("LPT3:"), "(LPT3)");
+    EXPECT_EQ(LptSearchText("LPT4:"), nullptr);
+    EXPECT_EQ(LptSearchText("LPT1"), nullptr);
+    EXPECT_EQ(LptSearchText("lpt1:"), nullptr);
+    EXPECT_EQ(LptSearchText("LPT1:,LPT2:"), nullptr);
+}
+
+TEST(PortResolution, Lpt1OnTheDriverPlatformStartsTheTimer) {
+    FakeEnv env;
+    env.nextTimerId = 1;
+    PortState st;
+    st.parallelStatus = 2;
+    EXPECT_EQ(ApplyPortName("LPT1:", st, env), PortKind::Lpt);
+    EXPECT_EQ(st.portName, "LPT1:");
+    EXPECT_EQ(st.portClass, "LPT");
+    EXPECT_EQ(st.parallelStatus, -1);
+    EXPECT_EQ(st.accessMode, 2);
+    EXPECT_EQ(env.searchedFor, "(LPT1)");
+    EXPECT_EQ(st.lptDeviceId, env.deviceId);
+    EXPECT_EQ(st.timerId, 1u);
+    EXPECT_EQ(env.calls, (Calls{"mode", "open", "find", "address", "start"}));
+}
+
+TEST(PortResolution, DirectAccessPlatformDoesNotOpenTheDriver) {
+    FakeEnv env;
+    env.mode = 1;
+    PortState st;
+    ApplyPortName("LPT2:", st, env);
+    EXPECT_EQ(env.calls, (Calls{"mode", "find", "address", "start"}));
+    EXPECT_EQ(env.searchedFor, "(LPT2)");
+}
+
+TEST(PortResolution, AddressNotFoundStopsARunningTimer) {
+    FakeEnv env;
+    env.addressFound = false;
+    PortState st;
+    st.timerId = 7;
+    ApplyPortName("LPT1:", st, env);
+    EXPECT_EQ(st.timerId, 0u);
+    EXPECT_EQ(env.calls.back(), "stop 7");
+}
+
+TEST(PortResolution, FailedDeviceQueryLeavesTheTimerAlone) {
+    FakeEnv env;
+    env.findResult = 1;
+    PortState st;
+    st.timerId = 7;
+    ApplyPortName("LPT1:", st, env);
+    EXPECT_EQ(st.timerId, 7u);
+    EXPECT_EQ(env.calls, (Calls{"mode", "open", "find"}));
+    EXPECT_EQ(st.lptDeviceId, "(LPT1)");
+}
+
+TEST(PortResolution, OtherParallelNamesKeepThePreviousSearchText) {
+    FakeEnv env;
+    env.deviceId.clear();   // no device matches: the search text stays
+    PortState st;
+    ApplyPortName("LPT4:", st, env);
+    EXPECT_EQ(env.searchedFor, "");
+    ApplyPortName("LPT3:", st, env);
+    EXPECT_EQ(st.lptDeviceId, "(LPT3)");
+    ApplyPortName("LPT9:", st, env);
+    EXPECT_EQ(env.searchedFor, "(LPT3)");
+}
+
+TEST(PortResolution, UsbAndComStopTheTimerAndResetTheParallelStatus) {
+    for (const char* port : {"USB001", "COM1:"}) {
+        SCOPED_TRACE(port);
+        FakeEnv env;
+        PortState st;
+        st.timerId = 1;
+        st.parallelStatus = 3;
+        ApplyPortName(port, st, env);
+        EXPECT_EQ(st.timerId, 0u);
+        EXPECT_EQ(st.parallelStatus, -1);
+        EXPECT_EQ(env.calls, (Calls{"stop 1"}));
+    }
+}
+
+TEST(PortResolution, TimerIdKeptWhenTheStopFails) {
+    FakeEnv env;
+    env.stopSucceeds = false;
+    PortState st;
+    st.timerId = 1;
+    ApplyPortName("USB001", st, env);
+    EXPECT_EQ(st.timerId, 1u);
+}
+
+TEST(PortResolution, NoTimerMeansNoStopCall) {
+    FakeEnv env;
+    PortState st;
+    ApplyPortName("COM2:", st, env);
+    EXPECT_TRUE(env.calls.empty());
+}
+
+TEST(PortResolution, UnclassifiedPortChangesNothingButTheNames) {
+    for (const char* port : {"FILE:", "lpt1:"}) {
+        FakeEnv env;
+        PortState st;
+        st.timerId = 1;
+        st.parallelStatus = 3;
+        ApplyPortName(port, st, env);
+        EXPECT_EQ(st.portClass, port);
+        EXPECT_EQ(st.portName, port);
+        EXPECT_EQ(st.timerId, 1u);
+        EXPECT_EQ(st.parallelStatus, 3);
+        EXPECT_TRUE(env.calls.empty());
+    }
+}
+
+std::vector<unsigned char> Bytes(const char* s, std::size_t n) {
+    return std::vector<unsigned char>(s, s + n);
+}
+
+TEST(PortChange, ComparesTheFirstStringOfTheWholeValue) {
+    auto same = Bytes("LPT1:\0\0", 7);
+    EXPECT_FALSE(PortDiffers(true, true, same.data(), same.size(), "LPT1:"));
+    auto other = Bytes("USB001\0\0", 8);
+    EXPECT_TRUE(PortDiffers(true, true, other.data(), other.size(), "LPT1:"));
+    auto list = Bytes("LPT1:\0LPT2:\0\0", 13);
+    EXPECT_FALSE(PortDiffers(true, true, list.data(), list.size(), "LPT1:"));
+    EXPECT_TRUE(PortDiffers(true, true, same.data(), same.size(), "lpt1:"));
+}
+
+TEST(PortChange, LongPortNamesAreReadWhole) {
+    const std::string longName = "Ne00:\\\\printserver.example\\queue";   // far beyond 21 bytes
+    std::vector<unsigned char> value(longName.begin(), longName.end());
+    value.push_back(0);
+    value.push_back(0);
+    EXPECT_FALSE(PortDiffers(true, true, value.data(), value.size(), longName));
+}
+
+TEST(PortChange, ValueWithoutTerminatorEndsAtItsLastByte) {
+    auto raw = Bytes("USB001", 6);
+    EXPECT_EQ(FirstMultiString(raw.data(), raw.size()), "USB001");
+    EXPECT_EQ(FirstMultiString(raw.data(), 3), "USB");
+    EXPECT_EQ(FirstMultiString(nullptr, 0), "");
+}
+
+TEST(PortChange, UnopenedKeyNeverReportsAChangeAndUnreadValueIsEmpty) {
+    EXPECT_FALSE(PortDiffers(false, false, nullptr, 0, "LPT1:"));
+    EXPECT_TRUE(PortDiffers(true, false, nullptr, 0, "LPT1:"));
+    EXPECT_FALSE(PortDiffers(true, false, nullptr, 0, ""));
+}
+
+}  // namespace

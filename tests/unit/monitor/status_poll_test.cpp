@@ -1,0 +1,460 @@
+// The status table as the user sees it: sequences of polls against a window
+// that is shown, written and hidden as the poll's actions say.
+#include "monitor/core/StatusPoll.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace monitor;
+
+namespace {
+
+// The window as far as a poll can change it.
+struct FakeWindow {
+    bool visible = false;
+    std::string title = "Searching...";
+    std::string message = "Searching the printer...";
+    int anim = kAnimNone;
+    int writes = 0;
+
+    void Apply(const PollActions& a) {
+        if (a.show) visible = true;
+        if (a.set) {
+            title = a.title;
+            message = a.message;
+            anim = a.anim;
+            ++writes;
+        }
+        if (a.hide) visible = false;
+    }
+};
+
+struct Monitor {
+    PollState state;
+    FakeWindow window;
+    PollInputs in;
+    PollActions last;
+
+    PollActions Poll() {
+        last = DecidePoll(state, in);
+        window.Apply(last);
+        return last;
+    }
+    // The user opens the window from the tray.
+    void Open() {
+        BeginSearch(state);
+        window.visible = true;
+    }
+    static Monitor Lpt(std::int32_t parallel, std::int32_t job = -1) {
+        Monitor m;
+        m.in.portClass = "LPT";
+        m.in.parallelStatus = parallel;
+        m.in.jobStatus = job;
+        return m;
+    }
+};
+
+const char* kMinimizeReady = "Ready to print.\n(Window will minimize in 2sec...)";
+const char* kMinimizePrinting = "Printing...\n(Window will minimize in 2sec...)";
+
+// Every row once, entered from nothing: the code, the texts, the picture and
+// whether the window pops up.
+struct RowCase {
+    int row;
+    std::int32_t job, printer, parallel;
+    const char* port;
+    bool present;
+    std::int32_t code;
+    const char* title;
+    std::string message;
+    int anim;
+    bool pops;
+};
+
+TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
+    const std::string link = kLinkMessage;
+    const std::vector<RowCase> cases = {
+        {2, -1, 1, 2, "LPT", false, 1, "Communicaton Error", PausedMessage(), 165, true},
+        {3, 0x2010, 0, 3, "LPT", false, 3001, "Paper-Out Error", "Please insert the Paper.", 165, true},
+        {4, 0x2010, 0, 4, "LPT", false, 4001, "Printer OFFLINE Error",
+         "Press the Online button once to make the printer ONLINE.", 165, true},
+        {6, 0x2010, 0, 2, "LPT", false, 16, "Printing", kMinimizePrinting, 166, false},
+        {7, 0x12, 0, 2, "USB", true, 18, "Communicaton Error", kLinkMessageOneLine, 165, true},
+        {8, -1, 0, 3, "LPT", false, 3000, "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {9, -1, 0, 4, "LPT", false, 4000, "Printer OFFLINE Error",
+         "Press the Online button once to make the printer ONLINE.", 165, false},
+        {11, 0x50, 0, 3, "LPT", false, 3011, "Paper-Out Error", "Please insert the Paper.", 165, true},
+        {12, 0x10, 0, 3, "LPT", false, 3010, "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {13, 0x30, 0, 4, "LPT", false, 4011, "Printer OFFLINE Error",
+         "Press the Online button once to make the printer ONLINE.", 165, true},
+        {14, 0x10, 0, 4, "LPT", false, 4010, "Printer OFFLINE Error",
+         "Press the Online button once to make the printer ONLINE.", 165, false},
+        {16, -1, 0, -1, "USB", false, 20, "Communicaton Error",
+         "Printer is not connected or switched OFF.\nEnsure USB cable is connected properly and the printer is "
+         "switched ON.",
+         165, false},
+        {17, 0x10, 0, 2, "LPT", false, 2000, "Ready", kMinimizeReady, 166, false},
+        {18, -1, 0, -1, "COM1:", false, -1, "Ready", "Ready to print.", 166, false},
+    };
+    for (const RowCase& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(c.row));
+        Monitor m;
+        m.in = {c.job, c.printer, c.parallel, c.port, c.present};
+        PollActions a = m.Poll();
+        EXPECT_EQ(a.row, c.row);
+        EXPECT_EQ(m.state.ShownState, c.code);
+        EXPECT_EQ(m.window.title, c.title);
+        EXPECT_EQ(m.window.message, c.message);
+        EXPECT_EQ(m.window.anim, c.anim);
+        EXPECT_EQ(m.window.visible, c.pops);
+        // A second poll in the same state writes nothing and pops nothing.
+        m.window.visible = false;
+        a = m.Poll();
+        EXPECT_FALSE(a.set);
+        EXPECT_FALSE(a.show);
+    }
+}
+
+TEST(StatusTable, PausedMessageNamesTheModel) {
+    EXPECT_EQ(PausedMessage(), std::string("\"Pause Printing\" is selected in ") + catalogue::ModelName +
+                                   " driver.\nGoto \"Printer and Faxes\" folder, right click and choose \"Resume "
+                                   "Printing\"");
+}
+
+TEST(StatusTable, PausedWithAnErrorBitIsNotThePausedRow) {
+    Monitor m = Monitor::Lpt(2);
+    m.in.printerStatus = 3;
+    m.Poll();
+    EXPECT_EQ(m.last.row, 17);
+    EXPECT_FALSE(m.window.visible);
+    m.in.printerStatus = 1;
+    m.Poll();
+    EXPECT_EQ(m.last.row, 2);
+    EXPECT_TRUE(m.window.visible);
+}
+
+TEST(StatusSequences, IdlePaperOutIsWrittenButTheWindowStaysHidden) {
+    Monitor m = Monitor::Lpt(3);
+    m.Poll();
+    EXPECT_EQ(m.window.title, "Paper-Out Error");
+    EXPECT_EQ(m.window.anim, kAnimAttention);
+    EXPECT_FALSE(m.window.visible);
+    // A job starts printing while the paper is still out: the window pops up.
+    m.in.jobStatus = 0x2010;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 3001);
+    EXPECT_TRUE(m.window.visible);
+    // Paper inserted: printing, then the window hides itself at the 4th poll.
+    m.in.parallelStatus = -1;
+    for (int poll = 1; poll <= 3; ++poll) {
+        m.Poll();
+        EXPECT_EQ(m.window.title, "Printing");
+        EXPECT_TRUE(m.window.visible) << "poll " << poll;
+    }
+    m.Poll();
+    EXPECT_FALSE(m.window.visible);
+    // The job leaves and the register reads ready: "Ready", and it stays hidden.
+    m.in.jobStatus = -1;
+    m.in.parallelStatus = 2;
+    m.Poll();
+    EXPECT_EQ(m.window.title, "Ready");
+    EXPECT_FALSE(m.window.visible);
+}
+
+TEST(StatusSequences, PrintingJobWithoutRetainedBitAndPaperOutDoesNotPopUp) {
+    Monitor m = Monitor::Lpt(3, 0x10);
+    m.Poll();
+    EXPECT_EQ(m.last.row, 12);
+    EXPECT_EQ(m.state.ShownState, 3010);
+    EXPECT_FALSE(m.window.visible);
+}
+
+TEST(StatusSequences, IdleLinkFaultIsShownAtTheEighthPollAndNotRepeated) {
+    Monitor m = Monitor::Lpt(1);
+    for (int poll = 1; poll <= 7; ++poll) {
+        m.Poll();
+        EXPECT_FALSE(m.last.set) << "poll " << poll;
+    }
+    m.Poll();
+    EXPECT_TRUE(m.last.set);
+    EXPECT_EQ(m.window.title, "Communicaton Error");
+    EXPECT_EQ(m.window.message, kLinkMessage);
+    EXPECT_FALSE(m.window.visible);
+    // The fault persists: nothing is written again, however long it lasts.
+    for (int poll = 9; poll <= 60; ++poll) {
+        m.Poll();
+        EXPECT_FALSE(m.last.set) << "poll " << poll;
+    }
+}
+
+TEST(StatusSequences, MissingStatusAddressCountsAsIdleLinkFault) {
+    Monitor m = Monitor::Lpt(-1);
+    int firstWrite = 0;
+    for (int poll = 1; poll <= 8 && !firstWrite; ++poll)
+        if (m.Poll().set) firstWrite = poll;
+    EXPECT_EQ(firstWrite, 8);
+    EXPECT_EQ(m.state.ShownState, 1000);
+}
+
+TEST(StatusSequences, LinkFaultWhilePrintingPopsUpAtTheFifthPoll) {
+    Monitor m = Monitor::Lpt(1, 0x2010);
+    for (int poll = 1; poll <= 4; ++poll) {
+        m.Poll();
+        EXPECT_FALSE(m.last.set) << "poll " << poll;
+        EXPECT_FALSE(m.window.visible);
+    }
+    m.Poll();
+    EXPECT_TRUE(m.window.visible);
+    EXPECT_EQ(m.state.ShownState, 1001);
+    EXPECT_EQ(m.window.message, kLinkMessage);
+    // Hidden by the user while the fault persists: not popped up again.
+    m.window.visible = false;
+    for (int poll = 6; poll <= 40; ++poll) m.Poll();
+    EXPECT_FALSE(m.window.visible);
+}
+
+TEST(StatusSequences, LinkFaultWithAnotherJobStatusIsWrittenAtTheFifthPollWithoutPopping) {
+    Monitor m = Monitor::Lpt(1, 0x10);
+    int firstWrite = 0;
+    for (int poll = 1; poll <= 5 && !firstWrite; ++poll)
+        if (m.Poll().set) firstWrite = poll;
+    EXPECT_EQ(firstWrite, 5);
+    EXPECT_EQ(m.state.ShownState, 1010);
+    EXPECT_FALSE(m.window.visible);
+}
+
+TEST(StatusSequences, PollsInOtherRowsKeepTheDebounceCount) {
+    Monitor m = Monitor::Lpt(1);
+    for (int i = 0; i < 4; ++i) m.Poll();
+    m.in.parallelStatus = 3;   // a paper-out poll in between
+    m.Poll();
+    m.in.parallelStatus = 1;
+    for (int i = 0; i < 3; ++i) {
+        m.Poll();
+        EXPECT_FALSE(m.last.set);
+    }
+    m.Poll();   // the 8th poll with the condition
+    EXPECT_EQ(m.state.ShownState, 1000);
+}
+
+TEST(StatusSequences, ReadyClearsTheDebounceCount) {
+    Monitor m = Monitor::Lpt(1);
+    for (int i = 0; i < 7; ++i) m.Poll();
+    m.in.parallelStatus = 2;   // one ready poll clears the count
+    m.Poll();
+    m.in.parallelStatus = 1;
+    for (int poll = 1; poll <= 7; ++poll) {
+        m.Poll();
+        EXPECT_FALSE(m.last.set) << "poll " << poll;
+    }
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 1000);
+}
+
+TEST(StatusSequences, DebounceWrapsAboveItsThresholdWhileTheFaultIsShown) {
+    Monitor m = Monitor::Lpt(1, 0x2010);
+    for (int i = 0; i < 5; ++i) m.Poll();
+    ASSERT_EQ(m.state.ShownState, 1001);
+    for (int i = 0; i < 200; ++i) {
+        m.Poll();
+        EXPECT_GE(m.state.PrintFaultCount, 0);
+        EXPECT_LE(m.state.PrintFaultCount, 5);
+    }
+    // The job ends and the printer reads ready: the count is cleared and a
+    // new fault while printing must again be seen 5 times.
+    m.in.jobStatus = -1;
+    m.in.parallelStatus = 2;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 2000);
+    m.in.jobStatus = 0x2010;
+    m.in.parallelStatus = 1;
+    m.window.visible = false;
+    int firstWrite = 0;
+    for (int poll = 1; poll <= 5 && !firstWrite; ++poll)
+        if (m.Poll().set) firstWrite = poll;
+    EXPECT_EQ(firstWrite, 5);
+    EXPECT_TRUE(m.window.visible);
+}
+
+TEST(StatusSequences, ReadyHidesAVisibleWindowAtTheFourthPollOnlyOnce) {
+    Monitor m = Monitor::Lpt(2);
+    m.window.visible = true;
+    for (int poll = 1; poll <= 3; ++poll) {
+        m.Poll();
+        EXPECT_TRUE(m.window.visible) << "poll " << poll;
+    }
+    EXPECT_EQ(m.window.message, kMinimizeReady);
+    EXPECT_EQ(m.window.anim, kAnimReady);
+    m.Poll();
+    EXPECT_FALSE(m.window.visible);
+    // Shown again by other means without a new entry: it does not hide again.
+    m.window.visible = true;
+    for (int poll = 5; poll <= 20; ++poll) m.Poll();
+    EXPECT_TRUE(m.window.visible);
+}
+
+TEST(StatusSequences, ReadyDoesNotShowAHiddenWindow) {
+    Monitor m = Monitor::Lpt(2);
+    for (int poll = 1; poll <= 10; ++poll) {
+        m.Poll();
+        EXPECT_FALSE(m.window.visible);
+    }
+}
+
+TEST(StatusSequences, OpeningShowsThreeSearchPollsThenTheStatusAfreshAndHidesAtTheSeventh) {
+    Monitor m = Monitor::Lpt(2);
+    for (int i = 0; i < 10; ++i) m.Poll();
+    ASSERT_EQ(m.state.ShownState, 2000);
+    m.Open();
+    for (int poll = 1; poll <= 3; ++poll) {
+        m.Poll();
+        EXPECT_EQ(m.window.title, "Searching") << "poll " << poll;
+        EXPECT_EQ(m.window.message, "Searching the printer...");
+        EXPECT_EQ(m.window.anim, kAnimNone);
+        EXPECT_TRUE(m.window.visible);
+    }
+    EXPECT_EQ(m.state.ShownState, 0);
+    m.Poll();   // 4th: the same status is written again
+    EXPECT_TRUE(m.last.set);
+    EXPECT_EQ(m.window.title, "Ready");
+    m.Poll();
+    m.Poll();
+    EXPECT_TRUE(m.window.visible);
+    m.Poll();   // 7th after the opening
+    EXPECT_FALSE(m.window.visible);
+}
+
+TEST(StatusSequences, OpeningAfterAQuietFaultShowsItAfterTheSearch) {
+    Monitor m = Monitor::Lpt(3);
+    m.Poll();
+    ASSERT_FALSE(m.window.visible);
+    m.Open();
+    for (int i = 0; i < 3; ++i) m.Poll();
+    m.Poll();
+    EXPECT_EQ(m.window.title, "Paper-Out Error");
+    EXPECT_TRUE(m.window.visible);
+    for (int i = 0; i < 10; ++i) m.Poll();
+    EXPECT_TRUE(m.window.visible);
+}
+
+TEST(StatusSequences, UsbPrintingIsNeverPoppedUpAndHidesAVisibleWindow) {
+    Monitor m;
+    m.in.portClass = "USB";
+    m.in.printerPresent = true;
+    m.in.jobStatus = 0x2010;
+    for (int i = 0; i < 10; ++i) m.Poll();
+    EXPECT_FALSE(m.window.visible);
+    EXPECT_EQ(m.window.title, "Printing");
+    EXPECT_EQ(m.window.anim, kAnimReady);
+
+    Monitor v;
+    v.in = m.in;
+    v.window.visible = true;
+    for (int poll = 1; poll <= 3; ++poll) v.Poll();
+    EXPECT_TRUE(v.window.visible);
+    v.Poll();
+    EXPECT_FALSE(v.window.visible);
+}
+
+TEST(StatusSequences, UsbUnpluggedThenPluggedIn) {
+    Monitor m;
+    m.in.portClass = "USB";
+    m.Poll();
+    EXPECT_EQ(m.window.title, "Communicaton Error");
+    EXPECT_EQ(m.window.message.find("Printer is not connected or switched OFF.\n"), 0u);
+    EXPECT_FALSE(m.window.visible);
+    m.in.printerPresent = true;
+    m.Poll();
+    EXPECT_EQ(m.window.title, "Ready");
+    EXPECT_EQ(m.window.message, "Ready to print.");
+    // Visible in this state: it does not hide by itself.
+    m.window.visible = true;
+    for (int i = 0; i < 10; ++i) m.Poll();
+    EXPECT_TRUE(m.window.visible);
+    m.in.printerPresent = false;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 20);
+}
+
+TEST(StatusSequences, UsbUnpluggedWhilePrintingReportsPrinting) {
+    Monitor m;
+    m.in.portClass = "USB";
+    m.in.jobStatus = 0x2010;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 16);
+    m.in.jobStatus = 0x12;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 18);
+    EXPECT_TRUE(m.window.visible);
+    m.in.jobStatus = -1;
+    m.Poll();
+    EXPECT_EQ(m.state.ShownState, 20);
+}
+
+TEST(StatusSequences, JobErrorPopsUpOnEveryPortClass) {
+    for (const char* port : {"LPT", "USB", "COM", "FILE:"}) {
+        SCOPED_TRACE(port);
+        Monitor m;
+        m.in.portClass = port;
+        m.in.printerPresent = true;
+        m.in.parallelStatus = 2;
+        m.in.jobStatus = 0x12;
+        m.Poll();
+        EXPECT_EQ(m.state.ShownState, 18);
+        EXPECT_EQ(m.window.message, kLinkMessageOneLine);
+        EXPECT_TRUE(m.window.visible);
+    }
+}
+
+TEST(StatusSequences, ComAndRawPortsReachOnlyTheSpoolerRows) {
+    const std::set<int> allowed = {0, 2, 6, 7, 18};
+    const std::int32_t jobs[] = {-1, 0x10, 0x12, 0x30, 0x50, 0x2010, 0x2012};
+    const std::int32_t parallels[] = {-1, 1, 2, 3, 4};
+    for (const char* port : {"COM", "FILE:", "lpt1:"}) {
+        for (std::int32_t printer : {0, 1, 3}) {
+            for (std::int32_t job : jobs) {
+                for (std::int32_t parallel : parallels) {
+                    for (bool present : {false, true}) {
+                        Monitor m;
+                        m.in = {job, printer, parallel, port, present};
+                        m.Poll();
+                        EXPECT_TRUE(allowed.count(m.last.row))
+                            << port << " job " << job << " P " << parallel << " row " << m.last.row;
+                    }
+                }
+            }
+        }
+    }
+    Monitor idle;
+    idle.in.portClass = "COM";
+    idle.Poll();
+    EXPECT_EQ(idle.window.message, "Ready to print.");
+}
+
+TEST(StatusSequences, UnmatchedStateLeavesTheWindowAlone) {
+    Monitor m;
+    m.in.portClass = "USB";
+    m.in.printerPresent = true;
+    m.in.jobStatus = -1;
+    m.Poll();
+    ASSERT_EQ(m.state.ShownState, -1);
+    m.in.jobStatus = 0x10;   // printing, but not a status the table names
+    PollActions a = m.Poll();
+    EXPECT_EQ(a.row, 0);
+    EXPECT_FALSE(a.set || a.show || a.hide);
+    EXPECT_EQ(m.window.title, "Ready");
+}
+
+TEST(StatusDisplay, PrinterNotFoundNamesTheModel) {
+    NotFoundDisplay d = PrinterNotFound();
+    EXPECT_STREQ(d.title, "No Printer Found");
+    EXPECT_EQ(d.message, std::string(catalogue::ModelName) + " not installed.");
+    EXPECT_EQ(d.anim, kAnimAttention);
+}
+
+}  // namespace
