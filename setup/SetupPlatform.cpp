@@ -1,0 +1,90 @@
+#include "setup/SetupPlatform.h"
+
+#include "common/Handles.h"
+
+#include <cstdio>
+
+namespace setupui {
+
+bool Win32StartupProbe::AnotherInstanceRunning() { return m_lock.IsAlreadyRunning(); }
+
+OsVersion Win32StartupProbe::Version() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;  // 148
+    OsVersion version;
+    // Without a manifest entry for later systems, 6.2 and above report 6.2.
+    if (GetVersionExA(&info)) {
+        version.major = info.dwMajorVersion;
+        version.minor = info.dwMinorVersion;
+    }
+    return version;
+}
+
+bool Win32StartupProbe::RunsUnderWow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    // Looked up by name: the export is missing before XP SP2, which counts as 32-bit.
+    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (isWow64 && !isWow64(GetCurrentProcess(), &wow64)) wow64 = FALSE;
+    return wow64 != FALSE;
+}
+
+bool Win32StartupProbe::UserIsAdministrator() { return SetupIsUserAnAdmin() != FALSE; }
+
+bool EnumerateSpoolerPorts(std::vector<PortRecord>& ports) {
+    ports.clear();
+    BYTE probe[10] = {};
+    DWORD needed = 0;
+    DWORD count = 0;
+    if (EnumPortsA(nullptr, 2, probe, sizeof probe, &needed, &count)) {
+        // Only a spooler without ports answers a 10-byte buffer.
+        return true;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+
+    std::printf("Allocating a buffer of size %d\n", static_cast<int>(needed));
+    pw::heap_buffer buffer(needed);
+    if (!buffer) {
+        std::printf("Can't get memory for new data buffer\n");
+        return false;
+    }
+    DWORD filled = 0;
+    count = 0;
+    if (!EnumPortsA(nullptr, 2, buffer.get(), static_cast<DWORD>(buffer.size()), &filled, &count)) return false;
+    return ParsePortRecords(buffer.get(), buffer.size(), count, reinterpret_cast<std::uintptr_t>(buffer.get()),
+                            sizeof(void*), ports);
+}
+
+std::optional<std::uint32_t> Win32UsbPortRegistry::ReadDword(const std::vector<std::string>& subkeys,
+                                                             const char* valueName) {
+    pw::unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUsbPrintClassKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    for (const std::string& name : subkeys) {
+        pw::unique_hkey next;
+        if (RegOpenKeyExA(key.get(), name.c_str(), 0, KEY_READ, next.put()) != ERROR_SUCCESS) return std::nullopt;
+        key = std::move(next);
+    }
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    // Anything but a whole 32-bit number would leave part of the buffer unwritten.
+    if (type != REG_DWORD || size != sizeof data) return std::nullopt;
+    return data;
+}
+
+HDEVNOTIFY RegisterUsbDeviceArrivals(HWND window) {
+    // {A5DCBF10-6530-11D2-901F-00C04FB951ED}: every USB device interface.
+    static const GUID kUsbDeviceClass = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
+    filter.dbcc_size = sizeof filter;  // 32
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kUsbDeviceClass;
+    return RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+}  // namespace setupui
