@@ -1,0 +1,22 @@
+// Test-prefix stand-ins for a printer queue of the monitored model: a driver
+// record, the queue on a chosen port, and the published port value that Wine's
+// spooler does not write itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fixture {
+
+// Creates the queue `name` on `port` ("LPT1:", "USB001", ...). True on success.
+bool CreateQueue(const std::string& name, const std::string& port);
+// Changes the queue's port through the spooler and writes DsSpooler\portName.
+bool ChangeQueuePort(const std::string& name, const std::string& port);
+// Writes DsSpooler\portName of the queue as raw bytes (any content, any length).
+bool WritePublishedPort(const std::string& name, const std::string& bytes, DWORD type = REG_MULTI_SZ);
+bool DeleteQueue(const std::string& name);
+// Makes USB001 a known port of the spooler.
+bool AddUsbPort();
+
+}  // namespace fixture
