@@ -1,0 +1,281 @@
+#include "setup/engine/Installer.h"
+
+#include "catalogue/Catalogue.h"
+#include "common/Handles.h"
+#include "setup/core/DriverRecord.h"
+#include "setup/core/InstallLayout.h"
+#include "setup/core/InstallSequence.h"
+#include "setup/core/PrinterQueue.h"
+#include "setup/engine/DriverDirectory.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <setupapi.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A writable copy of a string for the record fields the platform declares non-const.
+class MutableString {
+public:
+    explicit MutableString(const std::string& s) : m_bytes(s.begin(), s.end()) { m_bytes.push_back('\0'); }
+    char* get() { return m_bytes.data(); }
+private:
+    std::vector<char> m_bytes;
+};
+
+// The set-default-printer call is imported by ordinal, as the spooler exports it (202).
+using SetDefaultPrinterFn = BOOL(WINAPI*)(LPCSTR);
+SetDefaultPrinterFn SetDefaultPrinterProc() {
+    HMODULE winspool = GetModuleHandleA("winspool.drv");
+    if (!winspool) return nullptr;
+    return reinterpret_cast<SetDefaultPrinterFn>(GetProcAddress(winspool, MAKEINTRESOURCEA(202)));
+}
+
+// The shell's directory creation (shell32 ordinal 165): all missing parents, a Win32 error code back.
+using SHCreateDirectoryFn = int(WINAPI*)(HWND, LPCWSTR);
+SHCreateDirectoryFn SHCreateDirectoryProc() {
+    HMODULE shell32 = GetModuleHandleA("shell32.dll");
+    if (!shell32) return nullptr;
+    return reinterpret_cast<SHCreateDirectoryFn>(GetProcAddress(shell32, MAKEINTRESOURCEA(165)));
+}
+
+bool ToWide(const std::string& text, wchar_t* out, int capacity) {
+    return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, capacity) > 0;
+}
+
+bool SetString(HKEY key, const setup::RegistryString& value) {
+    return RegSetValueExA(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
+                          value.size()) == ERROR_SUCCESS;
+}
+
+// The spooler as the queue creation sees it: one zero-filled level-2 record, the name changed per attempt.
+class Spooler : public setup::QueueSpooler {
+public:
+    Spooler(CInstaller& owner, const std::string& port)
+        : m_owner(owner), m_share(catalogue::ModelShareName), m_port(port), m_driver(catalogue::ModelName),
+          m_processor(setup::queue_record::kPrintProcessor) {
+        ZeroMemory(&m_record, sizeof m_record);
+        m_record.pServerName = nullptr;
+        m_record.pShareName = m_share.get();
+        m_record.pPortName = m_port.get();
+        m_record.pDriverName = m_driver.get();
+        m_record.pPrintProcessor = m_processor.get();
+        m_record.Attributes = setup::queue_record::kAttributes;
+        m_record.Priority = setup::queue_record::kPriority;
+    }
+
+    bool AddQueue(const std::string& printerName) override {
+        MutableString name(printerName);
+        m_record.pPrinterName = name.get();
+        // The queue's handle is of no further use.
+        pw::unique_printer printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&m_record)));
+        m_lastError = printer ? 0 : GetLastError();
+        m_record.pPrinterName = nullptr;
+        return static_cast<bool>(printer);
+    }
+    unsigned long LastError() const override { return m_lastError; }
+    void SetDefaultPrinter(const std::string& printerName) override {
+        if (SetDefaultPrinterFn setDefault = SetDefaultPrinterProc()) setDefault(printerName.c_str());
+    }
+    void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
+    void ReportDriverUnknown() override {
+        m_owner.MessageBox(setup::kErrorDriverUnknown, setup::kSetupCaption, MB_OK | MB_ICONHAND);
+    }
+
+private:
+    CInstaller& m_owner;
+    PRINTER_INFO_2A m_record;
+    MutableString m_share, m_port, m_driver, m_processor;
+    unsigned long m_lastError = 0;
+};
+
+// The installation sequence's view of the installer's steps.
+class Steps : public setup::InstallSteps {
+public:
+    Steps(CInstaller& installer, void (*launch)(CInstaller&)) : m_installer(installer), m_launch(launch) {}
+    bool GetDriverDirectory() override { return m_installer.GetDriverDirectory() == 1; }
+    bool RegisterDriver() override { return m_installer.RegisterDriver() == 1; }
+    bool AddPrinterQueue() override { return m_installer.AddPrinterQueue() == 1; }
+    const std::string& PrinterName() const override { return m_installer.m_strPrinterName; }
+    bool DeployMonitor() override { return m_installer.DeployMonitor() == 1; }
+    void RegisterAutoRun() override { m_installer.RegisterAutoRun(); }
+    void CreateShortcut() override { m_installer.CreateShortcut(); }
+    void LaunchMonitor() override { m_launch(m_installer); }
+    bool StageInf() override { return m_installer.StageInf() == 1; }
+    bool WriteUninstallEntry() override { return m_installer.WriteUninstallEntry() == 1; }
+
+private:
+    CInstaller& m_installer;
+    void (*m_launch)(CInstaller&);
+};
+
+}  // namespace
+
+CInstaller::CInstaller() = default;
+CInstaller::~CInstaller() = default;
+
+std::string CInstaller::DriverDir() const { return m_pszDriverDir ? std::string(m_pszDriverDir.get()) : std::string(); }
+
+void CInstaller::InstallPrinter() {
+    BeginWaitCursor();
+    Steps steps(*this, [](CInstaller& self) { self.LaunchMonitor(); });
+    const setup::InstallOutcome outcome = setup::RunInstallation(steps, catalogue::ModelName);
+    m_bDirectoryFound = outcome.directoryFound;
+    m_bDriverAdded = outcome.driverAdded;
+    m_bQueueAdded = outcome.queueAdded;
+    if (!outcome.result.empty()) m_strResult = outcome.result;
+    EndWaitCursor();
+}
+
+void CInstaller::ShowResult() {
+    setup::InstallOutcome outcome;
+    outcome.directoryFound = m_bDirectoryFound != 0;
+    outcome.driverAdded = m_bDriverAdded != 0;
+    outcome.queueAdded = m_bQueueAdded != 0;
+    outcome.result = m_strResult;
+    const setup::ResultMessage message = setup::ChooseResultMessage(outcome);
+    MessageBox(message.text.c_str(), setup::kSetupCaption, MB_OK | message.icon);
+}
+
+int CInstaller::GetDriverDirectory() { return setup_engine::QueryDriverDirectory(m_pszDriverDir); }
+
+int CInstaller::RegisterDriver() {
+    namespace rec = setup::driver_record;
+    MutableString name(catalogue::ModelName), driverPath(rec::kDriverPath), dataFile(catalogue::ModelGpdFile),
+        configFile(rec::kConfigFile), helpFile(rec::kHelpFile), dependentFiles(rec::kDependentFiles),
+        manufacturer(rec::kManufacturer), url(rec::kOemUrl), hardwareId(catalogue::ModelHardwareId),
+        provider(rec::kProvider);
+
+    DRIVER_INFO_6A info;
+    ZeroMemory(&info, sizeof info);
+    info.cVersion = rec::kVersion;
+    info.pName = name.get();
+    info.pEnvironment = nullptr;  // the spooler's own
+    info.pDriverPath = driverPath.get();
+    info.pDataFile = dataFile.get();
+    info.pConfigFile = configFile.get();
+    info.pHelpFile = helpFile.get();
+    info.pDependentFiles = dependentFiles.get();  // ends in two nulls
+    info.ftDriverDate.dwLowDateTime = rec::kDateLow;
+    info.ftDriverDate.dwHighDateTime = rec::kDateHigh;
+    info.dwlDriverVersion = rec::kDriverVersion;
+    info.pszMfgName = manufacturer.get();
+    info.pszOEMUrl = url.get();
+    info.pszHardwareID = hardwareId.get();
+    info.pszProvider = provider.get();
+    return AddPrinterDriverA(nullptr, 6, reinterpret_cast<BYTE*>(&info)) ? 1 : 0;
+}
+
+int CInstaller::AddPrinterQueue() {
+    Spooler spooler(*this, m_strPort);
+    return setup::AddPrinterQueue(spooler, catalogue::ModelName, m_strPrinterName) ? 1 : 0;
+}
+
+int CInstaller::StageInf() {
+    if (!GetDriverDirectory()) return 0;
+    if (!setup::CopyBounded(m_szInfPath, sizeof m_szInfPath, setup::InfPath(DriverDir()))) return 0;
+    if (SetupCopyOEMInfA(m_szInfPath, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, m_szOemInf, sizeof m_szOemInf,
+                         nullptr, nullptr))
+        return 1;
+    // Staged by an earlier installation: the store has it, which is all we need.
+    return GetLastError() == ERROR_FILE_EXISTS ? 1 : 0;
+}
+
+int CInstaller::DeployMonitor() {
+    const std::string target = setup::MonitorTargetDir(DriverDir());  // ends in two nulls
+    wchar_t wideTarget[MAX_PATH];
+    SHCreateDirectoryFn createDirectory = SHCreateDirectoryProc();
+    if (!createDirectory || !ToWide(target, wideTarget, MAX_PATH)) return 0;
+    const int created = createDirectory(nullptr, wideTarget);
+    if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS) return 0;
+
+    const auto source = setup::MonitorSource();  // zero-filled, so double-null-terminated
+    SHFILEOPSTRUCTA op;
+    ZeroMemory(&op, sizeof op);
+    op.hwnd = nullptr;
+    op.wFunc = FO_COPY;
+    op.pFrom = source.data();
+    op.pTo = target.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    BeginWaitCursor();
+    const int copied = SHFileOperationA(&op);
+    EndWaitCursor();
+    return copied == 0 && !op.fAnyOperationsAborted ? 1 : 0;
+}
+
+void CInstaller::RegisterAutoRun() {
+    pw::unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+    SetString(key.get(), {setup::AutoRunValueName(), setup::AutoRunValueData(DriverDir())});
+}
+
+void CInstaller::CreateShortcut() {
+    // The apartment stays for the rest of the installer's user-interface thread.
+    CoInitialize(nullptr);
+    const std::string description = setup::ShortcutDescription();
+
+    char programsDrive = 0;
+    {
+        pw::unique_hkey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, setup::kShellFoldersKey, 0, KEY_ALL_ACCESS, key.put()) ==
+            ERROR_SUCCESS) {
+            BYTE programs[setup::kProgramsBufferSize] = {};
+            DWORD size = sizeof programs;
+            DWORD type = 0;
+            if (RegQueryValueExA(key.get(), setup::kProgramsValue, nullptr, &type, programs, &size) == ERROR_SUCCESS &&
+                (type == REG_SZ || type == REG_EXPAND_SZ))
+                programsDrive = setup::ProgramsDriveLetter(programs, size);
+        }
+    }
+    // Without a readable Programs folder the shortcut goes on the system drive.
+    char windowsDir[MAX_PATH] = {};
+    const UINT windowsDirLength = GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    const char drive =
+        setup::ShortcutDrive(programsDrive, windowsDirLength < MAX_PATH ? std::string(windowsDir) : std::string());
+    if (drive == 0) return;
+
+    const std::string folder = setup::ShortcutFolder(drive);
+    CreateDirectoryA(folder.c_str(), nullptr);  // it may exist already
+    const std::string linkFile = setup::ShortcutFile(folder);
+    const std::string target = setup::MonitorExecutable(DriverDir());
+
+    pw::com_ptr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())))
+        return;
+    pw::com_ptr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void()))) return;
+    // S_FALSE (target not found) still sets the path.
+    if (FAILED(link->SetPath(target.c_str()))) return;
+    link->SetDescription(description.c_str());
+    wchar_t wideLink[MAX_PATH];
+    if (!ToWide(linkFile, wideLink, MAX_PATH)) return;
+    file->Save(wideLink, TRUE);
+}
+
+int CInstaller::WriteUninstallEntry() {
+    const setup::UninstallValues values = setup::MakeUninstallValues(DriverDir());
+    {
+        pw::unique_hkey created;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, created.put(), nullptr) != ERROR_SUCCESS)
+            return 0;
+    }
+    pw::unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+        return 0;
+    int written = 0;
+    if (SetString(key.get(), values.displayName) && SetString(key.get(), values.uninstallString)) written = 1;
+    SetString(key.get(), values.displayIcon);
+    return written;
+}
+
+void CInstaller::LaunchMonitor() {
+    const std::string monitor = setup::MonitorExecutable(DriverDir());
+    ShellExecuteA(nullptr, "open", monitor.c_str(), nullptr, nullptr, SW_MINIMIZE);
+}
