@@ -1,0 +1,62 @@
+/* The checks of a request to the hwinterface device: which control code, which
+ * buffer lengths, what is done and which result the request completes with.
+ * Plain C without kernel headers, so the same decisions run in host tests. */
+#ifndef HWINTERFACE_REQUEST_H
+#define HWINTERFACE_REQUEST_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Device type 0x9C40, buffered, any access; functions 0x801 and 0x802. */
+#define HWI_DEVICE_TYPE 0x9C40UL
+#define HWI_IOCTL_READ_PORT_BYTE 0x9C402004UL
+#define HWI_IOCTL_WRITE_PORT_BYTE 0x9C402008UL
+
+typedef enum hwi_action {
+    HWI_ACTION_NONE = 0,   /* complete without touching a port */
+    HWI_ACTION_READ = 1,   /* read `port`, answer in output byte 0 */
+    HWI_ACTION_WRITE = 2   /* write `value` to `port` */
+} hwi_action;
+
+typedef enum hwi_result {
+    HWI_RESULT_SUCCESS = 0,
+    HWI_RESULT_UNSUCCESSFUL = 1,   /* unknown control code */
+    HWI_RESULT_ACCESS_DENIED = 2   /* write by a caller without the right to load drivers */
+} hwi_result;
+
+typedef struct hwi_decision {
+    hwi_action action;
+    hwi_result result;
+    unsigned long information;   /* bytes reported to the caller */
+    int clear_output;            /* set output byte 0 to 0 (short read) */
+    unsigned short port;
+    unsigned char value;
+} hwi_decision;
+
+/* Asked only for a write that would touch a port: nonzero when the caller
+ * may write ports. */
+typedef int (*hwi_write_permission)(void* context);
+
+/* Decides one device control request. `buffer` holds `input_length` bytes of
+ * input (it may be null when the length is 0); nothing beyond them is read. */
+void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long input_length,
+                unsigned long output_length, hwi_write_permission may_write, void* context,
+                hwi_decision* decision);
+
+/* "<prefix><port in upper-case hex>", e.g. "Port379": names of the values the
+ * test build reads and writes under its service key. Returns the length, or 0
+ * when it does not fit `capacity` (terminator included). */
+unsigned long hwi_value_name(char* out, unsigned long capacity, const char* prefix, unsigned short port);
+
+/* Next byte of a played sequence: the byte at `index`, the last byte once the
+ * sequence is exhausted. Returns 0 for an empty sequence, else 1 and sets
+ * *value and *next_index (which stops one past the end). */
+int hwi_sequence_pick(const unsigned char* sequence, unsigned long length, unsigned long index,
+                      unsigned char* value, unsigned long* next_index);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
