@@ -1,0 +1,19 @@
+// Stands in for the status monitor on the test medium: records that it was
+// started, with which show state and from where, and ends at once.
+#include <windows.h>
+
+#include <cstdio>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (FILE* f = std::fopen("C:\\monitor_started.txt", "w")) {
+        std::fprintf(f, "%d\n%s\n", (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1, self);
+        std::fclose(f);
+    }
+    return 0;
+}

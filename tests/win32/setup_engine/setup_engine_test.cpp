@@ -1,0 +1,320 @@
+// The installer engine in a scenario prefix: CFileCopy stages the package
+// from an installation medium (the current directory), CInstaller installs on
+// "LPT1:", and the installed layout is checked item by item, with the result
+// message read off the screen as the user sees it.
+#include "setup/engine/FileCopy.h"
+#include "setup/engine/Installer.h"
+
+#include "catalogue/Catalogue.h"
+#include "common/Handles.h"
+#include "tests/win32/bench/Bench.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <winspool.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifndef PW_MEDIUM_DIR
+#error "PW_MEDIUM_DIR must name the test medium's folder"
+#endif
+
+namespace {
+
+const std::string kModel = catalogue::ModelName;
+const std::string kKey = catalogue::ModelKey;
+const char kCaption[] = "ZYKE Printer Driver - Setup";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics";
+const char kMarker[] = "C:\\monitor_started.txt";
+
+std::string DriverDir() {
+    char dir[MAX_PATH] = {};
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed)) return {};
+    return dir;
+}
+
+// What Windows 7 offers and a fresh Wine prefix lacks: the queue's data type
+// (Wine cannot open a queue without one) and the legacy Start-menu path
+// (a junction on Windows 7).
+void PrepareFixture() {
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE,
+                                      "System\\CurrentControlSet\\Control\\Print\\Printers\\" + kModel, "Datatype",
+                                      "RAW"));
+    ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
+    DeleteFileA(kMarker);
+}
+
+void UseMedium(const char* folder) {
+    const std::string medium = bench::JoinPath(bench::BuildDir(), folder);
+    ASSERT_TRUE(SetCurrentDirectoryA(medium.c_str())) << medium;
+}
+
+// The message box of the running thread, as a second thread sees and answers it.
+struct SeenMessage {
+    bool found = false;
+    std::string text;
+    bool informationIcon = false;
+    bool stopIcon = false;
+};
+
+HICON MessageBoxIcon(HWND box) {
+    for (HWND child : bench::ChildWindows(box)) {
+        if (bench::ClassName(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    }
+    return nullptr;
+}
+
+template <typename Show>
+SeenMessage ShowAndAnswer(Show show, const std::string& shotName) {
+    SeenMessage seen;
+    const DWORD pid = GetCurrentProcessId();
+    std::thread answerer([&] {
+        HWND box = bench::WaitMessageBox(kCaption, 15000, pid);
+        if (!box) return;
+        seen.found = true;
+        seen.text = bench::MessageBoxText(box);
+        const HICON icon = MessageBoxIcon(box);
+        seen.informationIcon = icon && icon == LoadIconA(nullptr, IDI_INFORMATION);
+        seen.stopIcon = icon && icon == LoadIconA(nullptr, IDI_HAND);
+        bench::Screenshot(shotName);
+        bench::AnswerMessageBox(box, IDOK);
+    });
+    show();
+    answerer.join();
+    return seen;
+}
+
+struct LinkInfo {
+    bool loaded = false;
+    std::string path;
+    std::string description;
+};
+
+LinkInfo ReadLink(const std::string& file) {
+    LinkInfo info;
+    pw::com_init com(CoInitialize(nullptr));
+    pw::com_ptr<IShellLinkA> link;
+    pw::com_ptr<IPersistFile> persist;
+    wchar_t wide[MAX_PATH];
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
+        !MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH) || FAILED(persist->Load(wide, STGM_READ)))
+        return info;
+    info.loaded = true;
+    char text[MAX_PATH] = {};
+    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0))) info.path = text;
+    text[0] = '\0';
+    if (SUCCEEDED(link->GetDescription(text, MAX_PATH))) info.description = text;
+    return info;
+}
+
+std::string ShortcutPath() {
+    // The Programs folder's drive letter under a fresh prefix.
+    const std::string programs =
+        bench::reg::GetString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                              "Programs")
+            .value_or("C:");
+    return std::string(1, programs[0]) +
+           ":\\Documents and Settings\\All Users\\Start Menu\\Programs\\ZYK Electronics\\Pagewarden" + kKey + ".LNK";
+}
+
+// A REG_SZ value's raw bytes: the stored length counts the terminator.
+void ExpectRegString(HKEY root, const std::string& key, const std::string& name, const std::string& expected) {
+    DWORD type = 0;
+    const auto bytes = bench::reg::GetBinary(root, key, name, &type);
+    ASSERT_TRUE(bytes.has_value()) << key << "\\" << name;
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
+    std::string withNull = expected;
+    withNull.push_back('\0');
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), withNull) << name;
+}
+
+TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_DIR);
+    const std::string d = DriverDir();
+    ASSERT_FALSE(d.empty());
+
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    ASSERT_TRUE(staging.m_pszDriverDir);
+    EXPECT_EQ(std::string(staging.m_pszDriverDir.get()), d);
+    for (const std::string& file : {std::string(catalogue::ModelGpdFile), std::string(catalogue::ModelInfFile),
+                                    std::string("ZYKE9pin.cat"), std::string("ZYKE9pin.dll"),
+                                    std::string("Uninstall.exe")})
+        EXPECT_TRUE(bench::FileExists(d + "\\" + file)) << file;
+    // A second staging overwrites without a question (it would block here otherwise).
+    staging.StageDriverFiles();
+
+    CInstaller installer;
+    EXPECT_TRUE(installer.m_strPort.empty());
+    EXPECT_FALSE(installer.m_pszDriverDir);
+    installer.m_strPort = "LPT1:";
+    installer.InstallPrinter();
+    EXPECT_EQ(installer.m_bDirectoryFound, 1);
+    EXPECT_EQ(installer.m_bDriverAdded, 1);
+    EXPECT_EQ(installer.m_bQueueAdded, 1);
+    EXPECT_EQ(installer.m_strPrinterName, kModel);
+
+    // The queue, as the spooler reports it.
+    {
+        pw::unique_printer printer;
+        ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kModel.c_str()), printer.put(), nullptr));
+        DWORD needed = 0;
+        GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
+        pw::heap_buffer buffer(needed);
+        ASSERT_TRUE(GetPrinterA(printer.get(), 2, buffer.get(), needed, &needed));
+        const auto* info = buffer.as<PRINTER_INFO_2A>();
+        EXPECT_STREQ(info->pPortName, "LPT1:");
+        EXPECT_STREQ(info->pShareName, catalogue::ModelShareName);
+        EXPECT_STREQ(info->pDriverName, catalogue::ModelName);
+        EXPECT_STREQ(info->pPrintProcessor, "winprint");
+        EXPECT_EQ(info->Attributes & 0x204, 0x204u);
+        EXPECT_EQ(info->Attributes & PRINTER_ATTRIBUTE_SHARED, 0u);
+
+        // The driver it uses.
+        needed = 0;
+        GetPrinterDriverA(printer.get(), nullptr, 3, nullptr, 0, &needed);
+        pw::heap_buffer driver(needed);
+        ASSERT_TRUE(GetPrinterDriverA(printer.get(), nullptr, 3, driver.get(), needed, &needed));
+        const auto* record = driver.as<DRIVER_INFO_3A>();
+        EXPECT_STREQ(record->pName, catalogue::ModelName);
+        EXPECT_EQ(record->cVersion, 3u);
+        const std::string dataFile = record->pDataFile ? record->pDataFile : "";
+        EXPECT_NE(dataFile.find(catalogue::ModelGpdFile), std::string::npos) << dataFile;
+        const std::string driverPath = record->pDriverPath ? record->pDriverPath : "";
+        EXPECT_NE(driverPath.find("unidrv.dll"), std::string::npos) << driverPath;
+    }
+    char defaultPrinter[256] = {};
+    DWORD size = sizeof defaultPrinter;
+    ASSERT_TRUE(GetDefaultPrinterA(defaultPrinter, &size));
+    EXPECT_EQ(std::string(defaultPrinter), kModel);
+
+    // The monitor, its auto-start value, its shortcut and its first start.
+    const std::string monitor = d + "\\PGW\\" + kKey + ".exe";
+    EXPECT_TRUE(bench::FileExists(monitor));
+    ExpectRegString(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey, d + "\\PGW\\" + kKey);
+    const LinkInfo link = ReadLink(ShortcutPath());
+    ASSERT_TRUE(link.loaded) << ShortcutPath();
+    EXPECT_EQ(link.description, "Shortcut to Status Monitor - " + kModel);
+    EXPECT_EQ(bench::ReadFileText(link.path).has_value(), true) << link.path;
+    EXPECT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
+    const std::string started = bench::ReadFileText(kMarker).value_or("");
+    EXPECT_EQ(started.substr(0, 2), "6\n") << started;  // SW_MINIMIZE
+    EXPECT_NE(started.find("\\PGW\\" + kKey + ".exe"), std::string::npos) << started;
+
+    // The uninstall entry and the INF in the store.
+    ExpectRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "ZYK Electronics Printer Software");
+    ExpectRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", d + "\\Uninstall.exe");
+    ExpectRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", d + "\\Uninstall.exe");
+    EXPECT_EQ(std::string(installer.m_szInfPath), d + "\\" + catalogue::ModelInfFile);
+    ASSERT_NE(installer.m_szOemInf[0], '\0');
+    EXPECT_TRUE(bench::FileExists(installer.m_szOemInf)) << installer.m_szOemInf;
+
+    // One message reports it all.
+    const SeenMessage seen = ShowAndAnswer([&] { installer.ShowResult(); }, "setup_engine_installed");
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.text, kModel + " Printer Driver & Status Monitor installed successfully.");
+    EXPECT_TRUE(seen.informationIcon);
+
+    // Staging the INF again finds it in the store: still a success.
+    CInstaller again;
+    EXPECT_EQ(again.StageInf(), 1);
+}
+
+TEST(SetupEngineScenario, MediumWithoutMonitorInstallsTheDriverOnly) {
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_NO_MONITOR_DIR);
+    const std::string d = DriverDir();
+
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    CInstaller installer;
+    installer.m_strPort = "LPT1:";
+    installer.InstallPrinter();
+    EXPECT_EQ(installer.m_bQueueAdded, 1);
+    EXPECT_EQ(installer.DeployMonitor(), 0);
+
+    EXPECT_FALSE(bench::FileExists(d + "\\PGW\\" + kKey + ".exe"));
+    EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey));
+    EXPECT_FALSE(bench::FileExists(ShortcutPath()));
+    Sleep(500);
+    EXPECT_FALSE(bench::FileExists(kMarker));
+    // The rest of the installation is still there.
+    ExpectRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "ZYK Electronics Printer Software");
+
+    const SeenMessage seen = ShowAndAnswer([&] { installer.ShowResult(); }, "setup_engine_driver_only");
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.text, kModel + " Printer Driver installed successfully.");
+    EXPECT_TRUE(seen.informationIcon);
+}
+
+TEST(SetupEngineScenario, FailureMessagesUseTheStopIcon) {
+    // A fresh installer reports the step that did not run first: the driver directory.
+    CInstaller installer;
+    const SeenMessage seen = ShowAndAnswer([&] { installer.ShowResult(); }, "setup_engine_error_001C");
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.text, "Unexpected error 0x001C occured.");
+    EXPECT_TRUE(seen.stopIcon);
+
+    installer.m_bDirectoryFound = 1;
+    installer.m_bDriverAdded = 1;
+    const SeenMessage queue = ShowAndAnswer([&] { installer.ShowResult(); }, "setup_engine_error_003C");
+    EXPECT_EQ(queue.text, "Unexpected error 0x003C occured.");
+    EXPECT_TRUE(queue.stopIcon);
+}
+
+// Runs the window's messages as the framework's loops do: PreTranslateMessage first.
+void PumpFor(CWnd& window, DWORD milliseconds) {
+    MSG msg;
+    const DWORD until = GetTickCount() + milliseconds;
+    while (GetTickCount() < until) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!window.PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(20);
+    }
+}
+
+void PressEscape(CWnd& window) {
+    HWND target = GetFocus() ? GetFocus() : window.m_hWnd;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0);
+    PumpFor(window, 400);
+}
+
+TEST(SetupEngineScenario, PleaseWaitWindowIgnoresEscape) {
+    // The same template in a plain dialog closes on Escape: the keystroke does arrive.
+    {
+        CDialog plain(CFileCopy::IDD);
+        ASSERT_TRUE(plain.Create(CFileCopy::IDD));
+        plain.ShowWindow(SW_SHOW);
+        PressEscape(plain);
+        EXPECT_FALSE(plain.m_hWnd && plain.IsWindowVisible());
+    }
+
+    CFileCopy wait;
+    ASSERT_TRUE(wait.Create(CFileCopy::IDD));
+    wait.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(wait.IsWindowVisible());
+    EXPECT_EQ(wait.GetWindowText(), kCaption);
+    EXPECT_EQ(wait.GetDlgItemText(IDC_WAIT_TEXT), "Now the printer will be installed ...\nPlease wait ...");
+    PressEscape(wait);
+    EXPECT_TRUE(IsWindow(wait.m_hWnd));
+    EXPECT_TRUE(wait.IsWindowVisible());
+    bench::Screenshot("setup_engine_please_wait");
+    wait.ShowWindow(SW_HIDE);
+}
+
+}  // namespace
