@@ -1,0 +1,123 @@
+// Thin wrappers of the standard and common controls the programs use, plus
+// the GDI-side helpers CImageList and CFont. Each wrapper is a CWnd bound to
+// an existing control (normally by DDX_Control) and only sends the control's
+// messages; results are the controls' own (LB_ERR, -1, ...).
+//
+//   CStatic    SetIcon/SetCursor/SetBitmap send STM_SETIMAGE and return the
+//              previous image of that type; Get* read it with STM_GETIMAGE.
+//              The control does not own the image: its owner destroys it.
+//   CListBox   InsertString at an explicit index (a sorted list box does not
+//              sort inserted strings), item data, selection, GetText.
+//   CListCtrl  list view: InsertItem with text and image, image list, extended
+//              style, item state, count per page, icon spacing.
+//   CTabCtrl   InsertItem with text.
+//   CImageList owns an image list created from a bitmap resource of the
+//              program; destroyed with the object.
+//   CFont      owns a font; CreatePointFont(tenths of a point, face) takes the
+//              height from the screen's LOGPIXELSY as MFC does:
+//              lfHeight = -(LOGPIXELSY * tenths / 720) (integer division).
+#pragma once
+
+#include "framework/Wnd.h"
+#include "common/Handles.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+class CStatic : public CWnd {
+public:
+    HICON SetIcon(HICON hIcon);
+    HICON GetIcon() const;
+    HCURSOR SetCursor(HCURSOR hCursor);
+    HCURSOR GetCursor() const;
+    HBITMAP SetBitmap(HBITMAP hBitmap);
+    HBITMAP GetBitmap() const;
+};
+
+class CButton : public CWnd {};
+
+class CEdit : public CWnd {};
+
+class CListBox : public CWnd {
+public:
+    int GetCount() const;
+    int InsertString(int nIndex, const char* lpszItem);   // the index, or LB_ERR / LB_ERRSPACE
+    int SetItemData(int nIndex, DWORD_PTR dwItemData);    // LB_ERR on failure
+    DWORD_PTR GetItemData(int nIndex) const;              // LB_ERR on failure
+    int SetCurSel(int nSelect);                           // LB_ERR also for -1 (clearing)
+    int GetCurSel() const;                                // LB_ERR when nothing is selected
+    // The entry's text; LB_ERR (and an empty text) for a bad index.
+    int GetText(int nIndex, std::string& text) const;
+};
+
+class CImageList;
+
+class CListCtrl : public CWnd {
+public:
+    int GetItemCount() const;
+    int InsertItem(int nItem, const char* lpszItem, int nImage);  // the index, or -1
+    // Sets the image list of the given kind (LVSIL_NORMAL, LVSIL_SMALL, ...) and
+    // returns the previous one. The list view does not own it (no LVS_SHAREIMAGELISTS
+    // needed: CImageList keeps ownership).
+    HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
+    DWORD SetExtendedStyle(DWORD dwNewStyle);                     // returns the previous style
+    DWORD GetExtendedStyle() const;
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    UINT GetItemState(int nItem, UINT nMask) const;
+    int GetCountPerPage() const;
+    DWORD SetIconSpacing(int cx, int cy);                         // previous spacing, MAKELONG(cx, cy)
+    std::string GetItemText(int nItem, int nSubItem) const;
+};
+
+class CTabCtrl : public CWnd {
+public:
+    int GetItemCount() const;
+    int InsertItem(int nItem, const char* lpszItem);  // the index, or -1
+};
+
+namespace pw {
+inline void close_imagelist(HIMAGELIST h) { ImageList_Destroy(h); }
+using unique_himagelist = unique_any<HIMAGELIST, &close_imagelist>;
+}  // namespace pw
+
+class CImageList {
+public:
+    CImageList() = default;
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    // From bitmap resource nBitmapID of the program; cx 0 makes each image as
+    // wide as the bitmap is high. crMask is the transparent colour. Replaces
+    // a list held before. FALSE on failure.
+    BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+    int GetImageCount() const;
+    void DeleteImageList() { m_list.reset(); }
+
+    HIMAGELIST GetSafeHandle() const { return m_list.get(); }
+    operator HIMAGELIST() const { return m_list.get(); }
+
+private:
+    pw::unique_himagelist m_list;
+};
+
+class CFont {
+public:
+    CFont() = default;
+    CFont(const CFont&) = delete;
+    CFont& operator=(const CFont&) = delete;
+
+    // nPointSize in tenths of a point (140 is 14 points). hDC null: the screen.
+    BOOL CreatePointFont(int nPointSize, const char* lpszFaceName, HDC hDC = nullptr);
+    BOOL CreateFontIndirect(const LOGFONTA* lpLogFont);
+    void DeleteObject() { m_font.reset(); }
+
+    HFONT GetSafeHandle() const { return m_font.get(); }
+    operator HFONT() const { return m_font.get(); }
+
+    // The LOGFONT height CreatePointFont uses for a device of the given LOGPIXELSY.
+    static LONG PointSizeToHeight(int nPointSize, int logPixelsY);
+
+private:
+    pw::unique_hfont m_font;
+};

@@ -1,0 +1,13 @@
+// The dialog-application framework in one include: application object and
+// entry point (WinApp.h), windows and message maps (Wnd.h, MessageMap.h),
+// dialogs and data exchange (Dialog.h), control wrappers, image lists and
+// fonts (Controls.h), menus (Menu.h) and worker threads (Thread.h).
+#pragma once
+
+#include "framework/MessageMap.h"
+#include "framework/Wnd.h"
+#include "framework/WinApp.h"
+#include "framework/Dialog.h"
+#include "framework/Controls.h"
+#include "framework/Menu.h"
+#include "framework/Thread.h"
