@@ -11,7 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     GetStartupInfoA(&startup);
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (FILE* f = std::fopen("C:\\monitor_started.txt", "w")) {
+    if (FILE* f = std::fopen("C:\\monitor_started.txt", "wb")) {
         std::fprintf(f, "%d\n%s\n", (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1, self);
         std::fclose(f);
     }
