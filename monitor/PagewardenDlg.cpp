@@ -1,0 +1,305 @@
+#include "monitor/PagewardenDlg.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/MonitorCatalogue.h"
+#include "framework/WinApp.h"
+#include "monitor/MonitorPlatform.h"
+#include "monitor/core/Display.h"
+#include "monitor/core/QueueScan.h"
+#include "monitor/portaccess/PortAccess.h"
+#include "monitor/portaccess/UsbPrinter.h"
+#include "resources/MonitorResource.h"
+
+#include <dbt.h>
+#include <initguid.h>
+#include <usbiodef.h>
+
+namespace {
+
+// The index of the next printing tip; one monitor window per process.
+std::int32_t TipIndex = 0;
+
+constexpr UINT_PTR kStatusTimerId = 1;
+constexpr UINT kStatusTimerPeriodMs = 1000;
+constexpr UINT ID_RESTART_MONITORING = 102;
+
+}  // namespace
+
+// The parallel set-up of a resolution, answered by the port access layer and
+// this window's timer.
+class CPagewardenDlg::PortSetup : public monitor::PortEnvironment {
+public:
+    explicit PortSetup(CPagewardenDlg& dlg) : m_dlg(dlg) {}
+    int AccessMode() override {
+        PortAccessMode = GetPortAccessMode();
+        return PortAccessMode;
+    }
+    // Any handle from an earlier resolution is closed by OpenPortDriver first.
+    void OpenDriver() override { OpenPortDriver(); }
+    int FindDevice(std::string& searchText) override {
+        LptDeviceId = searchText;
+        int result = FindLptDeviceId(LptDeviceId);
+        searchText = LptDeviceId;
+        return result;
+    }
+    bool ReadAddress() override { return ReadLptPortAddress(); }
+    std::uint32_t StartTimer() override {
+        return static_cast<std::uint32_t>(m_dlg.SetTimer(kStatusTimerId, kStatusTimerPeriodMs, nullptr));
+    }
+    bool StopTimer(std::uint32_t timerId) override { return m_dlg.KillTimer(timerId) != FALSE; }
+
+private:
+    CPagewardenDlg& m_dlg;
+};
+
+BEGIN_MESSAGE_MAP(CPagewardenDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_COMMAND(ID_TRAY_OPEN, &CPagewardenDlg::OnShowMonitor)
+    ON_COMMAND(ID_RESTART_MONITORING, &CPagewardenDlg::RestartMonitoring)
+    ON_COMMAND(ID_TRAY_EXIT, &CPagewardenDlg::OnExit)
+    ON_MESSAGE(monitor::WM_STATUS_POLL, &CPagewardenDlg::OnStatusPoll)
+    ON_WM_DEVICECHANGE()
+    ON_WM_TIMER()
+    ON_BN_CLICKED(IDC_OK_BUTTON, &CPagewardenDlg::OnHide)
+    ON_WM_CTLCOLOR()
+    ON_WM_WINDOWPOSCHANGING()
+END_MESSAGE_MAP()
+
+CPagewardenDlg::CPagewardenDlg(CWnd* pParent)
+    : CDialog(IDD_PAGEWARDEN_DIALOG, pParent), m_strMessage("Searching the printer...") {
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAIN));
+}
+
+CPagewardenDlg::~CPagewardenDlg() = default;
+
+void CPagewardenDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STATUS_ANIM, m_statusAnim);
+    DDX_Text(pDX, IDC_MESSAGE, m_strMessage);
+    DDX_Control(pDX, IDC_TIP, m_tipText);
+    DDX_Control(pDX, IDC_TITLE, m_titleText);
+    DDX_Control(pDX, IDC_VERSION, m_versionText);
+}
+
+BOOL CPagewardenDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    m_titleFont.CreatePointFont(140, "Arial");
+    m_titleText.SetFont(&m_titleFont, TRUE);
+
+    m_port.parallelStatus = -1;
+    m_port.timerId = 0;
+
+    m_trayIcon.reset(LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY)));
+    m_tray.Create(CSysTray::kCallbackMessage, "ZYK-E Status Monitor Utility", m_trayIcon.get());
+
+    m_hMainWnd = m_hWnd;
+
+    if (FindPrinter()) m_poller.Start(m_hMainWnd);
+
+    PrinterPresent = false;
+    FindUsbPrinter();
+
+    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
+    filter.dbcc_size = sizeof filter;   // 32
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
+    m_hDevNotify.reset(RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+
+    SetWindowText(std::string(catalogue::ModelName) + " - Status Monitor");
+    m_versionText.SetWindowText(catalogue::VersionText);
+    m_tipText.SetWindowText(monitor::NextTip(TipIndex));
+
+    // Suppressed by OnWindowPosChanging, as is the modal loop's own first showing.
+    m_bMayShow = false;
+    ShowWindow(SW_SHOWMAXIMIZED);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- display
+
+HCURSOR CPagewardenDlg::LoadAnimatedCursor(int resourceId) {
+    return monitor::LoadAnimatedCursor(AfxGetInstanceHandle(), resourceId);
+}
+
+void CPagewardenDlg::SetStatusImage(int resourceId) {
+    HCURSOR cursor = resourceId ? LoadAnimatedCursor(resourceId) : nullptr;
+    m_statusAnim.SetCursor(cursor);
+    m_statusCursor.reset(cursor);   // the cursor it replaces is destroyed
+}
+
+void CPagewardenDlg::ShowAction() {
+    m_bMayShow = true;
+    ShowWindow(SW_RESTORE);
+}
+
+void CPagewardenDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
+    if (!m_bMayShow) lpwndpos->flags &= ~SWP_SHOWWINDOW;
+    CDialog::OnWindowPosChanging(lpwndpos);
+}
+
+HBRUSH CPagewardenDlg::OnCtlColor(HDC hdc, CWnd* pWnd, UINT nCtlColor) {
+    HBRUSH brush = CDialog::OnCtlColor(hdc, pWnd, nCtlColor);
+    if (pWnd && pWnd->GetDlgCtrlID() == IDC_TITLE)
+        SetTextColor(hdc, static_cast<COLORREF>(monitor::TitleColour(pWnd->GetWindowText())));
+    return brush;
+}
+
+void CPagewardenDlg::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT rect;
+    GetClientRect(&rect);
+    int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &ps);
+}
+
+HCURSOR CPagewardenDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+
+// ---------------------------------------------------------------- printer and port
+
+bool CPagewardenDlg::FindPrinter() {
+    m_printerDefaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    std::string name = catalogue::ModelName;
+    HANDLE printer = nullptr;
+    if (OpenPrinterA(&name[0], &printer, &m_printerDefaults)) {
+        m_hPrinter.reset(printer);   // the handle of an earlier resolution is closed
+        return ResolvePort();
+    }
+    m_hPrinter.reset();
+    monitor::NotFoundDisplay shown = monitor::PrinterNotFound();
+    UpdateData(TRUE);
+    m_strMessage = shown.message;
+    m_titleText.SetWindowText(shown.title);
+    SetStatusImage(shown.anim);
+    UpdateData(FALSE);
+    return false;
+}
+
+bool CPagewardenDlg::ResolvePort() {
+    std::string portName;
+    switch (monitor::ReadQueuePort(m_hPrinter.get(), portName)) {
+    case monitor::PortRecordResult::ProbeFailed:
+    case monitor::PortRecordResult::NoMemory:
+        return false;
+    case monitor::PortRecordResult::ReadFailed:
+        m_port.portClass.clear();
+        return false;
+    case monitor::PortRecordResult::Ok:
+        break;
+    }
+    PortSetup setup(*this);
+    m_port.lptDeviceId = LptDeviceId;
+    monitor::ApplyPortName(portName, m_port, setup);
+    LptDeviceId = m_port.lptDeviceId;
+    UpdateData(FALSE);
+    return true;
+}
+
+bool CPagewardenDlg::HasPortChanged() {
+    return monitor::PublishedPortDiffers(catalogue::ModelName, m_port.portName);
+}
+
+void CPagewardenDlg::FindUsbPrinter() {
+    if (FindUsbPrinterPresent()) PrinterPresent = true;
+}
+
+BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
+    switch (CheckUsbPrinterBroadcast(nEventType, static_cast<LPARAM>(dwData))) {
+    case portaccess::DeviceChange::Arrived: PrinterPresent = true; break;
+    case portaccess::DeviceChange::Removed: PrinterPresent = false; break;
+    case portaccess::DeviceChange::None: break;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- polling
+
+void CPagewardenDlg::OnTimer(UINT_PTR nIDEvent) {
+    m_port.parallelStatus = ReadParallelStatus();
+    CDialog::OnTimer(nIDEvent);
+}
+
+void CPagewardenDlg::ScanQueue() {
+    monitor::QueueSnapshot snapshot;
+    bool queried = monitor::QueryQueue(m_hPrinter.get(), snapshot);
+    monitor::ScanQueue(queried ? &snapshot : nullptr, m_nPrinterStatus, m_nJobStatus);
+}
+
+LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
+    if (HasPortChanged()) {
+        RestartMonitoring();
+        return 0;
+    }
+    ScanQueue();
+
+    monitor::PollInputs in;
+    in.jobStatus = m_nJobStatus;
+    in.printerStatus = m_nPrinterStatus;
+    in.parallelStatus = m_port.parallelStatus;
+    in.portClass = m_port.portClass;
+    in.printerPresent = PrinterPresent;
+    monitor::PollActions act = monitor::DecidePoll(m_poll, in);
+
+    if (act.show) ShowAction();
+    if (act.set) {
+        // The window is written only when the table writes a status.
+        UpdateData(TRUE);
+        m_strMessage = act.message;
+        m_titleText.SetWindowText(act.title);
+        SetStatusImage(act.anim);
+        UpdateData(FALSE);
+    }
+    if (act.hide) ShowWindow(SW_HIDE);
+    return 0;
+}
+
+void CPagewardenDlg::RestartMonitoring() {
+    UpdateData(TRUE);
+    CWnd* main = AfxGetMainWnd();
+    m_hMainWnd = main ? main->GetSafeHwnd() : m_hWnd;
+    // The old poller is woken and joined here, so it can never post after the new one starts.
+    m_poller.Stop();
+    BeginWaitCursor();
+    EndWaitCursor();
+    if (!FindPrinter()) return;
+    m_poller.Start(m_hMainWnd);
+}
+
+// ---------------------------------------------------------------- commands
+
+void CPagewardenDlg::OnShowMonitor() {
+    m_bMayShow = true;
+    monitor::BeginSearch(m_poll);
+    m_tipText.SetWindowText(monitor::NextTip(TipIndex));
+    ShowWindow(SW_RESTORE);
+    RestartMonitoring();
+}
+
+void CPagewardenDlg::OnHide() { ShowWindow(SW_HIDE); }
+
+void CPagewardenDlg::OnCancel() { ShowWindow(SW_HIDE); }
+
+void CPagewardenDlg::SweepStaleTrayIcons() { monitor::SweepNotificationArea(); }
+
+void CPagewardenDlg::OnExit() {
+    m_poller.Stop();   // wakes the poller and waits for it; never terminated
+    SweepStaleTrayIcons();
+    m_tray.Remove();
+    m_hDevNotify.reset();
+    ClosePortDriver();
+    if (m_port.timerId != 0 && KillTimer(m_port.timerId)) m_port.timerId = 0;
+    m_hPrinter.reset();
+    CDialog::OnOK();
+}

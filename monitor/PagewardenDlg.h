@@ -1,0 +1,82 @@
+// CPagewardenDlg: the status window, the monitor's only window. It owns every
+// resource of the monitor (printer handle, polling thread, tray icon, device
+// notification, driver handle) and runs everything on its own thread except
+// the poller, which only posts WM_STATUS_POLL. It starts hidden, pops up on
+// the faults the status table names, hides itself when printing or ready, and
+// only the tray menu's "Exit" ends it.
+#pragma once
+
+#include "common/Handles.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "monitor/StatusPoller.h"
+#include "monitor/SysTray.h"
+#include "monitor/core/PortRules.h"
+#include "monitor/core/StatusPoll.h"
+
+#include <winspool.h>
+
+#include <cstdint>
+#include <string>
+
+class CPagewardenDlg : public CDialog {
+public:
+    explicit CPagewardenDlg(CWnd* pParent = nullptr);
+    ~CPagewardenDlg() override;
+
+    // Resolution of the queue and its port.
+    bool FindPrinter();
+    bool ResolvePort();
+    bool HasPortChanged();
+    // Stops polling, resolves the printer again and starts a new poller.
+    void RestartMonitoring();
+    void SweepStaleTrayIcons();
+    HCURSOR LoadAnimatedCursor(int resourceId);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnShowMonitor();
+    void OnExit();
+    LRESULT OnStatusPoll(WPARAM wParam, LPARAM lParam);
+    BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnHide();
+    HBRUSH OnCtlColor(HDC hdc, CWnd* pWnd, UINT nCtlColor);
+    void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    class PortSetup;
+    void ShowAction();
+    void SetStatusImage(int resourceId);
+    void ScanQueue();
+    void FindUsbPrinter();
+
+    std::int32_t m_nJobStatus = -1;
+    std::int32_t m_nPrinterStatus = 0;
+    std::string m_strMessage;
+    monitor::StatusPoller m_poller;   // the polling thread and its parameter block
+    HWND m_hMainWnd = nullptr;
+    CStatic m_statusAnim;
+    pw::unique_printer m_hPrinter;
+    PRINTER_DEFAULTSA m_printerDefaults = {};
+    monitor::PortState m_port;        // port name and class, parallel status, timer id
+    pw::unique_hdevnotify m_hDevNotify;
+    bool PrinterPresent = false;
+    CStatic m_tipText;
+    CStatic m_titleText;
+    HICON m_hIcon = nullptr;
+    CSysTray m_tray;
+    CFont m_titleFont;
+    bool m_bMayShow = false;
+    CStatic m_versionText;
+    pw::unique_hcursor m_statusCursor;   // the cursor the animation control shows
+    pw::unique_hicon m_trayIcon;
+    monitor::PollState m_poll;
+};

@@ -1,0 +1,67 @@
+#include "monitor/SysTray.h"
+
+#include "catalogue/Catalogue.h"
+#include "framework/WinApp.h"
+#include "resources/MonitorResource.h"
+
+#include <cstring>
+#include <string>
+
+BEGIN_MESSAGE_MAP(CSysTray, CWnd)
+    ON_MESSAGE(CSysTray::kCallbackMessage, &CSysTray::OnTrayNotify)
+END_MESSAGE_MAP()
+
+CSysTray::CSysTray() noexcept : m_notify{} {}
+
+CSysTray::~CSysTray() = default;
+
+int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
+    CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr);
+
+    m_menu.CreatePopupMenu();
+    const std::string openText = std::string(catalogue::ModelName) + " Status Monitor";
+    m_menu.AppendMenu(MF_STRING, ID_TRAY_OPEN, openText.c_str());
+    m_menu.AppendMenu(MF_STRING, ID_TRAY_EXIT, "Exit");
+
+    m_notify = {};
+    m_notify.cbSize = NOTIFYICONDATAA_V1_SIZE;   // 88: the first version of the record
+    m_notify.hWnd = m_hWnd;
+    m_notify.uID = kIconId;
+    m_notify.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_notify.uCallbackMessage = callbackMessage;
+    m_notify.hIcon = icon;
+    if (tooltip) {
+        std::strncpy(m_notify.szTip, tooltip, sizeof(m_notify.szTip) - 1);
+        m_notify.szTip[sizeof(m_notify.szTip) - 1] = '\0';
+    }
+    Shell_NotifyIconA(NIM_ADD, &m_notify);
+    return 0;
+}
+
+void CSysTray::Remove() { Shell_NotifyIconA(NIM_DELETE, &m_notify); }
+
+LRESULT CSysTray::OnTrayNotify(WPARAM, LPARAM lParam) {
+    CWnd* main = AfxGetMainWnd();
+    if (!main) return 0;
+    switch (LOWORD(lParam)) {
+    case WM_RBUTTONUP: {
+        POINT pt = {};
+        GetCursorPos(&pt);
+        // The owner must be the foreground window, or the menu does not close
+        // when the user clicks elsewhere.
+        main->SetForegroundWindow();
+        m_menu.SetDefaultItem(ID_TRAY_OPEN);
+        m_menu.TrackPopupMenu(TPM_RIGHTBUTTON, pt.x, pt.y, main);
+        // Makes the next click after a dismissed menu reach its target.
+        main->PostMessage(WM_NULL);
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        main->SetForegroundWindow();
+        main->SendMessage(WM_COMMAND, ID_TRAY_OPEN, 0);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}

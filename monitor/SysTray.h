@@ -1,0 +1,33 @@
+// CSysTray: the monitor's one notification-area icon, its tooltip and its
+// two-item menu. A hidden owner window receives the icon's callback message;
+// a right click opens the menu, a double click opens the status window.
+#pragma once
+
+#include "framework/Menu.h"
+#include "framework/Wnd.h"
+
+#include <shellapi.h>
+
+class CSysTray : public CWnd {
+public:
+    static constexpr UINT kCallbackMessage = WM_USER + 15;   // 0x40F
+    static constexpr UINT kIconId = 1;
+
+    CSysTray() noexcept;
+    ~CSysTray() override;
+
+    // Creates the owner window and the menu and adds the icon; returns 0.
+    int Create(UINT callbackMessage, const char* tooltip, HICON icon);
+    // Takes the icon out of the notification area.
+    void Remove();
+
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    HMENU Menu() const { return m_menu.GetSafeHmenu(); }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+private:
+    NOTIFYICONDATAA m_notify;
+    CMenu m_menu;
+};

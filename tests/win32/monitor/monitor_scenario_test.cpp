@@ -1,0 +1,254 @@
+// Pagewarden.exe end to end under Wine: started as the user's logon would
+// start it, watched and driven through its window, tray icon and menu, with
+// the queue and the USB broadcasts supplied by the test.
+#include "QueueFixture.h"
+#include "tests/win32/bench/Bench.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/MonitorCatalogue.h"
+#include "monitor/core/Display.h"
+
+#include <gtest/gtest.h>
+
+#include <dbt.h>
+#include <winspool.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 15;
+constexpr UINT kStatusPoll = WM_USER + 258;
+const std::string kCaption = std::string(catalogue::ModelName) + " - Status Monitor";
+const char* const kUsbMessage =
+    "Printer is not connected or switched OFF.\nEnsure USB cable is connected properly and the printer is "
+    "switched ON.";
+
+std::string Exe() { return bench::UnixToWindows(PAGEWARDEN_EXE); }
+
+bool QueueExists() {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    pw::unique_printer printer;
+    std::string name = catalogue::ModelName;
+    return OpenPrinterA(&name[0], printer.put(), &defaults) != FALSE;
+}
+
+// The model's queue on the given port, created or moved there.
+void UseQueueOn(const std::string& port) {
+    ASSERT_TRUE(fixture::AddUsbPort());
+    if (QueueExists()) {
+        ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, port));
+    } else {
+        ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, port));
+    }
+}
+
+// The running monitor as a test sees it.
+struct Monitor {
+    bench::Process process;
+    HWND dialog = nullptr;
+    HWND trayOwner = nullptr;
+
+    bool Start() {
+        process = bench::Process::Start(Exe());
+        if (!process) return false;
+        dialog = bench::WaitWindow({"#32770", kCaption, process.Id()});
+        if (!dialog) return false;
+        // The icon's owner: the process's hidden 10 x 10 popup.
+        bench::WaitUntil([&] {
+            for (HWND h : bench::FindTopWindows({"", "", process.Id()})) {
+                RECT r;
+                GetWindowRect(h, &r);
+                if (h != dialog && (GetWindowLongA(h, GWL_STYLE) & WS_POPUP) && r.right - r.left == 10 &&
+                    r.bottom - r.top == 10) {
+                    trayOwner = h;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return trayOwner != nullptr;
+    }
+    std::string Title() const { return bench::ControlText(dialog, 1004); }
+    std::string Message() const { return bench::ControlText(dialog, 1005); }
+    std::string Tip() const { return bench::ControlText(dialog, 1008); }
+    bool Visible() const { return IsWindowVisible(dialog) != FALSE; }
+    bool WaitTitle(const std::string& title, DWORD timeoutMs = 10000) const {
+        return bench::WaitUntil([&] { return Title() == title; }, timeoutMs);
+    }
+    bool WaitMessage(const std::string& message, DWORD timeoutMs = 10000) const {
+        return bench::WaitUntil([&] { return Message() == message; }, timeoutMs);
+    }
+    void DoubleClickIcon() const { bench::Post(trayOwner, kTrayCallback, 1, WM_LBUTTONDBLCLK); }
+    // Exit through the tray menu's second item.
+    bool ExitFromMenu() {
+        bench::Post(trayOwner, kTrayCallback, 1, WM_RBUTTONUP);
+        HWND menu = bench::WaitPopupMenu(10000, process.Id());
+        if (!menu) return false;
+        bench::Screenshot("monitor_tray_menu");
+        return bench::ChoosePopupItem(menu, 2) && process.WaitExit(15000);
+    }
+    bool Exit() {
+        bench::Post(dialog, WM_COMMAND, 104, 0);
+        return process.WaitExit(15000);
+    }
+};
+
+// A device-interface broadcast naming this model's printer, sent as the system would.
+void SendUsbBroadcast(HWND window, WPARAM event, const std::string& serial) {
+    const std::string name =
+        "\\\\?\\USB#VID_0F3A&PID_1101#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    std::vector<unsigned char> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + name.size() + 1, 0);
+    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
+    b->dbcc_size = static_cast<DWORD>(bytes.size());
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    std::memcpy(b->dbcc_name, name.c_str(), name.size() + 1);
+    bench::Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()));
+}
+
+TEST(MonitorScenario, QueueMissingSaysNotInstalled) {
+    if (QueueExists()) {
+        ASSERT_TRUE(fixture::DeleteQueue(catalogue::ModelName));
+    }
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    EXPECT_TRUE(m.WaitTitle("No Printer Found"));
+    EXPECT_EQ(m.Message(), std::string(catalogue::ModelName) + " not installed.");
+    EXPECT_FALSE(m.Visible());
+    // Opened by the user, it still says so: no queue, no polling.
+    m.DoubleClickIcon();
+    ASSERT_TRUE(bench::WaitVisible(m.dialog));
+    Sleep(1500);
+    EXPECT_EQ(m.Title(), "No Printer Found");
+    bench::Screenshot("monitor_no_printer");
+    EXPECT_TRUE(m.Exit());
+}
+
+TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
+    UseQueueOn("COM1:");
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    EXPECT_TRUE(bench::WaitTrayIconCount(1));
+    EXPECT_EQ(bench::WindowText(m.dialog), kCaption);
+    EXPECT_EQ(bench::ControlText(m.dialog, 1010), catalogue::VersionText);
+    EXPECT_EQ(m.Tip(), monitor::PrintingTips[0]);
+    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_EQ(m.Title(), "Ready");
+    Sleep(1500);
+    EXPECT_FALSE(m.Visible());
+    bench::Screenshot("monitor_started_hidden");
+
+    bench::Process second = bench::Process::Start(Exe());
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second.WaitExit(10000));
+    EXPECT_EQ(bench::TrayIconCount(), 1);
+    EXPECT_EQ(bench::FindTopWindows({"#32770", kCaption}).size(), 1u);
+    EXPECT_TRUE(m.process.Running());
+    EXPECT_TRUE(m.Exit());
+}
+
+TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
+    UseQueueOn("COM1:");
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    ASSERT_TRUE(m.WaitMessage("Ready to print."));
+
+    m.DoubleClickIcon();
+    ASSERT_TRUE(bench::WaitVisible(m.dialog));
+    EXPECT_EQ(m.Tip(), monitor::PrintingTips[1]);
+    // Three "Searching" polls, then the status written afresh.
+    ASSERT_TRUE(m.WaitTitle("Searching", 3000));
+    EXPECT_EQ(m.Message(), "Searching the printer...");
+    bench::Screenshot("monitor_searching");
+    DWORD t0 = GetTickCount();
+    ASSERT_TRUE(m.WaitTitle("Ready", 6000));
+    DWORD searching = GetTickCount() - t0;
+    EXPECT_GE(searching, 1500u);   // at least the 2nd and 3rd poll
+    EXPECT_LE(searching, 4500u);
+    EXPECT_EQ(m.Message(), "Ready to print.");
+    bench::Screenshot("monitor_ready_opened");
+    // A ready COM printer does not hide by itself.
+    Sleep(5000);
+    EXPECT_TRUE(m.Visible());
+
+    EXPECT_TRUE(bench::ClickButton(m.dialog, 1007));   // Ok
+    EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
+
+    m.DoubleClickIcon();
+    ASSERT_TRUE(bench::WaitVisible(m.dialog));
+    EXPECT_EQ(m.Tip(), monitor::PrintingTips[2]);
+    bench::Post(m.dialog, WM_KEYDOWN, VK_ESCAPE, 1);   // Esc
+    bench::Post(m.dialog, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
+
+    m.DoubleClickIcon();
+    ASSERT_TRUE(bench::WaitVisible(m.dialog));
+    EXPECT_EQ(m.Tip(), monitor::PrintingTips[3]);
+    bench::Post(m.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);   // the close box
+    EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
+
+    EXPECT_TRUE(m.process.Running());
+    EXPECT_EQ(bench::TrayIconCount(), 1);
+    EXPECT_TRUE(m.Exit());
+}
+
+TEST(MonitorScenario, UsbPrinterUnpluggedArrivesAndIsRemoved) {
+    UseQueueOn("USB001");
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    ASSERT_TRUE(m.WaitMessage(kUsbMessage));
+    EXPECT_EQ(m.Title(), "Communicaton Error");
+    EXPECT_FALSE(m.Visible());
+
+    SendUsbBroadcast(m.dialog, DBT_DEVICEARRIVAL, "ZYK-455SENT");
+    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_EQ(m.Title(), "Ready");
+    m.DoubleClickIcon();
+    ASSERT_TRUE(m.WaitTitle("Searching", 3000));
+    ASSERT_TRUE(m.WaitTitle("Ready", 6000));
+    bench::Screenshot("monitor_usb_ready");
+
+    // Another printer of the same kind leaves: nothing changes.
+    SendUsbBroadcast(m.dialog, DBT_DEVICEREMOVECOMPLETE, "zyk-455");
+    Sleep(1500);
+    EXPECT_EQ(m.Message(), "Ready to print.");
+
+    SendUsbBroadcast(m.dialog, DBT_DEVICEREMOVECOMPLETE, catalogue::ModelUsbSerial);
+    EXPECT_TRUE(m.WaitMessage(kUsbMessage));
+    bench::Screenshot("monitor_usb_unplugged");
+    EXPECT_TRUE(m.Exit());
+}
+
+TEST(MonitorScenario, PortChangeRestartsTheMonitoringOnTheNewPort) {
+    UseQueueOn("COM1:");
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    ASSERT_TRUE(m.WaitMessage("Ready to print."));
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "USB001"));
+    EXPECT_TRUE(m.WaitMessage(kUsbMessage));
+    // A published port name longer than 20 characters is read whole: the
+    // monitoring settles on it instead of restarting at every poll.
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "IP_192.168.100.200_printserver"));
+    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    Sleep(2500);
+    EXPECT_EQ(m.Message(), "Ready to print.");
+    EXPECT_TRUE(m.Exit());
+}
+
+TEST(MonitorScenario, MenuExitRemovesTheIconAndEndsTheProcess) {
+    UseQueueOn("COM1:");
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    ASSERT_TRUE(bench::WaitTrayIconCount(1));
+    ASSERT_TRUE(m.ExitFromMenu());
+    EXPECT_TRUE(bench::WaitTrayIconCount(0));
+    // The lock went with the process: a new start runs normally.
+    Monitor again;
+    ASSERT_TRUE(again.Start());
+    EXPECT_TRUE(again.WaitMessage("Ready to print."));
+    EXPECT_TRUE(again.Exit());
+}
+
+}  // namespace
