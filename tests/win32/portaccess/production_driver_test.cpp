@@ -1,0 +1,42 @@
+// The production image of our hwinterface driver loads and answers through
+// the client. Its port access goes to hal, whose port functions do nothing
+// under Wine, so every sample reads 0.
+#include "monitor/portaccess/PortAccess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/Handles.h"
+
+namespace {
+
+TEST(ProductionDriver, LoadsAndAnswersReads) {
+    char dir[MAX_PATH] = {};
+    GetSystemDirectoryA(dir, MAX_PATH);
+    const std::string image = std::string(dir) + "\\Drivers\\hwinterface.sys";
+    {
+        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager);
+        pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
+                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                                  SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
+        ASSERT_TRUE(service) << GetLastError();
+    }
+    PortAccessMode = GetPortAccessMode();
+    ASSERT_EQ(OpenPortDriver(), 1);
+    ASSERT_NE(PortDriverHandle, INVALID_HANDLE_VALUE) << "the production image did not load";
+
+    BYTE request[3] = {0x79, 0x03, 0xEE};
+    DWORD returned = 0;
+    ASSERT_TRUE(DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned, nullptr));
+    EXPECT_EQ(returned, 1u);
+    EXPECT_EQ(request[0], 0) << "hal under Wine reads 0";
+    StatusPortAddress = 0x379;
+    EXPECT_EQ(ReadParallelStatus(), -1);
+    EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C402010, request, 2, request, 1, &returned, nullptr));
+    ClosePortDriver();
+}
+
+}  // namespace
