@@ -1,0 +1,121 @@
+"""Checks of the built Windows programs and of the installation medium.
+
+  pwcheck.py programs <setup.exe> <Pagewarden.exe> <model index>
+  pwcheck.py medium <medium dir> <medium zip> <model index>
+
+Each check prints what it found; the exit code is the number of failures.
+"""
+import os
+import re
+import subprocess
+import sys
+import zipfile
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# DLLs a bare 32-bit Windows 7 has; nothing else may be imported.
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "comctl32.dll",
+    "ole32.dll", "oleaut32.dll", "winspool.drv", "setupapi.dll", "msvcrt.dll", "shlwapi.dll",
+    "comdlg32.dll", "version.dll", "uuid.dll", "wbemuuid.dll",
+}
+
+failures = 0
+
+
+def check(ok, what):
+    global failures
+    print(("ok    " if ok else "FAIL  ") + what)
+    if not ok:
+        failures += 1
+
+
+def catalogue_tables():
+    text = open(os.path.join(TOP, "catalogue", "Catalogue.h")).read()
+    text += open(os.path.join(TOP, "catalogue", "MonitorCatalogue.h")).read()
+    tables = {}
+    for name, body in re.findall(r"(k\w+)\[kModelCount\] = \{(.*?)\};", text, re.S):
+        items = [s.encode().decode("unicode_escape") for s in re.findall(r'"((?:[^"\\]|\\.)*)"', body)]
+        tables[name] = items
+    return tables
+
+
+def c_strings(path):
+    """Every NUL-terminated ASCII string of the file."""
+    data = open(path, "rb").read()
+    return set(s.decode("ascii") for s in re.findall(rb"[\x20-\x7e]{3,}(?=\x00)", data)), data
+
+
+def imports(path):
+    out = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True).stdout
+    return sorted(set(m.lower() for m in re.findall(r"DLL Name: (\S+)", out))), out
+
+
+def check_program(path, index, columns, manifest_word):
+    name = os.path.basename(path)
+    check(os.path.isfile(path), f"{name} exists")
+    if not os.path.isfile(path):
+        return
+    desc = subprocess.run(["file", "-b", path], capture_output=True, text=True).stdout
+    check("PE32 executable" in desc and "GUI" in desc and "80386" in desc, f"{name} is a PE32 i386 GUI program ({desc.strip()})")
+    dlls, dump = imports(path)
+    extra = [d for d in dlls if d not in SYSTEM_DLLS]
+    check(not extra, f"{name} imports only system DLLs ({', '.join(dlls)})" + (f"; not: {extra}" if extra else ""))
+    m = re.search(r"MajorSubsystemVersion\s+(\d+)", dump)
+    strings, data = c_strings(path)
+    check(manifest_word.encode() in data, f"{name} carries its manifest ({manifest_word})")
+    check("FileDescription".encode("utf-16-le") in data, f"{name} carries a version resource")
+    tables = catalogue_tables()
+    for column in columns:
+        rows = tables[column]
+        mine = rows[index]
+        check(mine in strings, f"{name} holds {column} of row {index}: {mine!r}")
+        others = sorted(set(r for i, r in enumerate(rows) if r != mine and r in strings))
+        check(not others, f"{name} holds no other row's {column}" + (f" (found {others})" if others else ""))
+
+
+def programs(setup, monitor, index):
+    check_program(setup, index,
+                  ["kModelName", "kModelUsbSerial", "kModelShareName", "kModelKey", "kModelInfFile", "kModelGpdFile"],
+                  "requireAdministrator")
+    check_program(monitor, index, ["kModelName", "kModelUsbSerial", "kModelMutexName"], "asInvoker")
+    # The installer never carries the monitor's lock names.
+    if os.path.isfile(setup):
+        strings, _ = c_strings(setup)
+        found = [m for m in catalogue_tables()["kModelMutexName"] if m in strings]
+        check(not found, "setup.exe carries no monitor lock name")
+
+
+def medium(folder, archive, index):
+    t = catalogue_tables()
+    key, gpd, inf = t["kModelKey"][index], t["kModelGpdFile"][index], t["kModelInfFile"][index]
+    expected = sorted(["setup.exe", gpd, inf, "ZYKE9pin.cat", "ZYKE9pin.dll", "Uninstall.exe", "README.TXT",
+                       "PGW/" + key + ".exe"])
+    found = sorted(os.path.relpath(os.path.join(d, f), folder).replace(os.sep, "/")
+                   for d, _, files in os.walk(folder) for f in files)
+    check(found == expected, f"medium folder holds exactly {expected}" + ("" if found == expected else f"; found {found}"))
+    # The installer copies *.GPD *.DLL *.INF *.HLP *.CAT *.EXE from the top level.
+    top = [f for f in found if "/" not in f]
+    staged = [f for f in top if os.path.splitext(f)[1].upper() in (".GPD", ".DLL", ".INF", ".HLP", ".CAT", ".EXE")]
+    check(gpd in staged and inf in staged and "ZYKE9pin.dll" in staged and "Uninstall.exe" in staged,
+          "driver package files lie at the top level where the installer copies them from")
+    if os.path.isfile(archive):
+        names = sorted(n.lstrip("./") for n in zipfile.ZipFile(archive).namelist() if not n.endswith("/"))
+        check(names == expected, f"zip {os.path.basename(archive)} holds the same files" + ("" if names == expected else f"; found {names}"))
+    else:
+        check(False, f"zip {archive} exists")
+    inf_text = open(os.path.join(folder, inf), "rb").read().decode("latin-1") if os.path.isfile(os.path.join(folder, inf)) else ""
+    check(gpd in inf_text and "ZYKE9pin.cat" in inf_text, f"{inf} names {gpd} and its catalogue")
+    programs(os.path.join(folder, "setup.exe"), os.path.join(folder, "PGW", key + ".exe"), index)
+
+
+if __name__ == "__main__":
+    mode = sys.argv[1]
+    if mode == "programs":
+        programs(sys.argv[2], sys.argv[3], int(sys.argv[4]))
+    elif mode == "medium":
+        medium(sys.argv[2], sys.argv[3], int(sys.argv[4]))
+    else:
+        sys.exit(f"unknown check {mode}")
+    print(f"{failures} failed")
+    sys.exit(min(failures, 100))
