@@ -1,0 +1,166 @@
+// Pagewarden.exe on a parallel port under Wine. The test build of our port
+// driver plays the status register from its service key, so the test sets
+// what the printer reports while the monitor runs.
+//
+// Stand-ins of the test prefix: the driver's service is registered with an
+// absolute path to the test build (Wine cannot load the relative one), and
+// the port's resource list is planted under the Plug and Play key that the
+// address lookup reads for the search text "(LPT1)" (Wine's WMI lists no
+// parallel port to name a device instance).
+#include "QueueFixture.h"
+#include "tests/win32/bench/Bench.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <winspool.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 15;
+const std::string kCaption = std::string(catalogue::ModelName) + " - Status Monitor";
+const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
+const char* const kReadyMinimize = "Ready to print.\n(Window will minimize in 2sec...)";
+const char* const kLinkMessage =
+    "Check all connections and make sure all device is turned ON.\nIf the power was turned off during printing, "
+    "cancel the print job.";
+
+// Status register samples (the port at 0x378, so its status register is 0x379).
+constexpr DWORD kReady = 0x98, kPaperOut = 0x20, kOffline = 0x08, kNoLink = 0x78;
+
+void SetStatusRegister(DWORD value) {
+    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kServiceKey, "Port379", value));
+}
+
+// A resource list with one I/O port range 0x378..0x37F.
+std::vector<std::uint8_t> ParallelResources() {
+    std::vector<std::uint8_t> b(36, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
+    put32(0, 1);          // one full descriptor
+    put32(4, 1);          // Isa
+    put32(8, 0);          // bus 0
+    b[12] = 1;            // version 1
+    b[14] = 1;            // revision 1
+    put32(16, 1);         // one partial descriptor
+    b[20] = 1;            // port
+    b[21] = 1;            // device exclusive
+    b[22] = 1;            // I/O space
+    put32(24, 0x378);     // start (low half of 64 bits)
+    put32(32, 8);         // length
+    return b;
+}
+
+class LptMonitor : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string image = bench::JoinPath(bench::SystemDir(), "drivers\\hwinterface_test.sys");
+        ASSERT_TRUE(bench::CopyFileTo(bench::UnixToWindows(HWINTERFACE_TEST_SYS), image));
+        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager);
+        pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
+                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                                  SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
+        ASSERT_TRUE(service) << GetLastError();
+        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\(LPT1)\\Control",
+                                          "AllocConfig", ParallelResources(), REG_RESOURCE_LIST));
+        ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "LPT1:"));
+    }
+
+    bool Start() {
+        process = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE));
+        if (!process) return false;
+        dialog = bench::WaitWindow({"#32770", kCaption, process.Id()}, 20000);
+        if (!dialog) return false;
+        return bench::WaitUntil([&] {
+            for (HWND h : bench::FindTopWindows({"", "", process.Id()})) {
+                RECT r;
+                GetWindowRect(h, &r);
+                if (h != dialog && (GetWindowLongA(h, GWL_STYLE) & WS_POPUP) && r.right - r.left == 10) {
+                    trayOwner = h;
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+    std::string Title() const { return bench::ControlText(dialog, 1004); }
+    std::string Message() const { return bench::ControlText(dialog, 1005); }
+    bool Visible() const { return IsWindowVisible(dialog) != FALSE; }
+    bool WaitTitle(const std::string& t, DWORD ms = 10000) const {
+        return bench::WaitUntil([&] { return Title() == t; }, ms);
+    }
+    // Opens the window from the tray and waits until the search has given way to the status.
+    bool OpenAndWaitStatus(const std::string& title, DWORD ms = 6000) {
+        bench::Post(trayOwner, kTrayCallback, 1, WM_LBUTTONDBLCLK);
+        return bench::WaitVisible(dialog) && WaitTitle("Searching", 3000) && WaitTitle(title, ms);
+    }
+
+    bench::Process process;
+    HWND dialog = nullptr;
+    HWND trayOwner = nullptr;
+};
+
+TEST_F(LptMonitor, FollowsTheStatusRegister) {
+    SetStatusRegister(kReady);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title();
+    EXPECT_EQ(Message(), kReadyMinimize);
+    EXPECT_FALSE(Visible());
+
+    // Paper out while idle: written, but the window stays hidden.
+    SetStatusRegister(kPaperOut);
+    ASSERT_TRUE(WaitTitle("Paper-Out Error"));
+    EXPECT_EQ(Message(), "Please insert the Paper.");
+    Sleep(1500);
+    EXPECT_FALSE(Visible());
+    ASSERT_TRUE(OpenAndWaitStatus("Paper-Out Error"));
+    bench::Screenshot("monitor_lpt_paper_out");
+    EXPECT_TRUE(bench::ClickButton(dialog, 1007));
+    EXPECT_TRUE(bench::WaitVisible(dialog, false));
+
+    SetStatusRegister(kOffline);
+    ASSERT_TRUE(WaitTitle("Printer OFFLINE Error"));
+    EXPECT_EQ(Message(), "Press the Online button once to make the printer ONLINE.");
+    EXPECT_FALSE(Visible());
+    ASSERT_TRUE(OpenAndWaitStatus("Printer OFFLINE Error"));
+    bench::Screenshot("monitor_lpt_offline");
+    EXPECT_TRUE(bench::ClickButton(dialog, 1007));
+    EXPECT_TRUE(bench::WaitVisible(dialog, false));
+
+    // Ready: a visible window hides itself at the 4th poll in that state.
+    SetStatusRegister(kReady);
+    ASSERT_TRUE(WaitTitle("Ready"));
+    ASSERT_TRUE(OpenAndWaitStatus("Ready"));
+    DWORD shownAt = GetTickCount();
+    EXPECT_TRUE(Visible());
+    bench::Screenshot("monitor_lpt_ready");
+    ASSERT_TRUE(bench::WaitVisible(dialog, false, 6000));
+    DWORD hiddenAfter = GetTickCount() - shownAt;
+    EXPECT_GE(hiddenAfter, 2000u);   // not before the 3rd poll after entry
+    EXPECT_LE(hiddenAfter, 4500u);
+
+    // No communication: shown at the 8th poll with the condition, not earlier.
+    SetStatusRegister(kNoLink);
+    DWORD changedAt = GetTickCount();
+    ASSERT_TRUE(WaitTitle("Communicaton Error", 14000));
+    DWORD after = GetTickCount() - changedAt;
+    EXPECT_GE(after, 6500u);
+    EXPECT_LE(after, 10500u);
+    EXPECT_EQ(Message(), kLinkMessage);
+    EXPECT_FALSE(Visible());
+    // After the search the debounce counts again from where it stood, so the
+    // error comes back within eight more polls.
+    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000));
+    bench::Screenshot("monitor_lpt_no_link");
+
+    bench::Post(dialog, WM_COMMAND, 104, 0);
+    EXPECT_TRUE(process.WaitExit(15000));
+}
+
+}  // namespace
