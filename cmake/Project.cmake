@@ -58,4 +58,6 @@ function(pw_test name)
   endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  # tools/wine-run ends the program a little before this, so its clean-up still runs.
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "PW_RUN_TIMEOUT=${T_TIMEOUT}")
 endfunction()

@@ -80,10 +80,12 @@ std::vector<HWND> AllTopWindows() {
     return all;
 }
 
+bool IsDesktopWindow(HWND hwnd) { return hwnd == GetDesktopWindow() || ClassName(hwnd) == "#32769"; }
+
 bool Matches(HWND hwnd, const WindowQuery& q) {
     if (!IsWindow(hwnd)) return false;
     if (q.pid && WindowProcessId(hwnd) != q.pid) return false;
-    if (q.visibleOnly && !IsWindowVisible(hwnd)) return false;
+    if (q.visibleOnly && !IsVisible(hwnd)) return false;
     if (!q.className.empty() && ClassName(hwnd) != q.className) return false;
     if (!q.caption.empty()) {
         // The stored caption: never sends a message to the owner, so a busy program cannot stall the search.
@@ -96,13 +98,32 @@ bool Matches(HWND hwnd, const WindowQuery& q) {
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
-DWORD ChildOf(DWORD parentPid) {
+ULONGLONG CreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The process with this image name that `parent` started. Process ids are
+// reused, so a process whose parent id matches but that is older than the
+// parent belongs to an earlier owner of that id.
+DWORD ChildOf(HANDLE parent, DWORD parentPid, const std::string& imageName) {
     pw::unique_file snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snap) return 0;
+    const ULONGLONG parentCreated = CreationTime(parent);
     PROCESSENTRY32 pe{};
     pe.dwSize = sizeof pe;
-    for (BOOL ok = Process32First(snap.get(), &pe); ok; ok = Process32Next(snap.get(), &pe))
-        if (pe.th32ParentProcessID == parentPid && pe.th32ProcessID != parentPid) return pe.th32ProcessID;
+    for (BOOL ok = Process32First(snap.get(), &pe); ok; ok = Process32Next(snap.get(), &pe)) {
+        if (pe.th32ParentProcessID != parentPid || pe.th32ProcessID == parentPid) continue;
+        if (!EqualNoCase(BaseName(pe.szExeFile), imageName)) continue;
+        pw::unique_handle child(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID));
+        if (child && CreationTime(child.get()) >= parentCreated) return pe.th32ProcessID;
+    }
     return 0;
 }
 
@@ -187,8 +208,14 @@ bool CaptureWithImport(const std::string& unixTarget, const std::string& windows
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(importExe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    pw::unique_handle process(pi.hProcess), thread(pi.hThread);
-    if (process) WaitForSingleObject(process.get(), 20000);
+    // For a Unix program Wine leaves the handles unset (hThread may hold junk):
+    // own them only when a Windows process was made.
+    pw::unique_handle process, thread;
+    if (pi.hProcess) {
+        process.reset(pi.hProcess);
+        thread.reset(pi.hThread);
+        WaitForSingleObject(process.get(), 20000);
+    }
     const bool done = WaitUntil([&] { return IsCompletePng(tmpWin); }, 20000, 100);
     if (!done) {
         DeleteFileA(tmpWin.c_str());
@@ -423,7 +450,10 @@ Process::~Process() { Kill(); }
 Process Process::Start(const std::string& exe, const std::string& args, const std::string& cwd,
                        const StartOptions& options) {
     Process p;
-    std::string dir = cwd.empty() ? Parent(exe) : cwd;
+    // Without a given directory the program starts in its own folder (when that exists,
+    // so that a missing program reports "file not found", not "bad directory").
+    std::string dir = cwd;
+    if (dir.empty() && DirectoryExists(Parent(exe))) dir = Parent(exe);
     std::string cmd = Quote(exe);
     if (!args.empty()) cmd += " " + args;
     std::string application = exe;
@@ -452,7 +482,7 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
     // The program is the desktop process's child.
     p.m_desktop.reset(pi.hProcess);
     DWORD child = 0;
-    WaitUntil([&] { return (child = ChildOf(pi.dwProcessId)) != 0; }, 15000);
+    WaitUntil([&] { return (child = ChildOf(pi.hProcess, pi.dwProcessId, BaseName(exe))) != 0; }, 15000);
     if (child) p.m_process.reset(OpenProcess(PROCESS_ALL_ACCESS, FALSE, child));
     if (!p.m_process) {
         p.m_startError = child ? GetLastError() : ERROR_FILE_NOT_FOUND;
@@ -519,10 +549,7 @@ std::vector<DWORD> ProcessIdsByName(const std::string& imageName) {
     PROCESSENTRY32 pe{};
     pe.dwSize = sizeof pe;
     for (BOOL ok = Process32First(snap.get(), &pe); ok; ok = Process32Next(snap.get(), &pe)) {
-        std::string exe = pe.szExeFile;
-        const auto slash = exe.find_last_of("\\/");
-        if (slash != std::string::npos) exe = exe.substr(slash + 1);
-        if (EqualNoCase(exe, imageName)) ids.push_back(pe.th32ProcessID);
+        if (EqualNoCase(BaseName(pe.szExeFile), imageName)) ids.push_back(pe.th32ProcessID);
     }
     return ids;
 }
@@ -548,11 +575,21 @@ HWND WaitWindow(const WindowQuery& query, DWORD timeoutMs) {
 }
 
 bool WaitVisible(HWND hwnd, bool visible, DWORD timeoutMs) {
-    return WaitUntil([&] { return (IsWindow(hwnd) && IsWindowVisible(hwnd)) == visible; }, timeoutMs);
+    return WaitUntil([&] { return IsVisible(hwnd) == visible; }, timeoutMs);
 }
 
 bool WaitGone(HWND hwnd, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(hwnd); }, timeoutMs);
+}
+
+bool IsVisible(HWND hwnd) {
+    if (!IsWindow(hwnd)) return false;
+    // IsWindowVisible also asks the desktop window, which is not visible from
+    // another desktop; the window and its own ancestors decide what a user sees.
+    int depth = 0;
+    for (HWND w = hwnd; w && !IsDesktopWindow(w) && depth < 64; w = GetAncestor(w, GA_PARENT), ++depth)
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) return false;
+    return true;
 }
 
 bool IsMinimized(HWND hwnd) { return IsWindow(hwnd) && ::IsIconic(hwnd); }
@@ -621,11 +658,11 @@ bool IsControlEnabled(HWND dialog, int controlId) {
 
 bool IsControlVisible(HWND dialog, int controlId) {
     HWND h = Control(dialog, controlId);
-    return h && IsWindowVisible(h);
+    return h && IsVisible(h);
 }
 
 bool ClickButton(HWND button) {
-    if (!IsWindow(button) || !IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
+    if (!IsVisible(button) || !IsWindowEnabled(button)) return false;
     return PostMessageA(button, BM_CLICK, 0, 0) != 0;
 }
 

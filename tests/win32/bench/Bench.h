@@ -161,6 +161,9 @@ HWND WaitWindow(const WindowQuery& query, DWORD timeoutMs = kDefaultTimeoutMs);
 // Waits until the window is visible (visible=true) or hidden/destroyed (false).
 bool WaitVisible(HWND hwnd, bool visible = true, DWORD timeoutMs = kDefaultTimeoutMs);
 bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);   // destroyed
+// Shown: the window and all its ancestors have WS_VISIBLE (works for windows
+// on a virtual desktop too, where IsWindowVisible answers false).
+bool IsVisible(HWND hwnd);
 bool IsMinimized(HWND hwnd);                                      // minimised
 
 // A window's or control's text. Sends WM_GETTEXT with a timeout (works for
