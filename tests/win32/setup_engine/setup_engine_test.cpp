@@ -16,6 +16,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -182,10 +184,19 @@ TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
 
         // The driver it uses.
         needed = 0;
-        GetPrinterDriverA(printer.get(), nullptr, 3, nullptr, 0, &needed);
+        GetPrinterDriverA(printer.get(), nullptr, 6, nullptr, 0, &needed);
         pw::heap_buffer driver(needed);
-        ASSERT_TRUE(GetPrinterDriverA(printer.get(), nullptr, 3, driver.get(), needed, &needed));
-        const auto* record = driver.as<DRIVER_INFO_3A>();
+        ASSERT_TRUE(GetPrinterDriverA(printer.get(), nullptr, 6, driver.get(), needed, &needed));
+        const auto* record = driver.as<DRIVER_INFO_6A>();
+        // Wine keeps none of the level-6 additions (date, version, maker, hardware id);
+        // the host tests check those values.
+        std::vector<std::string> dependents;
+        for (const char* p = record->pDependentFiles; p && *p; p += strlen(p) + 1) {
+            const std::string path = p;
+            dependents.push_back(path.substr(path.find_last_of('\\') + 1));
+        }
+        EXPECT_EQ(dependents, (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll", "unidrv.hlp",
+                                                         "unires.dll", "stdnames.gpd"}));
         EXPECT_STREQ(record->pName, catalogue::ModelName);
         EXPECT_EQ(record->cVersion, 3u);
         const std::string dataFile = record->pDataFile ? record->pDataFile : "";
@@ -228,6 +239,132 @@ TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
     // Staging the INF again finds it in the store: still a success.
     CInstaller again;
     EXPECT_EQ(again.StageInf(), 1);
+}
+
+// Installs from the full medium, as the first scenario does, without the checks.
+void InstallFromMedium(CInstaller& installer) {
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_DIR);
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    installer.m_strPort = "LPT1:";
+    installer.InstallPrinter();
+}
+
+TEST(SetupEngineScenario, UninstallerRemovesWhatTheInstallationAdded) {
+    CInstaller installer;
+    InstallFromMedium(installer);
+    ASSERT_EQ(installer.m_bQueueAdded, 1);
+    const std::string d = DriverDir();
+    ASSERT_TRUE(bench::FileExists(ShortcutPath()));
+    ASSERT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
+
+    const char caption[] = "ZYK Electronics Printer Software - Uninstall";
+    bench::Process uninstall = bench::Process::Start(d + "\\Uninstall.exe");
+    ASSERT_TRUE(uninstall);
+    HWND question = bench::WaitMessageBox(caption, 15000, uninstall.Id());
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(bench::WaitVisible(question));
+    EXPECT_NE(bench::MessageBoxText(question).find(kModel), std::string::npos);
+    bench::Screenshot("setup_engine_uninstall_question");
+    ASSERT_TRUE(bench::AnswerMessageBox(question, IDYES));
+    HWND done = bench::WaitMessageBox(caption, 15000, uninstall.Id());
+    ASSERT_TRUE(done);
+    ASSERT_TRUE(bench::WaitVisible(done));
+    EXPECT_EQ(bench::MessageBoxText(done), "The ZYK Electronics printer software has been removed.");
+    ASSERT_TRUE(bench::AnswerMessageBox(done, IDOK));
+    DWORD code = 99;
+    ASSERT_TRUE(uninstall.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+
+    pw::unique_printer printer;
+    EXPECT_FALSE(OpenPrinterA(const_cast<char*>(kModel.c_str()), printer.put(), nullptr));
+    EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey));
+    EXPECT_FALSE(bench::FileExists(ShortcutPath()));
+    EXPECT_FALSE(bench::DirectoryExists(d + "\\PGW"));
+    EXPECT_FALSE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST(SetupEngineScenario, UninstallerAsksFirstAndKeepsEverythingOnNo) {
+    CInstaller installer;
+    InstallFromMedium(installer);
+    const std::string d = DriverDir();
+    bench::Process uninstall = bench::Process::Start(d + "\\Uninstall.exe");
+    HWND question = bench::WaitMessageBox("ZYK Electronics Printer Software - Uninstall", 15000, uninstall.Id());
+    ASSERT_TRUE(question);
+    // A box can be found a moment before it is shown and its buttons can be pressed.
+    ASSERT_TRUE(bench::WaitVisible(question));
+    ASSERT_TRUE(bench::AnswerMessageBox(question, IDNO));
+    DWORD code = 0;
+    ASSERT_TRUE(uninstall.WaitExit(15000, &code));
+    EXPECT_EQ(code, 1u);
+    pw::unique_printer printer;
+    EXPECT_TRUE(OpenPrinterA(const_cast<char*>(kModel.c_str()), printer.put(), nullptr));
+    EXPECT_TRUE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey));
+    EXPECT_TRUE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// Runs in a child process (PW_ENGINE_CHILD set): stages and says whether it returned.
+TEST(SetupEngineChild, StageDriverFiles) {
+    if (!GetEnvironmentVariableA("PW_ENGINE_CHILD", nullptr, 0)) GTEST_SKIP() << "runs only as a child";
+    UseMedium(PW_MEDIUM_DIR);
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    std::printf("\nstaging returned\n");
+    std::fflush(stdout);
+    ExitProcess(0);
+}
+
+// The process's exit on a failed copy cannot be provoked under Wine: its shell copy
+// skips files it cannot read or write and still reports success.
+TEST(SetupEngineScenario, StagingReportsTheDirectorySizeAndReturns) {
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_DIR);
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    const std::string d = DriverDir();
+
+    const auto runChild = [&](const char* outFile) -> DWORD {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        pw::unique_file out(CreateFileA(outFile, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+        if (!out) return 98;
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string command = std::string("\"") + self + "\" --gtest_filter=SetupEngineChild.StageDriverFiles";
+        STARTUPINFOA startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out.get();
+        startup.hStdError = out.get();
+        PROCESS_INFORMATION process = {};
+        SetEnvironmentVariableA("PW_ENGINE_CHILD", "1");
+        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                            &startup, &process);
+        SetEnvironmentVariableA("PW_ENGINE_CHILD", nullptr);
+        if (!started) return 97;
+        pw::unique_handle processHandle(process.hProcess), threadHandle(process.hThread);
+        // The shell may report the failure in its own message box; a user would close it.
+        DWORD code = 96;
+        const DWORD until = GetTickCount() + 30000;
+        while (WaitForSingleObject(processHandle.get(), 100) == WAIT_TIMEOUT && GetTickCount() < until) {
+            for (HWND box : bench::FindTopWindows({"#32770", "", process.dwProcessId, true})) {
+                bench::Screenshot("setup_engine_copy_error");
+                bench::Post(box, WM_COMMAND, IDCANCEL, 0);
+                bench::Post(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+        if (WaitForSingleObject(processHandle.get(), 0) != WAIT_OBJECT_0) TerminateProcess(processHandle.get(), 95);
+        GetExitCodeProcess(processHandle.get(), &code);
+        return code;
+    };
+
+    // Unhindered, the child stages and returns, after the diagnostic of the directory query.
+    EXPECT_EQ(runChild("C:\\child_ok.txt"), 0u);
+    const std::string okOutput = bench::ReadFileText("C:\\child_ok.txt").value_or("");
+    EXPECT_NE(okOutput.find("Allocating a buffer of size " + std::to_string(d.size() + 1)), std::string::npos)
+        << okOutput;
+    EXPECT_NE(okOutput.find("staging returned"), std::string::npos) << okOutput;
 }
 
 TEST(SetupEngineScenario, MediumWithoutMonitorInstallsTheDriverOnly) {
