@@ -13,25 +13,37 @@ namespace {
 // USB printer interface class {28d78fad-5a12-11d1-ae5b-0000f803a8c2}.
 const GUID kUsbPrintInterface = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
 
-// Enumeration that keeps failing with errors other than "no more items" must
-// still end; no system lists this many printer interfaces.
-constexpr DWORD kMaxInterfaceIndex = 4096;
+// The present interfaces of one device information set.
+class SetupDiInterfaces : public portaccess::UsbInterfaceSource {
+public:
+    explicit SetupDiInterfaces(HDEVINFO set) : m_set(set) {}
 
-bool InterfaceMatches(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
-    DWORD required = 0;
-    SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &required, nullptr);
-    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return false;
-    pw::heap_buffer buffer(required);
-    if (!buffer) return false;
-    auto* detail = buffer.as<SP_DEVICE_INTERFACE_DETAIL_DATA_A>();
-    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-    if (!SetupDiGetDeviceInterfaceDetailA(set, &data, detail, required, nullptr, nullptr)) return false;
-    // The path is bounded by the buffer the system filled, terminator or not.
-    const std::size_t room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
-    const std::size_t length = strnlen(detail->DevicePath, room);
-    return portaccess::MatchesInterfacePath(std::string_view(detail->DevicePath, length),
-                                            catalogue::ModelUsbSerial);
-}
+    Entry Select(unsigned long index) override {
+        m_data = {};
+        m_data.cbSize = sizeof(m_data);
+        if (SetupDiEnumDeviceInterfaces(m_set, nullptr, &kUsbPrintInterface, index, &m_data)) return Entry::Present;
+        return GetLastError() == ERROR_NO_MORE_ITEMS ? Entry::NoMoreItems : Entry::Unreadable;
+    }
+
+    bool DevicePath(std::string& path) override {
+        DWORD required = 0;
+        SetupDiGetDeviceInterfaceDetailA(m_set, &m_data, nullptr, 0, &required, nullptr);
+        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return false;
+        pw::heap_buffer buffer(required);
+        if (!buffer) return false;
+        auto* detail = buffer.as<SP_DEVICE_INTERFACE_DETAIL_DATA_A>();
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        if (!SetupDiGetDeviceInterfaceDetailA(m_set, &m_data, detail, required, nullptr, nullptr)) return false;
+        // The path is bounded by the buffer the system filled, terminator or not.
+        const std::size_t room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+        path.assign(detail->DevicePath, strnlen(detail->DevicePath, room));
+        return true;
+    }
+
+private:
+    HDEVINFO m_set;
+    SP_DEVICE_INTERFACE_DATA m_data = {};
+};
 
 }  // namespace
 
@@ -39,16 +51,8 @@ bool FindUsbPrinterPresent() {
     pw::unique_hdevinfo set(SetupDiGetClassDevsA(&kUsbPrintInterface, nullptr, nullptr,
                                                  DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set) return false;
-    for (DWORD index = 0; index < kMaxInterfaceIndex; ++index) {
-        SP_DEVICE_INTERFACE_DATA data = {};
-        data.cbSize = sizeof(data);
-        if (!SetupDiEnumDeviceInterfaces(set.get(), nullptr, &kUsbPrintInterface, index, &data)) {
-            if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
-            continue;   // this index could not be read; try the next
-        }
-        if (InterfaceMatches(set.get(), data)) return true;
-    }
-    return false;
+    SetupDiInterfaces interfaces(set.get());
+    return portaccess::ScanForUsbPrinter(interfaces, catalogue::ModelUsbSerial);
 }
 
 portaccess::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast) {
