@@ -4,6 +4,7 @@
 #include "monitor/portaccess/PortAccess.h"
 
 #include <gtest/gtest.h>
+#include <imagehlp.h>
 
 #include <string>
 
@@ -37,6 +38,12 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
     EXPECT_EQ(ReadParallelStatus(), -1);
     EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C402010, request, 2, request, 1, &returned, nullptr));
     ClosePortDriver();
+
+    // The image the client wrote carries a valid checksum.
+    DWORD stored = 0, computed = 0;
+    ASSERT_EQ(MapFileAndCheckSumA(image.c_str(), &stored, &computed), static_cast<DWORD>(CHECKSUM_SUCCESS));
+    EXPECT_NE(stored, 0u);
+    EXPECT_EQ(stored, computed);
 }
 
 }  // namespace
