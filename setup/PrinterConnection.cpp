@@ -1,0 +1,125 @@
+#include "setup/PrinterConnection.h"
+
+#include "catalogue/Catalogue.h"
+#include "framework/Framework.h"
+#include "monitor/portaccess/core/DeviceName.h"
+#include "setup/PortSelection.h"
+#include "setup/SetupDlg.h"
+#include "setup/SetupPlatform.h"
+#include "setup/core/InstallFlow.h"
+#include "setup/core/SetupTexts.h"
+#include "setup/core/UsbPort.h"
+#include "setup/engine/FileCopy.h"
+#include "setup/engine/Installer.h"
+
+#include <cstring>
+#include <optional>
+
+namespace {
+
+// The arrival path's steps, carried out by the installer object.
+class InstallerArrivalSteps : public setupui::ArrivalSteps {
+public:
+    explicit InstallerArrivalSteps(CInstaller& installer) : m_installer(installer) {}
+
+    bool StageInf() override { return m_installer.StageInf() == 1; }
+
+    std::optional<std::string> ReadUsbPort() override {
+        setupui::Win32UsbPortRegistry registry;
+        std::optional<std::string> port = setupui::ResolveUsbPort(registry, catalogue::ModelUsbSerial);
+        if (!port) AfxMessageBox(setupui::kConnectPrinterProperly, MB_OK | MB_ICONEXCLAMATION);
+        return port;
+    }
+
+    void InstallPrinter(const std::string& port) override {
+        m_installer.m_strPort = port;
+        m_installer.InstallPrinter();
+    }
+
+private:
+    CInstaller& m_installer;
+};
+
+}  // namespace
+
+CPrinterConnection::CPrinterConnection(CWnd* pParent) : CDialog(IDD, pParent) {}
+
+BEGIN_MESSAGE_MAP(CPrinterConnection, CDialog)
+    ON_WM_DEVICECHANGE()
+    ON_BN_CLICKED(IDC_MANUAL, &CPrinterConnection::OnManual)
+    ON_BN_CLICKED(IDC_CONN_CANCEL, &CPrinterConnection::OnCancelButton)
+END_MESSAGE_MAP()
+
+BOOL CPrinterConnection::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // Not tested: without a registration no arrival is seen and Manual or Cancel remain.
+    m_hDevNotify.reset(setupui::RegisterUsbDeviceArrivals(m_hWnd));
+    return TRUE;
+}
+
+BOOL CPrinterConnection::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+BOOL CPrinterConnection::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
+    if (m_bArrived || nEventType != DBT_DEVICEARRIVAL || dwData == 0) return FALSE;
+    const auto* broadcast = reinterpret_cast<const unsigned char*>(dwData);
+    // The header says how many bytes the system handed over; nothing past them is read.
+    DWORD size = 0;
+    std::memcpy(&size, broadcast, sizeof size);
+    if (portaccess::ClassifyDeviceChange(nEventType, broadcast, size, catalogue::ModelUsbSerial) !=
+        portaccess::DeviceChange::Arrived)
+        return FALSE;
+    m_bArrived = true;
+    InstallArrivedPrinter();
+    return FALSE;
+}
+
+void CPrinterConnection::InstallArrivedPrinter() {
+    CInstaller installer;
+    m_hDevNotify.reset();
+    // Hides this dialog now; its modal loop ends when this handler returns.
+    CDialog::OnOK();
+
+    std::optional<CWaitCursor> wait;
+    wait.emplace();
+    CFileCopy pleaseWait(nullptr);
+    pleaseWait.Create(IDD_FILE_COPY, nullptr);
+    pleaseWait.ShowWindow(SW_SHOW);
+    pleaseWait.UpdateWindow();
+    // The USB printing support needs a moment to set up the printer's port.
+    Sleep(2000);
+
+    InstallerArrivalSteps steps(installer);
+    const setupui::FlowReport report = setupui::RunArrivalInstallation(steps);
+
+    pleaseWait.ShowWindow(SW_HIDE);
+    wait.reset();
+    if (report == setupui::FlowReport::InstallerResult) {
+        installer.ShowResult();
+    } else {
+        ::MessageBoxA(nullptr, setupui::kNothingInstalled, setupui::kCaption, MB_OK | MB_ICONHAND);
+    }
+    pleaseWait.DestroyWindow();
+}
+
+void CPrinterConnection::OnManual() {
+    if (m_bArrived) return;
+    m_hDevNotify.reset();
+    ShowWindow(SW_HIDE);
+    {
+        CPortSelection ports(nullptr);
+        ports.DoModal();
+    }
+    CDialog::OnOK();
+}
+
+void CPrinterConnection::OnCancelButton() { OnCancel(); }
+
+void CPrinterConnection::OnCancel() {
+    if (m_bArrived) return;
+    if (!ConfirmExitSetup(*this)) return;
+    m_hDevNotify.reset();
+    CDialog::OnCancel();
+}

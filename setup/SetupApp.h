@@ -1,0 +1,15 @@
+// CSetupApp: the installer's application object. Its initialisation refuses a
+// second instance, a system outside the Windows 7 family, a 64-bit system and
+// a user without administrator rights, shows the please-wait window for a
+// second as a splash, and then runs the main dialog; the program ends with it.
+#pragma once
+
+#include "framework/WinApp.h"
+
+class CSetupApp : public CWinApp {
+public:
+    BOOL InitInstance() override;
+};
+
+// The lock every installer takes, whatever model it installs.
+inline constexpr char kSetupInstanceLockName[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
