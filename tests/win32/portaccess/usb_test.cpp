@@ -80,14 +80,9 @@ TEST(UsbBroadcast, ArrivalAndRemovalOfThePrinter) {
     const LPARAM p = reinterpret_cast<LPARAM>(ours.data());
     EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, p), portaccess::DeviceChange::Arrived);
     EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEREMOVECOMPLETE, p), portaccess::DeviceChange::Removed);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEQUERYREMOVE, p), portaccess::DeviceChange::None);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEREMOVEPENDING, p), portaccess::DeviceChange::None);
 
     auto other = MakeBroadcast("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-450DF#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
     EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(other.data())),
-              portaccess::DeviceChange::None);
-    auto volume = MakeBroadcast("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{x}", DBT_DEVTYP_VOLUME);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(volume.data())),
               portaccess::DeviceChange::None);
 }
 
