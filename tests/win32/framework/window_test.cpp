@@ -1,0 +1,215 @@
+// Windows created by the framework, windowless objects, message boxes, the
+// wait cursor and the application globals.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT WM_PROBE = WM_APP + 5;
+
+class ProbeWnd : public CWnd {
+public:
+    int ncCreates = 0;
+    int creates = 0;
+    std::vector<UINT_PTR> timers;
+protected:
+    LRESULT OnNcCreate(WPARAM, LPARAM) {
+        ++ncCreates;
+        return Default();
+    }
+    LRESULT OnCreate(WPARAM, LPARAM) {
+        ++creates;
+        return 0;
+    }
+    LRESULT OnProbe(WPARAM w, LPARAM) { return 50 + static_cast<LRESULT>(w); }
+    void OnTimer(UINT_PTR id) {
+        timers.push_back(id);
+        KillTimer(id);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ProbeWnd, CWnd)
+    ON_MESSAGE(WM_NCCREATE, &ProbeWnd::OnNcCreate)
+    ON_MESSAGE(WM_CREATE, &ProbeWnd::OnCreate)
+    ON_MESSAGE(WM_PROBE, &ProbeWnd::OnProbe)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+TEST(Window, RegisteredClassDispatchesFromTheFirstMessage) {
+    LPCSTR cls = AfxRegisterWndClass(0);
+    ASSERT_NE(cls, nullptr);
+    EXPECT_EQ(AfxRegisterWndClass(0), cls);                 // registered once
+    EXPECT_STRNE(AfxRegisterWndClass(CS_DBLCLKS), cls);     // another style, another class
+
+    HWND h = nullptr;
+    {
+        ProbeWnd probe;
+        ASSERT_TRUE(probe.CreateEx(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+        h = probe.m_hWnd;
+        EXPECT_EQ(probe.ncCreates, 1);
+        EXPECT_EQ(probe.creates, 1);
+        EXPECT_EQ(CWnd::FromHandle(h), &probe);
+        EXPECT_FALSE(probe.IsWindowVisible());
+        EXPECT_EQ(probe.SendMessage(WM_PROBE, 5), 55);
+        EXPECT_FALSE(probe.CreateEx(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+
+        probe.SetTimer(7, 10);
+        PumpUntil([&] { return !probe.timers.empty(); }, 3000);
+        EXPECT_EQ(probe.timers, std::vector<UINT_PTR>{7});
+    }
+    EXPECT_FALSE(IsWindow(h));   // the object destroyed the window it created
+
+    ProbeWnd again;
+    ASSERT_TRUE(again.CreateEx(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    HWND h2 = again.m_hWnd;
+    EXPECT_TRUE(again.DestroyWindow());
+    EXPECT_EQ(again.m_hWnd, nullptr);
+    EXPECT_FALSE(IsWindow(h2));
+}
+
+TEST(Window, SystemClassIsSubclassedAfterCreation) {
+    ProbeWnd probe;
+    ASSERT_TRUE(probe.CreateEx(0, "STATIC", "first", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr));
+    EXPECT_EQ(probe.ncCreates, 0);   // creation ran before we could see it
+    EXPECT_EQ(probe.SendMessage(WM_PROBE, 1), 51);
+    EXPECT_EQ(probe.GetWindowText(), "first");
+    probe.SetWindowText(std::string("second \x96 text"));
+    std::string text;
+    EXPECT_EQ(probe.GetWindowText(text), 13);
+    EXPECT_EQ(text, "second \x96 text");
+
+    // Unsubclassing gives the window back, alive and without its object.
+    HWND h = probe.UnsubclassWindow();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(CWnd::FromHandle(h), nullptr);
+    EXPECT_EQ(SendMessageA(h, WM_PROBE, 1, 0), 0);
+    EXPECT_TRUE(IsWindow(h));
+    DestroyWindow(h);
+}
+
+TEST(Window, SubclassedWindowSurvivesItsObject) {
+    HWND h = CreateWindowExA(0, "STATIC", "owned elsewhere", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(h, nullptr);
+    {
+        ProbeWnd probe;
+        ASSERT_TRUE(probe.SubclassWindow(h));
+        EXPECT_EQ(SendMessageA(h, WM_PROBE, 2, 0), 52);
+        ProbeWnd second;
+        EXPECT_FALSE(second.SubclassWindow(h));   // one object per window
+    }
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(SendMessageA(h, WM_PROBE, 2, 0), 0);
+    char buf[32] = {};
+    GetWindowTextA(h, buf, sizeof buf);
+    EXPECT_STREQ(buf, "owned elsewhere");
+    DestroyWindow(h);
+}
+
+TEST(Window, ObjectWithoutWindowIsUsable) {
+    CWnd none;
+    EXPECT_EQ(none.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(none.ShowWindow(SW_SHOW));
+    EXPECT_FALSE(none.IsWindowVisible());
+    EXPECT_EQ(none.GetWindowText(), "");
+    EXPECT_EQ(none.GetDlgItem(1), nullptr);
+    EXPECT_EQ(none.SendMessage(WM_PROBE), 0);
+    EXPECT_FALSE(none.UpdateData(TRUE));
+    RECT rc{1, 2, 3, 4};
+    none.GetClientRect(&rc);
+    EXPECT_TRUE(IsRectEmpty(&rc));
+
+    MessageBoxAnswerer answer("Worker caption", IDOK);
+    EXPECT_EQ(none.MessageBox("No owner here", "Worker caption", MB_OK | MB_ICONHAND), IDOK);
+    EXPECT_TRUE(answer.found());
+    EXPECT_EQ(answer.owner(), nullptr);
+    EXPECT_EQ(answer.text(), "No owner here");
+
+    none.BeginWaitCursor();
+    EXPECT_EQ(AfxGetWaitCursorCount(), 1);
+    none.EndWaitCursor();
+    EXPECT_EQ(AfxGetWaitCursorCount(), 0);
+}
+
+TEST(Window, MessageBoxesHaveTheirOwnersAndTheApplicationName) {
+    EXPECT_STREQ(AfxGetAppName(), "framework_test");
+    ScriptedDialog dlg;
+    HWND dlgWnd = nullptr;
+    int result = 0;
+    MessageBoxAnswerer* answer = nullptr;
+    dlg.steps = {[&](ScriptedDialog& d) {
+        dlgWnd = d.m_hWnd;
+        MessageBoxAnswerer a("framework_test", IDOK);
+        result = d.MessageBox("Owned by the dialog");
+        EXPECT_TRUE(a.found());
+        EXPECT_EQ(a.owner(), d.m_hWnd);
+        EXPECT_EQ(a.text(), "Owned by the dialog");
+        (void)answer;
+    },
+                 [&](ScriptedDialog& d) {
+                     // The application's message box is owned by the main window's active popup.
+                     theApp.m_pMainWnd = &d;
+                     MessageBoxAnswerer a("framework_test", IDOK);
+                     EXPECT_EQ(AfxMessageBox("Please connect printer properly"), IDOK);
+                     EXPECT_TRUE(a.found());
+                     EXPECT_EQ(a.owner(), d.m_hWnd);
+                     EXPECT_EQ(a.text(), "Please connect printer properly");
+                     theApp.m_pMainWnd = nullptr;
+                     d.EndDialog(1);
+                 }};
+    EXPECT_EQ(dlg.DoModal(), 1);
+    EXPECT_EQ(result, IDOK);
+    ASSERT_NE(dlgWnd, nullptr);
+
+    // Without a main window the application's message box has no owner.
+    MessageBoxAnswerer a("framework_test", IDOK);
+    EXPECT_EQ(AfxMessageBox("Unowned"), IDOK);
+    EXPECT_TRUE(a.found());
+    EXPECT_EQ(a.owner(), nullptr);
+}
+
+TEST(WaitCursor, IsCountedAndRestoresTheCursorFromBefore) {
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+    SetCursor(arrow);
+    {
+        CWaitCursor outer;
+        EXPECT_EQ(GetCursor(), wait);
+        EXPECT_EQ(AfxGetWaitCursorCount(), 1);
+        {
+            CWaitCursor inner;
+            EXPECT_EQ(AfxGetWaitCursorCount(), 2);
+        }
+        EXPECT_EQ(AfxGetWaitCursorCount(), 1);
+        EXPECT_EQ(GetCursor(), wait);   // still waiting: the outer level holds it
+        SetCursor(arrow);
+        outer.Restore();
+        EXPECT_EQ(GetCursor(), wait);
+    }
+    EXPECT_EQ(AfxGetWaitCursorCount(), 0);
+    EXPECT_EQ(GetCursor(), arrow);
+    AfxDoWaitCursor(-1);   // an unbalanced end is ignored
+    EXPECT_EQ(AfxGetWaitCursorCount(), 0);
+    CWaitCursor again;
+    EXPECT_EQ(AfxGetWaitCursorCount(), 1);
+}
+
+TEST(Application, GlobalsReferToTheOneApplicationObject) {
+    EXPECT_EQ(AfxGetApp(), &theApp);
+    EXPECT_EQ(AfxGetInstanceHandle(), GetModuleHandleA(nullptr));
+    TestApp second;   // a second object does not replace the first
+    EXPECT_EQ(AfxGetApp(), &theApp);
+    {
+        CWnd* main = new CWnd;
+        theApp.m_pMainWnd = main;
+        EXPECT_EQ(AfxGetMainWnd(), main);
+        delete main;   // a destroyed object never stays the main window
+        EXPECT_EQ(AfxGetMainWnd(), nullptr);
+    }
+    theApp.SetRegistryKey("Local AppWizard-Generated Applications");
+    EXPECT_STREQ(theApp.m_pszRegistryKey, "Local AppWizard-Generated Applications");
+}
+
+}  // namespace
