@@ -1,0 +1,147 @@
+// Endurance of the running monitor: a long run of status polls through
+// changing states must leave its handle count, GDI and USER objects and
+// private bytes where they were after the first polls. Prints the figures.
+#include "QueueFixture.h"
+#include "tests/win32/bench/Bench.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <dbt.h>
+#include <psapi.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kStatusPoll = WM_USER + 258;
+const std::string kCaption = std::string(catalogue::ModelName) + " - Status Monitor";
+
+struct Footprint {
+    DWORD handles = 0;
+    DWORD gdi = 0;
+    DWORD user = 0;
+    SIZE_T privateBytes = 0;
+};
+
+// Handles of one process from the system's handle table (Wine's
+// GetProcessHandleCount answers 0 for every process).
+DWORD CountHandles(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT handle;
+        PVOID object;
+        ULONG access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation"));
+    if (!query) return 0;
+    std::vector<unsigned char> buffer(1 << 16);
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {   // length mismatch: grow and ask again
+            buffer.resize(buffer.size() * 2 > needed ? buffer.size() * 2 : needed + 4096);
+            continue;
+        }
+        if (status != 0) return 0;
+        ULONG count;
+        std::memcpy(&count, buffer.data(), sizeof count);
+        std::size_t fit = (buffer.size() - sizeof(ULONG_PTR)) / sizeof(Entry);
+        if (count > fit) count = static_cast<ULONG>(fit);
+        DWORD mine = 0;
+        const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+        for (ULONG i = 0; i < count; ++i)
+            if (entries[i].ownerPid == pid) ++mine;
+        return mine;
+    }
+    return 0;
+}
+
+Footprint Measure(HANDLE process, DWORD pid) {
+    Footprint f;
+    if (!GetProcessHandleCount(process, &f.handles) || f.handles == 0) f.handles = CountHandles(pid);
+    f.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    f.user = GetGuiResources(process, GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof pmc;
+    // Committed private memory; Wine fills PagefileUsage but not PrivateUsage.
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+        f.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+    return f;
+}
+
+void SendUsbBroadcast(HWND window, WPARAM event) {
+    const std::string name = std::string("\\\\?\\USB#VID_0F3A&PID_1101#") + catalogue::ModelUsbSerial +
+                             "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    std::vector<unsigned char> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + name.size() + 1, 0);
+    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
+    b->dbcc_size = static_cast<DWORD>(bytes.size());
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    std::memcpy(b->dbcc_name, name.c_str(), name.size() + 1);
+    bench::Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()));
+}
+
+long PollCount() {
+    const char* v = std::getenv("PW_SOAK_POLLS");
+    long n = v ? std::atol(v) : 0;
+    return n > 0 ? n : 100000;
+}
+
+TEST(MonitorSoak, FootprintStaysFlatThroughChangingStates) {
+    ASSERT_TRUE(fixture::AddUsbPort());
+    ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "USB001"));
+    bench::Process monitor = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE));
+    ASSERT_TRUE(monitor);
+    HWND dialog = bench::WaitWindow({"#32770", kCaption, monitor.Id()});
+    ASSERT_TRUE(dialog);
+
+    const long total = PollCount();
+    bool present = false;
+    Footprint first, last;
+    DWORD t0 = GetTickCount();
+    for (long i = 1; i <= total; ++i) {
+        // The printer comes and goes every 50 polls: each change writes a new
+        // status and a new animated cursor. Every 2000 polls the user opens the
+        // window, which resolves the printer afresh and restarts the poller.
+        if (i % 50 == 0) {
+            present = !present;
+            SendUsbBroadcast(dialog, present ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE);
+        }
+        if (i % 2000 == 1000) bench::Send(dialog, WM_COMMAND, 101, 0);
+        if (i % 2000 == 1100) bench::Send(dialog, WM_COMMAND, 1007, 0);
+        bool ok = false;
+        bench::Send(dialog, kStatusPoll, 0, 0, 5000, &ok);
+        ASSERT_TRUE(ok) << "poll " << i << " not handled";
+        if (i == 100) first = Measure(monitor.Handle(), monitor.Id());
+    }
+    last = Measure(monitor.Handle(), monitor.Id());
+    DWORD ms = GetTickCount() - t0;
+
+    std::printf("soak: %ld polls in %lu ms\n", total, static_cast<unsigned long>(ms));
+    std::printf("soak: after 100 polls: handles %lu, GDI %lu, USER %lu, private bytes %lu\n",
+                static_cast<unsigned long>(first.handles), static_cast<unsigned long>(first.gdi),
+                static_cast<unsigned long>(first.user), static_cast<unsigned long>(first.privateBytes));
+    std::printf("soak: after %ld polls: handles %lu, GDI %lu, USER %lu, private bytes %lu\n", total,
+                static_cast<unsigned long>(last.handles), static_cast<unsigned long>(last.gdi),
+                static_cast<unsigned long>(last.user), static_cast<unsigned long>(last.privateBytes));
+    EXPECT_GT(last.handles, 0u) << "no handle figure on this platform";
+    EXPECT_GT(last.privateBytes, 0u) << "no memory figure on this platform";
+    EXPECT_LE(last.handles, first.handles + 8);
+    EXPECT_LE(last.gdi, first.gdi + 4);
+    EXPECT_LE(last.user, first.user + 4);
+    EXPECT_LE(last.privateBytes, first.privateBytes + 1024 * 1024);
+
+    bench::Post(dialog, WM_COMMAND, 104, 0);
+    EXPECT_TRUE(monitor.WaitExit(15000));
+}
+
+}  // namespace
