@@ -176,7 +176,7 @@ std::optional<TemplateInfo> ParseDialogTemplate(const std::vector<std::uint8_t>&
     in.sz_or_ord();                 // menu
     in.sz_or_ord();                 // window class
     t.caption = in.wstring();
-    if (t.style & (DS_SETFONT | DS_FIXEDSYS)) {
+    if (t.style & DS_SETFONT) {
         t.pointSize = in.word();
         in.word();                  // weight
         in.byte();                  // italic
