@@ -108,9 +108,4 @@ TEST(InstallSequence, LateFailuresChangeNeitherFlagsNorText) {
               "ZYK LXD 455 Sentinel Printer Driver & Status Monitor installed successfully.");
 }
 
-TEST(InstallSequence, FreshOutcomeReportsTheDirectoryCode) {
-    // A staging failure reported before any installation ran: every flag still clear.
-    EXPECT_EQ(setup::ChooseResultMessage(setup::InstallOutcome{}).text, "Unexpected error 0x001C occured.");
-}
-
 }  // namespace
