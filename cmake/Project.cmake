@@ -5,6 +5,9 @@ if(WIN32)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NTDDI_VERSION=0x06010000
                           WIN32_LEAN_AND_MEAN NOMINMAX STRICT)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Shipped programs carry no symbols and no unused code.
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
   set(PW_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 else()
   set(PW_WARNINGS -Wall -Wextra -Wpedantic)
