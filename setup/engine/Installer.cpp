@@ -188,6 +188,7 @@ int CInstaller::StageInf() {
 }
 
 int CInstaller::DeployMonitor() {
+    if (!m_pszDriverDir) return 0;  // without D every path below would point at the drive's root
     const std::string target = setup::MonitorTargetDir(DriverDir());  // ends in two nulls
     wchar_t wideTarget[MAX_PATH];
     SHCreateDirectoryFn createDirectory = SHCreateDirectoryProc();
@@ -210,6 +211,7 @@ int CInstaller::DeployMonitor() {
 }
 
 void CInstaller::RegisterAutoRun() {
+    if (!m_pszDriverDir) return;
     pw::unique_hkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
     SetString(key.get(), {setup::AutoRunValueName(), setup::AutoRunValueData(DriverDir())});
@@ -217,6 +219,7 @@ void CInstaller::RegisterAutoRun() {
 
 void CInstaller::CreateShortcut() {
     // The apartment stays for the rest of the installer's user-interface thread.
+    if (!m_pszDriverDir) return;
     CoInitialize(nullptr);
     const std::string description = setup::ShortcutDescription();
 
@@ -259,6 +262,7 @@ void CInstaller::CreateShortcut() {
 }
 
 int CInstaller::WriteUninstallEntry() {
+    if (!m_pszDriverDir) return 0;
     const setup::UninstallValues values = setup::MakeUninstallValues(DriverDir());
     {
         pw::unique_hkey created;
@@ -276,6 +280,7 @@ int CInstaller::WriteUninstallEntry() {
 }
 
 void CInstaller::LaunchMonitor() {
+    if (!m_pszDriverDir) return;
     const std::string monitor = setup::MonitorExecutable(DriverDir());
     ShellExecuteA(nullptr, "open", monitor.c_str(), nullptr, nullptr, SW_MINIMIZE);
 }

@@ -394,13 +394,22 @@ TEST(SetupEngineScenario, MediumWithoutMonitorInstallsTheDriverOnly) {
     EXPECT_TRUE(seen.informationIcon);
 }
 
-TEST(SetupEngineScenario, FailureMessageUsesTheStopIcon) {
+TEST(SetupEngineScenario, FreshInstallerReportsAndWritesNothing) {
     // A fresh installer reports the step that did not run first: the driver directory.
     CInstaller installer;
     const SeenMessage seen = ShowAndAnswer([&] { installer.ShowResult(); }, "setup_engine_error_001C");
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.text, "Unexpected error 0x001C occured.");
     EXPECT_TRUE(seen.stopIcon);
+
+    // Without the driver directory no step writes anything, least of all at the drive's root.
+    EXPECT_EQ(installer.DeployMonitor(), 0);
+    installer.RegisterAutoRun();
+    installer.CreateShortcut();
+    EXPECT_EQ(installer.WriteUninstallEntry(), 0);
+    EXPECT_FALSE(bench::DirectoryExists("C:\\PGW"));
+    EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey));
+    EXPECT_FALSE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 // Runs the window's messages as the framework's loops do: PreTranslateMessage first.
