@@ -24,7 +24,7 @@ inline constexpr char kConnectPrinterProperly[] = "Please connect printer proper
 // was created on a made-up port and the user must know that nothing happened.
 inline constexpr char kNothingInstalled[] =
     "The printer was not installed.\n"
-    "Connect the printer, turn it on and run Setup again, or choose Manual to select the port yourself.";
+    "Connect the printer, turn it on and run Setup again.";
 
 // Stand-in the USB port reader returns instead of a port name when it fails.
 inline constexpr char kNoUsbPort[] = "FALSE";

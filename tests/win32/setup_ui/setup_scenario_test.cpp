@@ -50,6 +50,26 @@ HWND WaitSetupDialog(DWORD pid, int controlId, DWORD timeoutMs = kStartTimeout) 
     return found;
 }
 
+// A message box of the process: a dialog with the caption and the message
+// text static, but none of the setup dialogs' own controls (their unnamed
+// statics share the message text's id).
+HWND FindBox(const std::string& caption, DWORD pid) {
+    for (HWND h : bench::FindTopWindows({"#32770", caption, pid, true})) {
+        if (!GetDlgItem(h, 0xFFFF)) continue;
+        if (GetDlgItem(h, IDC_LIST) || GetDlgItem(h, IDC_MANUAL) || GetDlgItem(h, IDC_PORT_LIST) ||
+            GetDlgItem(h, IDC_WAIT_TEXT))
+            continue;
+        return h;
+    }
+    return nullptr;
+}
+
+HWND WaitBox(const std::string& caption, DWORD timeoutMs, DWORD pid) {
+    HWND found = nullptr;
+    bench::WaitUntil([&] { return (found = FindBox(caption, pid)) != nullptr; }, timeoutMs);
+    return found;
+}
+
 // Memory in another process, for control messages whose pointers the
 // system does not carry across processes.
 class RemoteBuffer {
@@ -129,19 +149,21 @@ void Click(HWND control, int x, int y) {
     bench::Post(control, WM_LBUTTONUP, 0, at);
 }
 
-// Escape as the user presses it on the dialog's focused control.
-void PressEscape(HWND dialog, int controlId) {
+// A key as the user presses it on the dialog's focused control.
+void PressKey(HWND dialog, int controlId, WPARAM key) {
     HWND target = GetDlgItem(dialog, controlId);
-    bench::Post(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    bench::Post(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    bench::Post(target, WM_KEYDOWN, key, 0x00010001);
+    bench::Post(target, WM_KEYUP, key, 0xC0010001);
 }
+
+void PressEscape(HWND dialog, int controlId) { PressKey(dialog, controlId, VK_ESCAPE); }
 
 // Nothing pops up within a moment and the dialog stays on screen.
 void ExpectStillWaiting(HWND dialog, DWORD pid, const char* what) {
     Sleep(1500);
     EXPECT_TRUE(IsWindowVisible(dialog)) << what;
-    EXPECT_EQ(bench::FindMessageBox(kCaption, pid), nullptr) << what;
-    EXPECT_EQ(bench::FindMessageBox("setup", pid), nullptr) << what;
+    EXPECT_EQ(FindBox(kCaption, pid), nullptr) << what;
+    EXPECT_EQ(FindBox("setup", pid), nullptr) << what;
 }
 
 // A DEV_BROADCAST_DEVICEINTERFACE_A for a USB device interface path.
@@ -251,7 +273,7 @@ protected:
     // Cancel, the confirmation, No: the dialog stays; then Escape does nothing.
     void CancelNoThenEscape(HWND dialog, int cancelId, int focusId, const std::string& shot) {
         ASSERT_TRUE(bench::ClickButton(dialog, cancelId));
-        HWND box = bench::WaitMessageBox(kCaption, 15000, Pid());
+        HWND box = WaitBox(kCaption, 15000, Pid());
         ASSERT_TRUE(box);
         EXPECT_EQ(bench::MessageBoxText(box), kExitConfirmation);
         EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO));
@@ -264,7 +286,7 @@ protected:
 
     void CancelYesEnds(HWND dialog, int cancelId) {
         ASSERT_TRUE(bench::ClickButton(dialog, cancelId));
-        HWND box = bench::WaitMessageBox(kCaption, 15000, Pid());
+        HWND box = WaitBox(kCaption, 15000, Pid());
         ASSERT_TRUE(box);
         EXPECT_EQ(bench::MessageBoxText(box), kExitConfirmation);
         ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
@@ -286,7 +308,7 @@ protected:
 
     // The one result message, read and answered; the program then ends.
     std::string AnswerResult(const std::string& shot, DWORD timeoutMs = 60000) {
-        HWND box = bench::WaitMessageBox(kCaption, timeoutMs, Pid());
+        HWND box = WaitBox(kCaption, timeoutMs, Pid());
         if (!box) return "(no message)";
         const std::string text = bench::MessageBoxText(box);
         bench::Screenshot(shot);
@@ -372,7 +394,9 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
     ASSERT_TRUE(main);
     HWND connection = ToConnectionDialog(main);
     ASSERT_TRUE(connection);
-    HWND ports = ToPortDialog(connection);
+    // Enter is Manual here.
+    PressKey(connection, IDC_MANUAL, VK_RETURN);
+    HWND ports = WaitSetupDialog(Pid(), IDC_PORT_LIST);
     ASSERT_TRUE(ports);
     HWND portList = GetDlgItem(ports, IDC_PORT_LIST);
     const LRESULT count = bench::Send(portList, LB_GETCOUNT, 0, 0);
@@ -385,7 +409,8 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
     bench::Send(ports, WM_COMMAND, MAKEWPARAM(IDC_PORT_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(portList));
     EXPECT_EQ(bench::ControlText(ports, IDC_CURRENT_PORT), ListBoxText(portList, com1));
     bench::Screenshot("setup_ui_com1_ports");
-    ASSERT_TRUE(bench::ClickButton(ports, IDC_PORT_OK));
+    // Enter is OK here.
+    PressKey(ports, IDC_PORT_LIST, VK_RETURN);
     EXPECT_EQ(AnswerResult("setup_ui_com1_result"),
               kModel + " Printer Driver & Status Monitor installed successfully.");
     EXPECT_TRUE(m_setup.WaitExit(20000));
@@ -435,7 +460,7 @@ TEST_F(SetupScenario, UnlinkedUsbPrinterInstallsNothing) {
     SendArrival(connection, "\\\\?\\usb#vid_0f3a&pid_1101#" + kSerial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
 
     // The framework's own message box: the program's name as caption, the exclamation icon.
-    HWND box = bench::WaitMessageBox("setup", 20000, Pid());
+    HWND box = WaitBox("setup", 20000, Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(bench::MessageBoxText(box), "Please connect printer properly");
     bench::Screenshot("setup_ui_unlinked_1_connect");
@@ -464,14 +489,14 @@ TEST_F(SetupScenario, MainDialogCancelAndEscape) {
     CancelNoThenEscape(main, IDCANCEL, IDC_LIST, "setup_ui_cancel_main");
     // The close box asks the same question.
     bench::Post(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    HWND box = bench::WaitMessageBox(kCaption, 15000, Pid());
+    HWND box = WaitBox(kCaption, 15000, Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(bench::MessageBoxText(box), kExitConfirmation);
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDNO));
     EXPECT_TRUE(IsWindowVisible(main));
 
     ASSERT_TRUE(bench::ClickButton(main, IDCANCEL));
-    box = bench::WaitMessageBox(kCaption, 15000, Pid());
+    box = WaitBox(kCaption, 15000, Pid());
     ASSERT_TRUE(box);
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
     EXPECT_TRUE(m_setup.WaitExit(20000));
@@ -507,7 +532,7 @@ TEST_F(SetupScenario, SecondSetupIsRefusedWhileTheFirstRuns) {
     ASSERT_TRUE(main);
     bench::Process second = bench::Process::Start(m_medium + "\\setup.exe", "", m_medium);
     ASSERT_TRUE(second);
-    HWND box = bench::WaitMessageBox(kCaption, kStartTimeout, second.Id());
+    HWND box = WaitBox(kCaption, kStartTimeout, second.Id());
     ASSERT_TRUE(box);
     EXPECT_EQ(bench::MessageBoxText(box),
               "Another application is already running. Please terminate the previous application.");
@@ -519,7 +544,7 @@ TEST_F(SetupScenario, SecondSetupIsRefusedWhileTheFirstRuns) {
     EXPECT_EQ(WaitSetupDialog(Pid(), IDC_LIST, 1000), main) << "the first setup is unaffected";
 
     ASSERT_TRUE(bench::ClickButton(main, IDCANCEL));
-    box = bench::WaitMessageBox(kCaption, 15000, Pid());
+    box = WaitBox(kCaption, 15000, Pid());
     ASSERT_TRUE(box);
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
     EXPECT_TRUE(m_setup.WaitExit(20000));
