@@ -686,7 +686,8 @@ bool Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessag
 // ---------------------------------------------------------------- message boxes
 
 HWND FindMessageBox(const std::string& caption, DWORD pid) {
-    for (HWND h : FindTopWindows({"#32770", caption, pid, false}))
+    // Visible: a box that is still being built has its controls but cannot be answered yet.
+    for (HWND h : FindTopWindows({"#32770", caption, pid, true}))
         if (GetDlgItem(h, 0xFFFF)) return h;
     return nullptr;
 }
@@ -700,6 +701,8 @@ HWND WaitMessageBox(const std::string& caption, DWORD timeoutMs, DWORD pid) {
 std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
 
 bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
+    if (!WaitUntil([&] { return IsVisible(Control(box, buttonId)) && IsControlEnabled(box, buttonId); }, timeoutMs))
+        return false;
     return ClickButton(box, buttonId) && WaitGone(box, timeoutMs);
 }
 

@@ -194,12 +194,13 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 bool Post(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // ---------------------------------------------------------------- message boxes
-// A "#32770" dialog with this exact caption that holds a message box text
-// (static 0xFFFF), optionally of one process.
+// A visible "#32770" dialog with this exact caption that holds a message box
+// text (static 0xFFFF), optionally of one process.
 HWND FindMessageBox(const std::string& caption, DWORD pid = 0);
 HWND WaitMessageBox(const std::string& caption, DWORD timeoutMs = kDefaultTimeoutMs, DWORD pid = 0);
 std::string MessageBoxText(HWND box);     // the static 0xFFFF, line breaks kept
-// Presses IDOK, IDYES, IDNO, IDCANCEL... and waits until the box is gone.
+// Presses IDOK, IDYES, IDNO, IDCANCEL... once that button can be pressed, and
+// waits until the box is gone. False if the box has no such button.
 bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // ---------------------------------------------------------------- tray

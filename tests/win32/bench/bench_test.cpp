@@ -148,6 +148,30 @@ TEST(BenchFiles, WriteReadCopyListAndRemove) {
     EXPECT_TRUE(bench::RemovePath(root)) << "removing what is not there is no failure";
 }
 
+// Scenario prefixes leave Wine's builtin modules out (Wine supplies them): the
+// modules and COM classes the programs use must still load, and the system
+// folders the installer writes to must take new files.
+TEST(BenchPrefix, SystemModulesLoadAndSystemFoldersTakeNewFiles) {
+    for (const char* dll : {"winspool.drv", "setupapi.dll", "shell32.dll", "ole32.dll", "comctl32.dll",
+                            "advapi32.dll", "user32.dll", "gdi32.dll", "newdev.dll"}) {
+        pw::unique_hmodule m(LoadLibraryA(dll));
+        EXPECT_TRUE(m) << dll << " error " << GetLastError();
+    }
+    pw::unique_hmodule spool(LoadLibraryA("winspool.drv"));
+    EXPECT_TRUE(spool && GetProcAddress(spool.get(), MAKEINTRESOURCEA(202))) << "set-default-printer ordinal";
+    {
+        pw::com_init com(CoInitialize(nullptr));
+        ASSERT_TRUE(com.ok());
+        pw::com_ptr<IUnknown> link;
+        const CLSID shellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+        EXPECT_EQ(CoCreateInstance(shellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, link.put_void()), S_OK);
+    }
+    EXPECT_TRUE(bench::WriteFileText(bench::JoinPath(bench::SystemDir(), "drivers\\bench_added.sys"), "driver"));
+    EXPECT_TRUE(bench::WriteFileText(bench::JoinPath(bench::SystemDir(), "spool\\drivers\\w32x86\\bench.dll"), "d"));
+    EXPECT_TRUE(bench::WriteFileText(bench::JoinPath(bench::SystemDir(), "bench_added.dll"), "dll"));
+    EXPECT_EQ(bench::RunAndWait("cmd.exe /c exit 0").value_or(1), 0u) << "a builtin program starts";
+}
+
 TEST(BenchRegistry, ValuesRoundTripByType) {
     ASSERT_TRUE(bench::reg::DeleteKey(HKEY_CURRENT_USER, kTestKey));
     const std::string sub = std::string(kTestKey) + "\\Deeper\\Still";
