@@ -549,3 +549,29 @@ TEST_F(SetupScenario, SecondSetupIsRefusedWhileTheFirstRuns) {
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
     EXPECT_TRUE(m_setup.WaitExit(20000));
 }
+
+TEST_F(SetupScenario, SystemsOutsideWindows7AreRefused) {
+    // Wine reports the Windows version configured for the program: Vista is 6.0.
+    const std::string appDefaults = "Software\\Wine\\AppDefaults\\setup.exe";
+    ASSERT_TRUE(bench::reg::SetString(HKEY_CURRENT_USER, appDefaults, "Version", "vista"));
+    Start();
+    ASSERT_TRUE(m_setup);
+    HWND box = WaitBox(kCaption, kStartTimeout, Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(bench::MessageBoxText(box), "The applicaion will run only in Windows7 Operating System.");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+    bench::Screenshot("setup_ui_refused_vista");
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(m_setup.WaitExit(20000));
+    EXPECT_EQ(FindSetupDialog(Pid(), IDC_WAIT_TEXT), nullptr) << "no splash after a refusal";
+
+    // Windows 8 (6.2) belongs to the same family and passes.
+    ASSERT_TRUE(bench::reg::SetString(HKEY_CURRENT_USER, appDefaults, "Version", "win8"));
+    HWND main = StartToMainDialog();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(bench::ClickButton(main, IDCANCEL));
+    box = WaitBox(kCaption, 15000, Pid());
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
+    EXPECT_TRUE(m_setup.WaitExit(20000));
+}
