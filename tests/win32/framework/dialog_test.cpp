@@ -108,6 +108,22 @@ TEST(ModalDialog, EscapeReachesIsDialogMessageUnlessPreTranslateSwallowsIt) {
     EXPECT_TRUE(stillUp);
 }
 
+TEST(ModalDialog, EnterPressesTheDefaultButtonAndTheCloseBoxCancels) {
+    ScriptedDialog enter;
+    enter.steps = {[](ScriptedDialog& d) {
+        HWND edit = ::GetDlgItem(d.m_hWnd, IDC_EDIT);
+        ::SetFocus(edit);
+        ::PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    },
+                   [](ScriptedDialog& d) { d.EndDialog(7); }};
+    EXPECT_EQ(enter.DoModal(), IDOK);
+
+    ScriptedDialog closed;
+    closed.steps = {[](ScriptedDialog& d) { d.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0); },
+                    [](ScriptedDialog& d) { d.EndDialog(7); }};
+    EXPECT_EQ(closed.DoModal(), IDCANCEL);
+}
+
 TEST(ModalDialog, IsShownWhenTheLoopFirstBecomesIdle) {
     ScriptedDialog dlg;
     bool visibleInInit = true;
@@ -165,6 +181,7 @@ TEST(ModalDialog, OwnerIsDisabledDuringTheRunAndEnabledAfterwards) {
     EXPECT_FALSE(enabledDuring);
     EXPECT_EQ(ownerOfDialog, owner.m_hWnd);
     EXPECT_TRUE(owner.IsWindowEnabled());
+    EXPECT_EQ(GetActiveWindow(), owner.m_hWnd);   // the owner takes over again
 
     // An owner that was disabled before stays disabled.
     owner.EnableWindow(FALSE);

@@ -69,6 +69,18 @@ private:
 class TestApp : public CWinApp {
 public:
     std::vector<std::string> log;   // commands routed to the application
+    BOOL initResult = TRUE;
+    int exitCode = 0;
+    int initCalls = 0;
+    int exitCalls = 0;
+    BOOL InitInstance() override {
+        ++initCalls;
+        return initResult;
+    }
+    int ExitInstance() override {
+        ++exitCalls;
+        return exitCode;
+    }
 
 protected:
     void OnAppCommand() { log.push_back("app command"); }

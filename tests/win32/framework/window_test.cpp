@@ -212,4 +212,21 @@ TEST(Application, GlobalsReferToTheOneApplicationObject) {
     EXPECT_STREQ(theApp.m_pszRegistryKey, "Local AppWizard-Generated Applications");
 }
 
+TEST(Application, ProgramBodyEndsAfterAnInitialisationThatReturnsFalse) {
+    theApp.initCalls = theApp.exitCalls = 0;
+    theApp.initResult = FALSE;
+    theApp.exitCode = 0;
+    EXPECT_EQ(AfxWinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(theApp.initCalls, 1);
+    EXPECT_EQ(theApp.exitCalls, 1);
+    EXPECT_EQ(theApp.m_hInstance, GetModuleHandleA(nullptr));
+
+    // InitInstance TRUE runs the message loop until WM_QUIT.
+    theApp.initResult = TRUE;
+    PostQuitMessage(6);
+    EXPECT_EQ(AfxWinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL), 6);
+    EXPECT_EQ(theApp.initCalls, 2);
+    EXPECT_EQ(theApp.exitCalls, 2);
+}
+
 }  // namespace
