@@ -2,11 +2,11 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
-#include "setup/core/DriverRecord.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/core/InstallSequence.h"
 #include "setup/core/PrinterQueue.h"
 #include "setup/engine/DriverDirectory.h"
+#include "setup/engine/SpoolerRecords.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -19,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-// A writable copy of a string for the record fields the platform declares non-const.
-class MutableString {
-public:
-    explicit MutableString(const std::string& s) : m_bytes(s.begin(), s.end()) { m_bytes.push_back('\0'); }
-    char* get() { return m_bytes.data(); }
-private:
-    std::vector<char> m_bytes;
-};
 
 // The set-default-printer call is imported by ordinal, as the spooler exports it (202).
 using SetDefaultPrinterFn = BOOL(WINAPI*)(LPCSTR);
@@ -54,29 +45,16 @@ bool SetString(HKEY key, const setup::RegistryString& value) {
                           value.size()) == ERROR_SUCCESS;
 }
 
-// The spooler as the queue creation sees it: one zero-filled level-2 record, the name changed per attempt.
+// The spooler as the queue creation sees it: one record, the name changed per attempt.
 class Spooler : public setup::QueueSpooler {
 public:
-    Spooler(CInstaller& owner, const std::string& port)
-        : m_owner(owner), m_share(catalogue::ModelShareName), m_port(port), m_driver(catalogue::ModelName),
-          m_processor(setup::queue_record::kPrintProcessor) {
-        ZeroMemory(&m_record, sizeof m_record);
-        m_record.pServerName = nullptr;
-        m_record.pShareName = m_share.get();
-        m_record.pPortName = m_port.get();
-        m_record.pDriverName = m_driver.get();
-        m_record.pPrintProcessor = m_processor.get();
-        m_record.Attributes = setup::queue_record::kAttributes;
-        m_record.Priority = setup::queue_record::kPriority;
-    }
+    Spooler(CInstaller& owner, const std::string& port) : m_owner(owner), m_record(port) {}
 
     bool AddQueue(const std::string& printerName) override {
-        MutableString name(printerName);
-        m_record.pPrinterName = name.get();
+        m_record.SetName(printerName);
         // The queue's handle is of no further use.
-        pw::unique_printer printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&m_record)));
+        pw::unique_printer printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(m_record.get())));
         m_lastError = printer ? 0 : GetLastError();
-        m_record.pPrinterName = nullptr;
         return static_cast<bool>(printer);
     }
     unsigned long LastError() const override { return m_lastError; }
@@ -90,8 +68,7 @@ public:
 
 private:
     CInstaller& m_owner;
-    PRINTER_INFO_2A m_record;
-    MutableString m_share, m_port, m_driver, m_processor;
+    setup_engine::PrinterRecord m_record;
     unsigned long m_lastError = 0;
 };
 
@@ -146,30 +123,8 @@ void CInstaller::ShowResult() {
 int CInstaller::GetDriverDirectory() { return setup_engine::QueryDriverDirectory(m_pszDriverDir); }
 
 int CInstaller::RegisterDriver() {
-    namespace rec = setup::driver_record;
-    MutableString name(catalogue::ModelName), driverPath(rec::kDriverPath), dataFile(catalogue::ModelGpdFile),
-        configFile(rec::kConfigFile), helpFile(rec::kHelpFile), dependentFiles(rec::kDependentFiles),
-        manufacturer(rec::kManufacturer), url(rec::kOemUrl), hardwareId(catalogue::ModelHardwareId),
-        provider(rec::kProvider);
-
-    DRIVER_INFO_6A info;
-    ZeroMemory(&info, sizeof info);
-    info.cVersion = rec::kVersion;
-    info.pName = name.get();
-    info.pEnvironment = nullptr;  // the spooler's own
-    info.pDriverPath = driverPath.get();
-    info.pDataFile = dataFile.get();
-    info.pConfigFile = configFile.get();
-    info.pHelpFile = helpFile.get();
-    info.pDependentFiles = dependentFiles.get();  // ends in two nulls
-    info.ftDriverDate.dwLowDateTime = rec::kDateLow;
-    info.ftDriverDate.dwHighDateTime = rec::kDateHigh;
-    info.dwlDriverVersion = rec::kDriverVersion;
-    info.pszMfgName = manufacturer.get();
-    info.pszOEMUrl = url.get();
-    info.pszHardwareID = hardwareId.get();
-    info.pszProvider = provider.get();
-    return AddPrinterDriverA(nullptr, 6, reinterpret_cast<BYTE*>(&info)) ? 1 : 0;
+    setup_engine::DriverRecord record;
+    return AddPrinterDriverA(nullptr, 6, reinterpret_cast<BYTE*>(record.get())) ? 1 : 0;
 }
 
 int CInstaller::AddPrinterQueue() {

@@ -100,19 +100,6 @@ TEST(InstallLayout, BoundedCopyRefusesWhatDoesNotFit) {
     EXPECT_FALSE(setup::CopyBounded(buffer, sizeof buffer, std::string("a\0b", 3)));
 }
 
-TEST(DriverRecord, DateIsMidnightOfTheFifteenthOfJune2009) {
-    // FILETIME counts 100 ns from 1 January 1601; 2009-06-15 is day 149283 of that count.
-    long long days = 0;
-    for (int year = 1601; year < 2009; ++year)
-        days += (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) ? 366 : 365;
-    days += 31 + 28 + 31 + 30 + 31 + 14;  // January to May, then the 14 days before the 15th
-    const unsigned long long ticks = static_cast<unsigned long long>(days) * 86400ull * 10000000ull;
-    EXPECT_EQ(ticks, (static_cast<unsigned long long>(setup::driver_record::kDateHigh) << 32) |
-                         setup::driver_record::kDateLow);
-    EXPECT_EQ(setup::driver_record::kDriverVersion >> 48, 5u);
-    EXPECT_EQ(setup::driver_record::kDriverVersion & 0xFFFF, 6u);
-}
-
 TEST(DriverRecord, DependentFilesInOrderAndDoubleNullTerminated) {
     const std::string& list = setup::driver_record::kDependentFiles;
     EXPECT_EQ(SplitList(list.c_str()), (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll",
