@@ -2,9 +2,13 @@
 
 #include "tests/win32/bench/Png.h"
 
+#include <dbt.h>
 #include <tlhelp32.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -467,8 +471,18 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = options.showWindow;
+    pw::unique_file nul;
+    if (options.discardOutput) {
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        nul.reset(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                              OPEN_EXISTING, 0, nullptr));
+        if (nul) {
+            si.dwFlags |= STARTF_USESTDHANDLES;
+            si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
+        }
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(application.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(application.c_str(), &cmd[0], nullptr, nullptr, nul ? TRUE : FALSE, 0, nullptr,
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
         p.m_startError = GetLastError();
         return p;
@@ -552,6 +566,16 @@ std::vector<DWORD> ProcessIdsByName(const std::string& imageName) {
         if (EqualNoCase(BaseName(pe.szExeFile), imageName)) ids.push_back(pe.th32ProcessID);
     }
     return ids;
+}
+
+std::vector<Process> AdoptByName(const std::string& imageName) {
+    std::vector<Process> owned;
+    for (DWORD pid : ProcessIdsByName(imageName)) {
+        if (pid == GetCurrentProcessId()) continue;
+        Process p = Process::Adopt(pid);
+        if (p) owned.push_back(std::move(p));
+    }
+    return owned;
 }
 
 // ---------------------------------------------------------------- windows
@@ -682,6 +706,20 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
 }
 
 bool Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessageA(hwnd, msg, wParam, lParam) != 0; }
+
+bool SendDeviceInterfaceChange(HWND hwnd, WPARAM event, const std::string& devicePath, const GUID* classGuid,
+                               DWORD timeoutMs) {
+    static const GUID kUsbDevice = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+    std::vector<std::uint8_t> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + devicePath.size() + 1, 0);
+    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
+    b->dbcc_size = static_cast<DWORD>(bytes.size());
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    b->dbcc_classguid = classGuid ? *classGuid : kUsbDevice;
+    std::memcpy(b->dbcc_name, devicePath.c_str(), devicePath.size() + 1);
+    bool ok = false;
+    Send(hwnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()), timeoutMs, &ok);
+    return ok;
+}
 
 // ---------------------------------------------------------------- message boxes
 
@@ -877,5 +915,25 @@ bool Screenshot(const std::string& name) {
     if (how != "gdi" && CaptureWithImport(targetUnix, targetWin)) return true;
     return CaptureWithGdi(targetWin);
 }
+
+namespace {
+
+// Screenshots each failing test, so that a failure in a run nobody watched
+// still shows what was on the screen.
+class FailureShots : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& info) override {
+        if (!info.result() || !info.result()->Failed()) return;
+        const std::string name = std::string(info.test_suite_name()) + "." + info.name() + ".failed";
+        if (Screenshot(name)) std::printf("screenshot of the failure: %s.png\n", SafeName(name).c_str());
+    }
+};
+
+const bool g_failureShotsInstalled = [] {
+    if (!EnvVar("PW_NO_FAILURE_SHOTS").empty()) return false;
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FailureShots);
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace bench

@@ -98,6 +98,7 @@ struct StartOptions {
     int width = 800;
     int height = 600;
     WORD showWindow = SW_SHOWNORMAL;  // STARTUPINFO wShowWindow
+    bool discardOutput = false;       // standard output and error to NUL
 };
 
 // A started (or adopted) process, ended by its owner: the destructor kills it
@@ -144,6 +145,10 @@ std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD timeoutMs 
 
 // Ids of the running processes whose image name (e.g. "Pagewarden.exe") matches, case-insensitively.
 std::vector<DWORD> ProcessIdsByName(const std::string& imageName);
+
+// Takes ownership of every running process with this image name (e.g. the
+// monitor that the installer started); they are ended when the owners go.
+std::vector<Process> AdoptByName(const std::string& imageName);
 
 // ---------------------------------------------------------------- windows
 // What to look for: empty strings and pid 0 match anything. Matching is exact
@@ -192,6 +197,15 @@ bool IsChecked(HWND dialog, int controlId);
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
              DWORD timeoutMs = 5000, bool* ok = nullptr);
 bool Post(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Sends WM_DEVICECHANGE with a DEV_BROADCAST_DEVICEINTERFACE_A for the given
+// device interface path (event DBT_DEVICEARRIVAL 0x8000 or
+// DBT_DEVICEREMOVECOMPLETE 0x8004), as the system broadcasts it. Sent, not
+// posted: Wine copies the structure (dbcc_size bytes) only for sent messages.
+// classGuid defaults to the USB device interface class
+// {A5DCBF10-6530-11D2-901F-00C04FB951ED}. True when the window received it.
+bool SendDeviceInterfaceChange(HWND hwnd, WPARAM event, const std::string& devicePath,
+                               const GUID* classGuid = nullptr, DWORD timeoutMs = 5000);
 
 // ---------------------------------------------------------------- message boxes
 // A visible "#32770" dialog with this exact caption that holds a message box
@@ -246,6 +260,13 @@ bool DeleteValue(HKEY root, const std::string& key, const std::string& name);
 // Writes the whole screen to $PW_OUT/<name>.png (name without extension;
 // characters outside [A-Za-z0-9_.-] become '_'). Waits briefly for pending
 // painting first. False when PW_OUT is not set or the capture failed.
+// The capture is ImageMagick's import on the X display (Wine starts Unix
+// programs through CreateProcess), or a GDI capture of the screen when import
+// is missing or PW_SCREENSHOT=gdi.
+//
+// Every test executable that links the bench also screenshots each failing
+// test as $PW_OUT/<Suite>.<Test>.failed.png, so a failure shows what was on
+// the screen (PW_NO_FAILURE_SHOTS=1 turns that off).
 bool Screenshot(const std::string& name);
 
 }  // namespace bench

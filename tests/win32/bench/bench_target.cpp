@@ -4,10 +4,14 @@
 // Controls: edit 100 ("edit text"), button 101 "Ask" (Yes/No message box
 // "Bench Question"), static 102 (the last answer or menu choice), button 103
 // disabled, button 104 "Tray" (toggles the icon), button 105 "Quit" (exit code 7).
-// The client area is painted in kPaint so a screen capture can be checked.
+// WM_DEVICECHANGE with a device interface broadcast shows "device <event> <name>"
+// in static 102. The client area is painted in kPaint so a screen capture can be checked.
 #include <windows.h>
+#include <dbt.h>
 #include <shellapi.h>
 
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -75,6 +79,20 @@ LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         case 105: DestroyWindow(wnd); return 0;
         }
         break;
+    case WM_DEVICECHANGE: {
+        // Bounded: the size field must cover the header and the name must end inside it.
+        const auto* b = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(lp);
+        const size_t head = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
+        if (!b || b->dbcc_size <= head || b->dbcc_size > 4096 || b->dbcc_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
+            return TRUE;
+        const size_t room = b->dbcc_size - head;
+        if (!memchr(b->dbcc_name, 0, room)) return TRUE;
+        char text[4200];
+        std::snprintf(text, sizeof text, "device %lx %08lx %s", static_cast<unsigned long>(wp),
+                      static_cast<unsigned long>(b->dbcc_classguid.Data1), b->dbcc_name);
+        SetStatus(wnd, text);
+        return TRUE;
+    }
     case kTrayMessage:
         if (lp == WM_RBUTTONUP) ShowTrayMenu(wnd);
         return 0;

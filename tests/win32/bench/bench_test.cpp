@@ -318,6 +318,56 @@ TEST(BenchWindows, FindReadAndPressLikeAUser) {
     EXPECT_EQ(t.process.ExitCode().value_or(0), 7u);
 }
 
+TEST(BenchWindows, DeviceBroadcastsArriveIntact) {
+    Target t = StartTarget();
+    ASSERT_TRUE(t.wnd);
+    const std::string path = "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455sent#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    ASSERT_TRUE(bench::SendDeviceInterfaceChange(t.wnd, 0x8000, path));
+    EXPECT_EQ(bench::ControlText(t.wnd, 102), "device 8000 a5dcbf10 " + path);
+    const GUID other = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+    ASSERT_TRUE(bench::SendDeviceInterfaceChange(t.wnd, 0x8004, "x", &other));
+    EXPECT_EQ(bench::ControlText(t.wnd, 102), "device 8004 28d78fad x");
+    EXPECT_FALSE(bench::SendDeviceInterfaceChange(nullptr, 0x8000, path)) << "no window, no delivery";
+}
+
+TEST(BenchProcesses, AdoptedByNameAreEndedWithTheirOwners) {
+    Target t = StartTarget();
+    ASSERT_TRUE(t.wnd);
+    {
+        std::vector<bench::Process> owned = bench::AdoptByName("bench_target.exe");
+        ASSERT_EQ(owned.size(), 1u);
+        EXPECT_EQ(owned[0].Id(), t.process.Id());
+        EXPECT_TRUE(bench::AdoptByName("bench_test.exe").empty()) << "never the test itself";
+    }
+    EXPECT_TRUE(t.process.WaitExit(5000));
+}
+
+// Run only as the child of BenchFailureShots: it fails on purpose.
+TEST(BenchSelf, DeliberateFailure) {
+    char flag[8];
+    if (!GetEnvironmentVariableA("BENCH_DELIBERATE_FAILURE", flag, sizeof flag)) GTEST_SKIP() << "child run only";
+    ADD_FAILURE() << "deliberate failure";
+}
+
+TEST(BenchFailureShots, AFailingTestLeavesAScreenshot) {
+    const std::string shot = bench::JoinPath(bench::OutDir(), "BenchSelf.DeliberateFailure.failed.png");
+    bench::RemovePath(shot);
+    char self[MAX_PATH];
+    ASSERT_TRUE(GetModuleFileNameA(nullptr, self, sizeof self));
+    SetEnvironmentVariableA("BENCH_DELIBERATE_FAILURE", "1");
+    bench::StartOptions quiet;
+    quiet.discardOutput = true;  // its FAILED lines would only mislead a reader of this log
+    bench::Process child = bench::Process::Start(self, "--gtest_filter=BenchSelf.DeliberateFailure", "", quiet);
+    SetEnvironmentVariableA("BENCH_DELIBERATE_FAILURE", nullptr);
+    ASSERT_TRUE(child);
+    DWORD code = 0;
+    ASSERT_TRUE(child.WaitExit(60000, &code));
+    EXPECT_EQ(code, 1u);
+    const std::string png = bench::ReadFileText(shot).value_or("");
+    EXPECT_EQ(png.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)), 0) << shot;
+    bench::RemovePath(shot);  // not a failure of this run
+}
+
 TEST(BenchTray, IconsComeAndGoAndTheirMenuIsDriven) {
     const int before = bench::TrayIconCount();
     Target t = StartTarget("tray");
