@@ -251,6 +251,35 @@ void InstallFromMedium(CInstaller& installer) {
     installer.InstallPrinter();
 }
 
+TEST(SetupEngineScenario, ReinstallAfterDeletedQueueDeploysInPlace) {
+    {
+        CInstaller first;
+        InstallFromMedium(first);
+        ASSERT_EQ(first.m_bQueueAdded, 1);
+    }
+    const std::string d = DriverDir();
+    const std::string monitor = d + "\\PGW\\" + kKey + ".exe";
+    ASSERT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
+    DeleteFileA(kMarker);
+    // The deployed monitor is replaced, not kept: mark the old copy.
+    ASSERT_TRUE(bench::WriteFileText(monitor, "old copy"));
+    {
+        PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        pw::unique_printer printer;
+        ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kModel.c_str()), printer.put(), &access));
+        ASSERT_TRUE(DeletePrinter(printer.get()));
+    }
+
+    CInstaller second;
+    InstallFromMedium(second);
+    EXPECT_EQ(second.m_bQueueAdded, 1);
+    EXPECT_EQ(second.m_strPrinterName, kModel);
+    EXPECT_EQ(second.m_strResult, kModel + " Printer Driver & Status Monitor installed successfully.");
+    EXPECT_NE(bench::ReadFileText(monitor).value_or("old copy"), "old copy");
+    EXPECT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
+    ExpectRegString(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey, d + "\\PGW\\" + kKey);
+}
+
 TEST(SetupEngineScenario, UninstallerRemovesWhatTheInstallationAdded) {
     CInstaller installer;
     InstallFromMedium(installer);
