@@ -216,7 +216,7 @@ TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
     const LinkInfo link = ReadLink(ShortcutPath());
     ASSERT_TRUE(link.loaded) << ShortcutPath();
     EXPECT_EQ(link.description, "Shortcut to Status Monitor - " + kModel);
-    EXPECT_EQ(bench::ReadFileText(link.path).has_value(), true) << link.path;
+    EXPECT_EQ(link.path, monitor);
     EXPECT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
     const std::string started = bench::ReadFileText(kMarker).value_or("");
     EXPECT_EQ(started.substr(0, 2), "6\n") << started;  // SW_MINIMIZE
