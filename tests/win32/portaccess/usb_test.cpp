@@ -65,11 +65,11 @@ TEST(UsbScan, FindsOnlyThisModelsPrinter) {
     EXPECT_TRUE(FindUsbPrinterPresent());
 }
 
-std::vector<unsigned char> MakeBroadcast(const char* name, DWORD type = DBT_DEVTYP_DEVICEINTERFACE) {
+std::vector<unsigned char> MakeBroadcast(const char* name) {
     std::vector<unsigned char> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + std::strlen(name) + 1);
     auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
     b->dbcc_size = static_cast<DWORD>(bytes.size());
-    b->dbcc_devicetype = type;
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     std::memcpy(b->dbcc_name, name, std::strlen(name) + 1);
     return bytes;
 }
