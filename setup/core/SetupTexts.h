@@ -26,7 +26,4 @@ inline constexpr char kNothingInstalled[] =
     "The printer was not installed.\n"
     "Connect the printer, turn it on and run Setup again.";
 
-// Stand-in the USB port reader returns instead of a port name when it fails.
-inline constexpr char kNoUsbPort[] = "FALSE";
-
 }  // namespace setupui
