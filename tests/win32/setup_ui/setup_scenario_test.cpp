@@ -325,6 +325,9 @@ protected:
 }  // namespace
 
 TEST_F(SetupScenario, ManualPathInstallsOnLpt1) {
+    // A USB port is listed like every other kind.
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                                      "USB001", ""));
     Start();
     ASSERT_TRUE(m_setup);
     // The splash: the please-wait window for a second before the main dialog.
@@ -372,6 +375,7 @@ TEST_F(SetupScenario, ManualPathInstallsOnLpt1) {
         if (std::strcmp(info[i].pPortName, "LPT1:") == 0) lpt1 = static_cast<int>(i);
     }
     ASSERT_GE(lpt1, 0);
+    EXPECT_EQ(ListBoxText(portList, static_cast<int>(count) - 1), "USB001 (Local Port)");
     EXPECT_EQ(bench::Send(portList, LB_GETCURSEL, 0, 0), lpt1);
     EXPECT_EQ(bench::ControlText(ports, IDC_CURRENT_PORT), ListBoxText(portList, lpt1));
     EXPECT_TRUE(bench::IsControlEnabled(ports, IDC_PORT_OK));
@@ -404,10 +408,15 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
     for (int i = 0; i < count; ++i)
         if (ListBoxText(portList, i).rfind("COM1: (", 0) == 0) com1 = i;
     ASSERT_GE(com1, 0);
-    // Picked with the keyboard's selection message, as the list box reports a click.
-    bench::Send(portList, LB_SETCURSEL, com1, 0);
-    bench::Send(ports, WM_COMMAND, MAKEWPARAM(IDC_PORT_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(portList));
-    EXPECT_EQ(bench::ControlText(ports, IDC_CURRENT_PORT), ListBoxText(portList, com1));
+    // A click on the entry (the list is scrolled to its top).
+    const LRESULT itemHeight = bench::Send(portList, LB_GETITEMHEIGHT, 0, 0);
+    ASSERT_GT(itemHeight, 0);
+    ASSERT_EQ(bench::Send(portList, LB_GETTOPINDEX, 0, 0), 0);
+    Click(portList, 10, static_cast<int>(com1 * itemHeight + itemHeight / 2));
+    EXPECT_TRUE(bench::WaitUntil([&] { return bench::Send(portList, LB_GETCURSEL, 0, 0) == com1; }, 5000));
+    EXPECT_TRUE(bench::WaitUntil(
+        [&] { return bench::ControlText(ports, IDC_CURRENT_PORT) == ListBoxText(portList, com1); }, 5000))
+        << bench::ControlText(ports, IDC_CURRENT_PORT);
     bench::Screenshot("setup_ui_com1_ports");
     // Enter is OK here.
     PressKey(ports, IDC_PORT_LIST, VK_RETURN);
