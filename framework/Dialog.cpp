@@ -165,7 +165,6 @@ bool WalkPreTranslate(MSG& msg) {
 }  // namespace
 
 void CDialog::RunModalLoop() {
-    m_bInModalLoop = true;
     bool showOnIdle = !(GetStyle() & WS_VISIBLE);
     bool idle = true;
     MSG msg{};
@@ -201,7 +200,6 @@ void CDialog::RunModalLoop() {
         }
         if (IsIdleMessage(msg)) idle = true;
     }
-    m_bInModalLoop = false;
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {

@@ -95,7 +95,6 @@ private:
     CWnd* m_pParentWnd;
     INT_PTR m_nModalResult = -1;
     bool m_bContinueModal = false;
-    bool m_bInModalLoop = false;
 };
 
 // The dialog procedure of framework dialogs.

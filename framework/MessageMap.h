@@ -31,7 +31,8 @@
 //   ON_COMMAND(id, f)         void    f()      WM_COMMAND, code 0 (menu, button click) or 1 from an accelerator
 //   ON_BN_CLICKED(id, f)      void    f()      WM_COMMAND, BN_CLICKED from control id
 //   ON_LBN_SELCHANGE(id, f)   void    f()      WM_COMMAND, LBN_SELCHANGE from list box id
-//   ON_NOTIFY(code, id, f)    void    f(NMHDR* pNMHDR, LRESULT* pResult)   (*pResult starts at 0)
+//   ON_NOTIFY(code, id, f)    void    f(NMHDR* pNMHDR, LRESULT* pResult)   (*pResult starts at 0;
+//                                     only for notifications sent on the window's own thread)
 //   ON_MESSAGE(msg, f)        LRESULT f(WPARAM wParam, LPARAM lParam)
 // CWnd supplies default OnPaint/OnTimer/... members that run the window's
 // default processing, so a handler can call its base class's version.

@@ -276,6 +276,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    // A notification header is only a pointer: one sent from another thread or
+    // process cannot be trusted to point at anything, and our own controls
+    // always notify on this thread.
+    if (message == WM_NOTIFY && (InSendMessageEx(nullptr) & ISMEX_SEND)) return FALSE;
     if (DispatchMapped(message, wParam, lParam, pResult)) return TRUE;
     if (message == WM_COMMAND) {
         if (CWinApp* app = AfxGetApp()) return app->DispatchMapped(message, wParam, lParam, pResult);

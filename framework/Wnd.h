@@ -49,7 +49,8 @@ public:
     // The framework object attached to a window, or null for a window that has none.
     static CWnd* FromHandle(HWND hWnd);
     // The framework object attached to hWnd if there is one, otherwise a
-    // wrapper without ownership that this object keeps until it is destroyed.
+    // wrapper without ownership that this object keeps until its own window is
+    // destroyed (or the object is): use it within the handler that got it.
     // Null only for a null hWnd.
     CWnd* ChildFromHandle(HWND hWnd);
 
@@ -93,7 +94,7 @@ public:
     std::string GetWindowText() const;
     DWORD GetStyle() const;
     int GetDlgCtrlID() const;
-    CWnd* GetDlgItem(int nID);                    // null when there is no such control
+    CWnd* GetDlgItem(int nID);                    // as ChildFromHandle; null when there is no such control
     void SetDlgItemText(int nID, const char* text);
     std::string GetDlgItemText(int nID) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -129,7 +129,7 @@ END_MESSAGE_MAP()
 TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
     EntriesDialog dlg;
     dlg.bindEdit = true;
-    LRESULT dragIcon = 0, notifyResult = 0, deviceResult = 0;
+    LRESULT dragIcon = 0, notifyResult = 0, deviceResult = 0, crossThreadNotify = -1;
     CWnd* staticWnd = nullptr;
     int staticId = 0;
     CWnd* staticAgain = nullptr;
@@ -151,6 +151,15 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
         notifyResult = d.SendMessage(WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&hdr));
         NMHDR other{hdr.hwndFrom, IDC_LISTVIEW, static_cast<UINT>(NM_DBLCLK)};
         d.SendMessage(WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&other));
+        // From another thread the header is not looked at.
+        HWND dlgWnd = d.m_hWnd;
+        volatile bool sent = false;
+        std::thread sender([&] {
+            crossThreadNotify = SendMessageA(dlgWnd, WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&hdr));
+            sent = true;
+        });
+        PumpUntil([&] { return sent; }, 5000);   // a sent message is taken while we look for messages
+        sender.join();
 
         HDC dc = ::GetDC(d.m_hWnd);
         HWND stat = ::GetDlgItem(d.m_hWnd, IDC_STATIC_TEXT);
@@ -177,6 +186,7 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
     EXPECT_EQ(reinterpret_cast<HICON>(dragIcon), dlg.dragIcon);
     EXPECT_EQ(deviceResult, TRUE);
     EXPECT_EQ(notifyResult, 5);
+    EXPECT_EQ(crossThreadNotify, 0);
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"device 32768 1234", "clicked", "selchange", "notify from 1004"}));
     EXPECT_EQ(staticId, IDC_STATIC_TEXT);
     EXPECT_EQ(staticAgain, staticWnd);   // one wrapper per control
