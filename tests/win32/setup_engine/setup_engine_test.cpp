@@ -280,6 +280,36 @@ TEST(SetupEngineScenario, ReinstallAfterDeletedQueueDeploysInPlace) {
     ExpectRegString(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey, d + "\\PGW\\" + kKey);
 }
 
+TEST(SetupEngineScenario, DeploysAndStartsTheBuiltMonitor) {
+#ifndef PW_MEDIUM_REAL_DIR
+    GTEST_SKIP() << "the monitor program is not part of this build";
+#else
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_REAL_DIR);
+    CFileCopy staging;
+    staging.StageDriverFiles();
+    CInstaller installer;
+    installer.m_strPort = "LPT1:";
+    installer.InstallPrinter();
+    EXPECT_EQ(installer.m_strResult, kModel + " Printer Driver & Status Monitor installed successfully.");
+
+    const std::string image = kKey + ".exe";
+    ASSERT_TRUE(bench::WaitUntil([&] { return !bench::ProcessIdsByName(image).empty(); }, 15000));
+    for (DWORD pid : bench::ProcessIdsByName(image)) {
+        bench::Process monitor = bench::Process::Adopt(pid);
+        ASSERT_TRUE(monitor);
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        ASSERT_TRUE(QueryFullProcessImageNameA(monitor.Handle(), 0, path, &size));
+        EXPECT_STREQ(path, (DriverDir() + "\\PGW\\" + image).c_str());
+        // The monitor shows itself in the notification area.
+        EXPECT_TRUE(bench::WaitTrayIconCount(1, 15000));
+        bench::Screenshot("setup_engine_monitor_started");
+        monitor.Kill();
+    }
+#endif
+}
+
 TEST(SetupEngineScenario, UninstallerRemovesWhatTheInstallationAdded) {
     CInstaller installer;
     InstallFromMedium(installer);
