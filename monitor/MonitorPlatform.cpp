@@ -78,8 +78,12 @@ bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
 bool PublishedPortDiffers(const std::string& queueName, const std::string& watchedPort) {
     const std::string path = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + queueName + "\\DsSpooler";
     pw::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
-        return PortDiffers(false, false, nullptr, 0, watchedPort);
+    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, key.put());
+    // A standard user may not open the spooler's key for writing, but reading
+    // is all this needs; without it a port change would never be seen.
+    if (opened == ERROR_ACCESS_DENIED)
+        opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (opened != ERROR_SUCCESS) return PortDiffers(false, false, nullptr, 0, watchedPort);
 
     // Size first, then the whole value; a value that grows in between is read again once.
     for (int attempt = 0; attempt < 2; ++attempt) {

@@ -173,7 +173,15 @@ bool CPagewardenDlg::FindPrinter() {
     m_printerDefaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     std::string name = catalogue::ModelName;
     HANDLE printer = nullptr;
-    if (OpenPrinterA(&name[0], &printer, &m_printerDefaults)) {
+    BOOL opened = OpenPrinterA(&name[0], &printer, &m_printerDefaults);
+    if (!opened && GetLastError() == ERROR_ACCESS_DENIED) {
+        // A user without the right to manage printers may still watch the
+        // queue: the polling only reads it. Without this an installed queue
+        // would be reported as not installed for every standard user.
+        PRINTER_DEFAULTSA useOnly = {nullptr, nullptr, PRINTER_ACCESS_USE};
+        opened = OpenPrinterA(&name[0], &printer, &useOnly);
+    }
+    if (opened) {
         m_hPrinter.reset(printer);   // the handle of an earlier resolution is closed
         return ResolvePort();
     }

@@ -4,9 +4,8 @@
 //
 // Stand-ins of the test prefix: the driver's service is registered with an
 // absolute path to the test build (Wine cannot load the relative one), and
-// the port's resource list is planted under the Plug and Play key that the
-// address lookup reads for the search text "(LPT1)" (Wine's WMI lists no
-// parallel port to name a device instance).
+// the WMI locator is pointed at the test provider, which lists the parallel
+// port device whose resource list the test plants (Wine's own WMI has none).
 #include "QueueFixture.h"
 #include "tests/win32/bench/Bench.h"
 
@@ -25,6 +24,8 @@ namespace {
 constexpr UINT kTrayCallback = WM_USER + 15;
 const std::string kCaption = std::string(catalogue::ModelName) + " - Status Monitor";
 const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
+const char* const kLocatorServer = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
+const char* const kPortDevice = "ACPI\\PNP0401\\4&2A1C2B&0";
 const char* const kReadyMinimize = "Ready to print.\n(Window will minimize in 2sec...)";
 const char* const kLinkMessage =
     "Check all connections and make sure all device is turned ON.\nIf the power was turned off during printing, "
@@ -67,7 +68,14 @@ protected:
                                                   SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
                                                   nullptr, nullptr));
         ASSERT_TRUE(service) << GetLastError();
-        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\(LPT1)\\Control",
+        ASSERT_TRUE(bench::reg::SetString(HKEY_CLASSES_ROOT, kLocatorServer, "",
+                                          bench::UnixToWindows(PW_WMI_FIXTURE_DLL)));
+        ASSERT_TRUE(bench::reg::SetMultiSz(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test\\Wmi", "Rows",
+                                           {"Communications Port (COM1)\tACPI\\PNP0501\\1",
+                                            std::string("ECP Printer Port (LPT1)\t") + kPortDevice}));
+        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE,
+                                          std::string("SYSTEM\\CurrentControlSet\\Enum\\") + kPortDevice +
+                                              "\\Control",
                                           "AllocConfig", ParallelResources(), REG_RESOURCE_LIST));
         ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "LPT1:"));
     }

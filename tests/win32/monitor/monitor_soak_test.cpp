@@ -90,10 +90,9 @@ void SendUsbBroadcast(HWND window, WPARAM event) {
     bench::Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()));
 }
 
-long PollCount() {
-    const char* v = std::getenv("PW_SOAK_POLLS");
-    long n = v ? std::atol(v) : 0;
-    return n > 0 ? n : 100000;
+long EnvCount(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::atol(v) : fallback;
 }
 
 TEST(MonitorSoak, FootprintStaysFlatThroughChangingStates) {
@@ -104,24 +103,36 @@ TEST(MonitorSoak, FootprintStaysFlatThroughChangingStates) {
     HWND dialog = bench::WaitWindow({"#32770", kCaption, monitor.Id()});
     ASSERT_TRUE(dialog);
 
-    const long total = PollCount();
+    const long total = EnvCount("PW_SOAK_POLLS", 100000);
+    const long toggleEvery = EnvCount("PW_SOAK_TOGGLE", 50);
+    const long openEvery = EnvCount("PW_SOAK_OPEN", 2000);
     bool present = false;
     Footprint first, last;
     DWORD t0 = GetTickCount();
     for (long i = 1; i <= total; ++i) {
         // The printer comes and goes every 50 polls: each change writes a new
         // status and a new animated cursor. Every 2000 polls the user opens the
-        // window, which resolves the printer afresh and restarts the poller.
-        if (i % 50 == 0) {
+        // window (which resolves the printer afresh and restarts the poller)
+        // and hides it again 40 polls later.
+        if (toggleEvery > 0 && i % toggleEvery == 0) {
             present = !present;
             SendUsbBroadcast(dialog, present ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE);
         }
-        if (i % 2000 == 1000) bench::Send(dialog, WM_COMMAND, 101, 0);
-        if (i % 2000 == 1100) bench::Send(dialog, WM_COMMAND, 1007, 0);
+        // The first opening also falls within the first 100 polls: showing the
+        // window for the first time costs the platform about a megabyte once.
+        const bool open = i == 20 || (openEvery > 0 && i % openEvery == openEvery / 2);
+        const bool hide = i == 60 || (openEvery > 0 && i % openEvery == openEvery / 2 + 40);
+        if (open) bench::Send(dialog, WM_COMMAND, 101, 0);
+        if (hide) bench::Send(dialog, WM_COMMAND, 1007, 0);
         bool ok = false;
         bench::Send(dialog, kStatusPoll, 0, 0, 5000, &ok);
         ASSERT_TRUE(ok) << "poll " << i << " not handled";
         if (i == 100) first = Measure(monitor.Handle(), monitor.Id());
+        if (i % 10000 == 0) {
+            Footprint now = Measure(monitor.Handle(), monitor.Id());
+            std::printf("soak: at %ld polls: handles %lu, private bytes %lu\n", i,
+                        static_cast<unsigned long>(now.handles), static_cast<unsigned long>(now.privateBytes));
+        }
     }
     last = Measure(monitor.Handle(), monitor.Id());
     DWORD ms = GetTickCount() - t0;
