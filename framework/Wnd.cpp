@@ -230,8 +230,23 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (m_hWnd != nullptr || hWnd == nullptr || !IsWindow(hWnd) || FromHandle(hWnd) != nullptr) return FALSE;
     WNDPROC old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
+    if (old == &AfxWndProc) {
+        // Already ours (a framework-class window, or one given back by
+        // UnsubclassWindow): chaining to ourselves would recurse forever.
+        AttachWindow(hWnd, reinterpret_cast<WNDPROC>(GetPropA(hWnd, kPropSuper)), false);
+        return TRUE;
+    }
     AttachWindow(hWnd, old, false);
-    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
+    SetLastError(0);
+    if (SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)) == 0 &&
+        GetLastError() != 0) {
+        // Another process's window cannot be subclassed.
+        RemovePropA(hWnd, kPropObject);
+        RemovePropA(hWnd, kPropSuper);
+        m_hWnd = nullptr;
+        m_pfnSuper = nullptr;
+        return FALSE;
+    }
     return TRUE;
 }
 

@@ -89,6 +89,22 @@ TEST(Window, SystemClassIsSubclassedAfterCreation) {
     DestroyWindow(h);
 }
 
+TEST(Window, WindowGivenBackCanBeTakenByAnotherObject) {
+    ProbeWnd first;
+    ASSERT_TRUE(first.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    HWND h = first.UnsubclassWindow();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(SendMessageA(h, WM_PROBE, 3, 0), 0);   // no object: default processing
+    {
+        ProbeWnd second;
+        ASSERT_TRUE(second.SubclassWindow(h));
+        EXPECT_EQ(second.SendMessage(WM_PROBE, 3), 53);
+        EXPECT_EQ(second.SendMessage(WM_GETTEXTLENGTH), 0);   // default processing ends, no loop
+    }
+    EXPECT_TRUE(IsWindow(h));   // the second object only subclassed it
+    DestroyWindow(h);
+}
+
 TEST(Window, SubclassedWindowSurvivesItsObject) {
     HWND h = CreateWindowExA(0, "STATIC", "owned elsewhere", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
