@@ -584,3 +584,42 @@ TEST_F(SetupScenario, SystemsOutsideWindows7AreRefused) {
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDYES));
     EXPECT_TRUE(m_setup.WaitExit(20000));
 }
+
+TEST_F(SetupScenario, SpoolerThatCannotListPortsLeadsToTheExitQuestion) {
+    // Without its local print provider the spooler answers nothing: neither the
+    // driver directory nor the port list.
+    ASSERT_TRUE(bench::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides",
+                                      "localspl", ""));
+    HWND main = StartToMainDialog();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(bench::ClickButton(main, IDOK));
+    HWND box = WaitBox(kCaption, 20000, Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(bench::MessageBoxText(box), "Unexpected error 0x001C occured.");
+    bench::Screenshot("setup_ui_nospooler_1_staging");
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDOK));
+
+    // The flow goes on to the USB dialog and, with Manual, to the port list.
+    HWND connection = WaitSetupDialog(Pid(), IDC_MANUAL);
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(bench::ClickButton(connection, IDC_MANUAL));
+    box = WaitBox(kCaption, 20000, Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(bench::MessageBoxText(box), "Unexpected error 0x002C occured while port enumeration.");
+    EXPECT_TRUE(GetDlgItem(box, IDOK) && GetDlgItem(box, IDCANCEL));
+    bench::Screenshot("setup_ui_nospooler_2_ports");
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDCANCEL));
+
+    // Either answer leads to the exit question; No keeps an empty list with OK off.
+    box = WaitBox(kCaption, 15000, Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(bench::MessageBoxText(box), kExitConfirmation);
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDNO));
+    HWND ports = WaitSetupDialog(Pid(), IDC_PORT_LIST);
+    ASSERT_TRUE(ports);
+    EXPECT_EQ(bench::Send(GetDlgItem(ports, IDC_PORT_LIST), LB_GETCOUNT, 0, 0), 0);
+    EXPECT_FALSE(bench::IsControlEnabled(ports, IDC_PORT_OK));
+    bench::Screenshot("setup_ui_nospooler_3_empty");
+    CancelYesEnds(ports, IDC_PORT_CANCEL);
+    ExpectNothingInstalled();
+}
