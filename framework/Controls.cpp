@@ -119,22 +119,6 @@ DWORD CListCtrl::SetIconSpacing(int cx, int cy) {
     return static_cast<DWORD>(Send(m_hWnd, LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy), 0));
 }
 
-std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
-    if (m_hWnd == nullptr) return std::string();
-    // Grow until the text fits: the list view truncates to the buffer it is given.
-    for (size_t size = 256; size <= 65536; size *= 4) {
-        std::vector<char> buf(size, '\0');
-        LVITEMA item{};
-        item.iSubItem = nSubItem;
-        item.pszText = buf.data();
-        item.cchTextMax = static_cast<int>(size);
-        LRESULT n = ::SendMessageA(m_hWnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
-        if (n < 0) return std::string();
-        if (static_cast<size_t>(n) < size - 1) return std::string(buf.data(), strnlen(buf.data(), size));
-    }
-    return std::string();
-}
-
 // ---------------------------------------------------------------------------
 // CTabCtrl
 

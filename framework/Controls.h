@@ -67,7 +67,6 @@ public:
     UINT GetItemState(int nItem, UINT nMask) const;
     int GetCountPerPage() const;
     DWORD SetIconSpacing(int cx, int cy);                         // previous spacing, MAKELONG(cx, cy)
-    std::string GetItemText(int nItem, int nSubItem) const;
 };
 
 class CTabCtrl : public CWnd {
