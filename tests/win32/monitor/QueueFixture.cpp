@@ -2,6 +2,7 @@
 
 #include "common/Handles.h"
 
+#include <setupapi.h>
 #include <winspool.h>
 
 #include <vector>
@@ -36,6 +37,28 @@ bool EnsureDriver() {
 }
 
 }  // namespace
+
+bool PlantUsbPrinter(const std::string& serial) {
+    const GUID usbPrint = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+    const GUID printerClass = {0x4d36e979, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+    pw::unique_hdevinfo set(SetupDiCreateDeviceInfoList(&printerClass, nullptr));
+    if (!set) return false;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    const std::string instance = "USB\\VID_0F3A&PID_1101\\" + serial;
+    if (!SetupDiCreateDeviceInfoA(set.get(), instance.c_str(), &printerClass, nullptr, nullptr, 0, &device) ||
+        !SetupDiRegisterDeviceInfo(set.get(), &device, 0, nullptr, nullptr, nullptr))
+        return false;
+    SP_DEVICE_INTERFACE_DATA iface = {};
+    iface.cbSize = sizeof iface;
+    if (!SetupDiCreateDeviceInterfaceA(set.get(), &device, &usbPrint, nullptr, 0, &iface)) return false;
+    // Without "Linked" the interface counts as not present.
+    const DWORD one = 1;
+    return SetValue(HKEY_LOCAL_MACHINE,
+                    "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\"
+                    "##?#usb#vid_0f3a&pid_1101#" + serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\#\\Control",
+                    "Linked", REG_DWORD, &one, sizeof one);
+}
 
 bool AddUsbPort() {
     return SetValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports", "USB001", REG_SZ,

@@ -18,5 +18,8 @@ bool WritePublishedPort(const std::string& name, const std::string& bytes, DWORD
 bool DeleteQueue(const std::string& name);
 // Makes USB001 a known port of the spooler.
 bool AddUsbPort();
+// Registers an attached USB printer (vendor 0F3A, product 1101) with this
+// serial string and its printer interface, as the USB printing support does.
+bool PlantUsbPrinter(const std::string& serial);
 
 }  // namespace fixture

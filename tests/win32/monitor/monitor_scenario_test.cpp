@@ -155,6 +155,11 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_TRUE(m.Start());
     ASSERT_TRUE(m.WaitMessage("Ready to print."));
 
+    // A single click on the icon does nothing.
+    bench::Post(m.trayOwner, kTrayCallback, 1, WM_LBUTTONUP);
+    Sleep(1000);
+    EXPECT_FALSE(m.Visible());
+
     m.DoubleClickIcon();
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[1]);
@@ -249,6 +254,17 @@ TEST(MonitorScenario, MenuExitRemovesTheIconAndEndsTheProcess) {
     ASSERT_TRUE(again.Start());
     EXPECT_TRUE(again.WaitMessage("Ready to print."));
     EXPECT_TRUE(again.Exit());
+}
+
+// Last: the planted printer stays attached for the rest of the prefix's life.
+TEST(MonitorScenario, UsbPrinterAttachedAtStartIsReady) {
+    UseQueueOn("USB001");
+    ASSERT_TRUE(fixture::PlantUsbPrinter(catalogue::ModelUsbSerial));
+    Monitor m;
+    ASSERT_TRUE(m.Start());
+    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_EQ(m.Title(), "Ready");
+    EXPECT_TRUE(m.Exit());
 }
 
 }  // namespace
