@@ -165,6 +165,9 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
     if (hWnd == nullptr) return nullptr;
+    // Another process's framework window carries a pointer that means nothing here.
+    DWORD pid = 0;
+    if (!GetWindowThreadProcessId(hWnd, &pid) || pid != GetCurrentProcessId()) return nullptr;
     return static_cast<CWnd*>(GetPropA(hWnd, kPropObject));
 }
 

@@ -2,6 +2,8 @@
 // wait cursor and the application globals.
 #include "test_support.h"
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -122,6 +124,49 @@ TEST(Window, SubclassedWindowSurvivesItsObject) {
     GetWindowTextA(h, buf, sizeof buf);
     EXPECT_STREQ(buf, "owned elsewhere");
     DestroyWindow(h);
+}
+
+constexpr char kHelperCaption[] = "framework helper window";
+constexpr char kHelperDone[] = "Local\\pw.fw.test.helper.done";
+
+// Runs only in the child process started by the next test: holds a framework window.
+TEST(CrossProcess, Helper) {
+    if (!std::getenv("PW_FW_HELPER")) GTEST_SKIP() << "started by CrossProcess.ForeignWindowHasNoObjectHere";
+    pw::unique_handle done(CreateEventA(nullptr, TRUE, FALSE, kHelperDone));
+    ProbeWnd probe;
+    ASSERT_TRUE(probe.CreateEx(0, AfxRegisterWndClass(0), kHelperCaption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    for (int i = 0; i < 1000 && WaitForSingleObject(done.get(), 10) == WAIT_TIMEOUT; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+}
+
+TEST(CrossProcess, ForeignWindowHasNoObjectHere) {
+    pw::unique_handle done(CreateEventA(nullptr, TRUE, FALSE, kHelperDone));
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string cmd = std::string("\"") + exe + "\" --gtest_filter=CrossProcess.Helper";
+    SetEnvironmentVariableA("PW_FW_HELPER", "1");
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA("PW_FW_HELPER", nullptr);
+    ASSERT_TRUE(started);
+    pw::unique_handle process(pi.hProcess), thread(pi.hThread);
+    HWND foreign = nullptr;
+    for (int i = 0; i < 400 && !foreign; ++i) {
+        foreign = FindWindowA(nullptr, kHelperCaption);
+        if (!foreign) Sleep(25);
+    }
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_NE(GetPropA(foreign, "pw.fw.CWnd"), nullptr);   // it is a framework window over there
+    EXPECT_EQ(CWnd::FromHandle(foreign), nullptr);        // but not one of ours
+    CWnd local;
+    EXPECT_NE(local.ChildFromHandle(foreign), nullptr);   // only a wrapper
+    EXPECT_FALSE(local.SubclassWindow(foreign));
+    SetEvent(done.get());
+    EXPECT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
 }
 
 TEST(Window, ObjectWithoutWindowIsUsable) {
