@@ -391,6 +391,14 @@ TEST_F(SetupScenario, ManualPathInstallsOnLpt1) {
     EXPECT_EQ(DefaultPrinter(), kModel);
     EXPECT_TRUE(bench::FileExists(DriverDir() + "\\PGW\\" + catalogue::ModelKey + ".exe"));
     EXPECT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMonitorMark); }, 10000)) << "monitor started once";
+    // Started at every logon, and removable.
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                    std::string("ZYKE") + catalogue::ModelKey),
+              std::optional<std::string>(DriverDir() + "\\PGW\\" + catalogue::ModelKey));
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE,
+                                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics",
+                                    "UninstallString"),
+              std::optional<std::string>(DriverDir() + "\\Uninstall.exe"));
 }
 
 TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
