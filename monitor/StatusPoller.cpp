@@ -2,7 +2,7 @@
 
 namespace monitor {
 
-DWORD WINAPI StatusPoller::PollThreadProc(void* param) {
+UINT StatusPoller::PollThreadProc(LPVOID param) {
     auto* block = static_cast<Block*>(param);
     while (block->PollStopFlag.load() == 0) {
         PostMessageA(block->window, WM_STATUS_POLL, 0, 0);
@@ -20,10 +20,10 @@ bool StatusPoller::Start(HWND window, DWORD periodMs) {
     block->period = periodMs;
     block->wake.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!block->wake) return false;
-    HANDLE thread = CreateThread(nullptr, 0, &PollThreadProc, block.get(), 0, nullptr);
+    std::unique_ptr<CWinThread> thread(AfxBeginThread(&PollThreadProc, block.get()));
     if (!thread) return false;
     m_params = std::move(block);
-    m_thread.reset(thread);
+    m_thread = std::move(thread);
     return true;
 }
 
@@ -35,7 +35,7 @@ void StatusPoller::Stop() {
     m_params->PollStopFlag.store(1);
     SetEvent(m_params->wake.get());
     // The thread only posts, so it answers the event within one loop turn.
-    WaitForSingleObject(m_thread.get(), INFINITE);
+    m_thread->Join(INFINITE);
     m_thread.reset();
     m_params.reset();
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "common/Handles.h"
+#include "framework/Thread.h"
 
 #include <windows.h>
 
@@ -36,16 +37,16 @@ public:
     bool Start(HWND window, DWORD periodMs = 1000);
     // Asks the thread to end, wakes it and waits for it; nothing runs afterwards.
     void Stop();
-    bool Running() const { return static_cast<bool>(m_thread); }
+    bool Running() const { return m_thread != nullptr; }
 
 private:
-    static DWORD WINAPI PollThreadProc(void* param);
+    static UINT PollThreadProc(LPVOID param);
 
     struct Block : PollThreadParams {
         DWORD period = 1000;
     };
     std::unique_ptr<Block> m_params;   // lives until its thread has ended
-    pw::unique_handle m_thread;
+    std::unique_ptr<CWinThread> m_thread;   // PollThread: only a thread not yet joined
 };
 
 }  // namespace monitor
