@@ -234,12 +234,12 @@ TEST(Thread, ObjectMayBeDeletedWhileTheThreadStillRuns) {
     ThreadContext ctx;
     CWinThread* thread = AfxBeginThread(&WaitingThread, &ctx, THREAD_PRIORITY_BELOW_NORMAL);
     ASSERT_NE(thread, nullptr);
-    for (int i = 0; i < 200 && ctx.stage.load() == 0; ++i) Sleep(5);
+    for (int i = 0; i < 2000 && ctx.stage.load() == 0; ++i) Sleep(5);
     EXPECT_EQ(ctx.stage.load(), 1);
     EXPECT_EQ(GetThreadPriority(thread->m_hThread), THREAD_PRIORITY_BELOW_NORMAL);
     delete thread;
     SetEvent(ctx.go);
-    for (int i = 0; i < 400 && ctx.stage.load() != 2; ++i) Sleep(5);
+    for (int i = 0; i < 2000 && ctx.stage.load() != 2; ++i) Sleep(5);
     EXPECT_EQ(ctx.stage.load(), 2);
     EXPECT_EQ(AfxBeginThread(nullptr, nullptr), nullptr);
 }

@@ -77,7 +77,7 @@ void ScriptedDialog::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
 MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, int button)
     : m_caption(std::move(caption)), m_button(button) {
     m_thread = std::thread([this] {
-        for (int i = 0; i < 200 && !m_found; ++i) {
+        for (int i = 0; i < 800 && !m_found; ++i) {
             HWND box = FindWindowA("#32770", m_caption.c_str());
             if (box && IsWindowVisible(box)) {
                 m_owner = GetWindow(box, GW_OWNER);
