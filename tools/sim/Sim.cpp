@@ -121,7 +121,8 @@ std::vector<unsigned char> ParallelResources() {
     return b;
 }
 
-bool InstallStandIns(const std::string& driverImageSource, const std::string& queueName, std::string& error) {
+bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider,
+                     const std::string& queueName, std::string& error) {
     const std::string image = DriverImagePath();
     if (!CopyFileA(driverImageSource.c_str(), image.c_str(), FALSE)) {
         // A loaded driver's file cannot be replaced (32); an earlier run left the same one.
@@ -136,8 +137,27 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& qu
         error = LastErrorText("writing the status register value");
         return false;
     }
+    std::string device = "(LPT1)";
+    if (!wmiProvider.empty()) {
+        if (GetFileAttributesA(wmiProvider.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            error = "no WMI provider at " + wmiProvider;
+            return false;
+        }
+        pw::unique_hkey server;
+        const std::string rows = std::string("Communications Port (COM1)\tACPI\\PNP0501\\1") + '\0' +
+                                 "ECP Printer Port (LPT1)\t" + kLptDevice + std::string(2, '\0');
+        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kLocatorServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, server.put(),
+                            nullptr) != ERROR_SUCCESS ||
+            RegSetValueExA(server.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(wmiProvider.c_str()),
+                           static_cast<DWORD>(wmiProvider.size() + 1)) != ERROR_SUCCESS ||
+            !SetValue(kWmiRowsKey, "Rows", REG_MULTI_SZ, rows.data(), static_cast<DWORD>(rows.size()))) {
+            error = LastErrorText("switching in the WMI provider");
+            return false;
+        }
+        device = kLptDevice;
+    }
     const std::vector<unsigned char> resources = ParallelResources();
-    if (!SetValue(kLptEnumKey, "AllocConfig", REG_RESOURCE_LIST, resources.data(),
+    if (!SetValue(std::string(kEnumKey) + device + "\\Control", "AllocConfig", REG_RESOURCE_LIST, resources.data(),
                   static_cast<DWORD>(resources.size()))) {
         error = LastErrorText("writing LPT1's resource list");
         return false;

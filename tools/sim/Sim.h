@@ -5,8 +5,10 @@
 //    service with an absolute image path (Wine cannot load the relative one);
 //    it plays the parallel status register from its service key, so the
 //    printer's state is one registry value (Port379: the port sits at 0x378);
-//  - the port's resource list under the Plug and Play key the address lookup
-//    falls back to, "(LPT1)", since Wine's device query names no parallel port;
+//  - a parallel port device for the monitor's address lookup: Wine's WMI
+//    lists no such device, so the test WMI provider is switched in to name
+//    it, and its resource list is planted under its Plug and Play key
+//    (without the provider, under "(LPT1)", the key the lookup then reads);
 //  - the queue's Datatype, which Wine needs before a queue can be added, and
 //    the queue's published port, which Wine's spooler never writes itself;
 //  - a USB printer interface that can be plugged and unplugged, with the
@@ -25,7 +27,10 @@ namespace sim {
 
 inline constexpr char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
 inline constexpr char kStatusValue[] = "Port379";
-inline constexpr char kLptEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum\\(LPT1)\\Control";
+inline constexpr char kLptDevice[] = "ACPI\\PNP0401\\4&2A1C2B&0";   // as Windows 7 names LPT1
+inline constexpr char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum\\";
+inline constexpr char kLocatorServerKey[] = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
+inline constexpr char kWmiRowsKey[] = "Software\\Pagewarden Test\\Wmi";
 inline constexpr char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 inline constexpr char kPortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 inline constexpr char kUsbPort[] = "USB001";
@@ -36,8 +41,10 @@ std::string DriverImagePath();
 std::vector<unsigned char> ParallelResources();
 
 // Places every stand-in of the installation and the monitor; the printer
-// starts ready. Idempotent. On failure `error` says which step failed.
-bool InstallStandIns(const std::string& driverImageSource, const std::string& queueName, std::string& error);
+// starts ready. `wmiProvider` is the test WMI provider DLL, or empty to do
+// without it. Idempotent. On failure `error` says which step failed.
+bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider,
+                     const std::string& queueName, std::string& error);
 
 bool SetState(const StateInfo& state);
 // The register byte the driver's test build will hand out next; nullopt when unset.

@@ -1,7 +1,8 @@
 // printer_sim: the simulated printer of a Wine prefix in which setup.exe and
 // Pagewarden.exe run unchanged. Run inside the prefix (tools/run, tools/printer):
 //
-//   printer_sim fixture <driver test image>   place the prefix's stand-ins
+//   printer_sim fixture <driver test image> [<WMI provider DLL>]
+//                                             place the prefix's stand-ins
 //   printer_sim ready|paperout|offline|off|busy
 //   printer_sim usb plug|unplug
 //   printer_sim status
@@ -27,20 +28,22 @@ const std::string kMonitorCaption = std::string(catalogue::ModelName) + " - Stat
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: printer_sim fixture <driver image> | ready | paperout | offline | off | busy |\n"
-                 "                   usb plug | usb unplug | status | open | watch |\n"
+                 "usage: printer_sim fixture <driver image> [<WMI provider>]\n"
+                 "                   ready | paperout | offline | off | busy | usb plug | usb unplug |\n"
+                 "                   status | open | watch |\n"
                  "                   drive [--usb] [--no-cycle] [--start <setup.exe>]\n");
     return 2;
 }
 
-int Fixture(const char* image) {
+int Fixture(const char* image, const char* wmiProvider) {
     std::string error;
-    if (!sim::InstallStandIns(image, catalogue::ModelName, error)) {
+    if (!sim::InstallStandIns(image, wmiProvider ? wmiProvider : "", catalogue::ModelName, error)) {
         std::fprintf(stderr, "printer_sim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("printer_sim: driver test build at %s, LPT1 at 0x378, queue \"%s\" prepared\n",
-                sim::DriverImagePath().c_str(), catalogue::ModelName);
+    std::printf("printer_sim: driver test build at %s, LPT1 at 0x378%s, queue \"%s\" prepared\n",
+                sim::DriverImagePath().c_str(), wmiProvider ? " (named by the test WMI provider)" : "",
+                catalogue::ModelName);
     return 0;
 }
 
@@ -151,7 +154,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     JoinProgramsDesktop(command == "drive" ? 30000 : 0);
-    if (command == "fixture") return argc == 3 ? Fixture(argv[2]) : Usage();
+    if (command == "fixture") return (argc == 3 || argc == 4) ? Fixture(argv[2], argc == 4 ? argv[3] : nullptr) : Usage();
     if (command == "usb") return argc == 3 ? Usb(argv[2]) : Usage();
     if (command == "status") return Status();
     if (command == "watch") return Watch();

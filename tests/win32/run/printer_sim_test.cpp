@@ -6,6 +6,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "monitor/portaccess/PortAccess.h"
 #include "monitor/portaccess/UsbPrinter.h"
 #include "monitor/portaccess/core/ParallelStatus.h"
 #include "monitor/portaccess/core/ResourceList.h"
@@ -62,12 +63,38 @@ TEST(PrinterStates, EachByteMeansItsStateToTheMonitor) {
     EXPECT_EQ(sim::StateOfRegister(0x198), nullptr);
 }
 
-TEST(PrinterStandIns, ServiceResourcesQueueAndRegister) {
-    std::string error;
-    ASSERT_TRUE(sim::InstallStandIns(MakeImage(), catalogue::ModelName, error)) << error;
+std::string WindowsPath(const char* unixPath) { return std::string("Z:") + unixPath; }
 
-    // The service points at the copied test build by an absolute path.
-    EXPECT_NE(GetFileAttributesA(sim::DriverImagePath().c_str()), INVALID_FILE_ATTRIBUTES);
+// Without the WMI provider the address lookup keeps its search text as the key.
+TEST(PrinterStandIns, LptKeyWithoutTheWmiProvider) {
+    std::string error;
+    ASSERT_TRUE(sim::InstallStandIns(MakeImage(), "", "Sim Queue Without WMI", error)) << error;
+    DWORD type = 0;
+    const std::string resources =
+        ReadString(HKEY_LOCAL_MACHINE, std::string(sim::kEnumKey) + "(LPT1)\\Control", "AllocConfig", &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_RESOURCE_LIST));
+    std::uint64_t start = 0;
+    ASSERT_TRUE(portaccess::FindFirstPortRange(reinterpret_cast<const unsigned char*>(resources.data()),
+                                               resources.size(), start));
+    EXPECT_EQ(start, 0x378u);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(sim::kPrintersKey) + "Sim Queue Without WMI", "Datatype"),
+              std::string("RAW\0", 4));
+
+    EXPECT_FALSE(sim::InstallStandIns("C:\\no\\such\\image.sys", "", catalogue::ModelName, error));
+    EXPECT_NE(error.find("copying"), std::string::npos) << error;
+    EXPECT_FALSE(sim::InstallStandIns(MakeImage(), "C:\\no\\such\\provider.dll", catalogue::ModelName, error));
+    EXPECT_NE(error.find("WMI"), std::string::npos) << error;
+}
+
+// The whole chain the monitor uses: its WMI lookup names the simulated port,
+// its registry reader finds the address, and through the driver's test build
+// its status read gives each simulated state's code.
+TEST(PrinterStandIns, TheMonitorsOwnLptReadingSeesEachState) {
+    std::string error;
+    ASSERT_TRUE(sim::InstallStandIns(WindowsPath(HWINTERFACE_TEST_SYS), WindowsPath(PW_WMI_FIXTURE_DLL),
+                                     catalogue::ModelName, error))
+        << error;
+
     pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     pw::unique_service service(OpenServiceA(manager.get(), "hwinterface", SERVICE_QUERY_CONFIG));
     ASSERT_TRUE(service);
@@ -79,31 +106,35 @@ TEST(PrinterStandIns, ServiceResourcesQueueAndRegister) {
     EXPECT_EQ(c->dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
     EXPECT_EQ(c->dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_STRCASEEQ(c->lpBinaryPathName, sim::DriverImagePath().c_str());
-
-    // The monitor's own resource-list reader finds LPT1 at 0x378.
-    DWORD type = 0;
-    const std::string resources = ReadString(HKEY_LOCAL_MACHINE, sim::kLptEnumKey, "AllocConfig", &type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_RESOURCE_LIST));
-    std::uint64_t start = 0;
-    ASSERT_TRUE(portaccess::FindFirstPortRange(reinterpret_cast<const unsigned char*>(resources.data()),
-                                               resources.size(), start));
-    EXPECT_EQ(start, 0x378u);
-
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(sim::kPrintersKey) + catalogue::ModelName, "Datatype"),
               std::string("RAW\0", 4));
-    EXPECT_EQ(sim::ReadStatusRegister(), 0x98u);
+    EXPECT_EQ(sim::ReadStatusRegister(), 0x98u);   // a new printer is ready
 
-    // States land in the value the driver's test build plays; a second
-    // preparation (tools/run on a kept prefix) keeps the state and the service.
+    LptDeviceId = "(LPT1)";
+    ASSERT_EQ(FindLptDeviceId(LptDeviceId), 0);
+    EXPECT_EQ(LptDeviceId, sim::kLptDevice);
+    ASSERT_TRUE(ReadLptPortAddress());
+    EXPECT_EQ(StatusPortAddress, 0x379u);
+
+    PortAccessMode = GetPortAccessMode();
+    ASSERT_EQ(PortAccessMode, 2);
+    OpenPortDriver();
+    ASSERT_NE(PortDriverHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadParallelStatus(), 2);
+    for (const sim::StateInfo& s : sim::kStates) {
+        ASSERT_TRUE(sim::SetState(s));
+        EXPECT_EQ(ReadParallelStatus(), s.code) << s.name;
+    }
+
+    // A second preparation (tools/run on a kept prefix) keeps the state and
+    // the loaded driver, whose file cannot be replaced while it runs.
     ASSERT_TRUE(sim::SetState(*sim::FindState("paperout")));
+    ASSERT_TRUE(sim::InstallStandIns(WindowsPath(HWINTERFACE_TEST_SYS), WindowsPath(PW_WMI_FIXTURE_DLL),
+                                     catalogue::ModelName, error))
+        << error;
     EXPECT_EQ(sim::ReadStatusRegister(), 0x20u);
-    ASSERT_TRUE(sim::InstallStandIns(MakeImage(), catalogue::ModelName, error)) << error;
-    EXPECT_EQ(sim::ReadStatusRegister(), 0x20u);
-    ASSERT_TRUE(sim::SetState(*sim::FindState("off")));
-    EXPECT_EQ(sim::ReadStatusRegister(), 0x78u);
-
-    EXPECT_FALSE(sim::InstallStandIns("C:\\no\\such\\image.sys", catalogue::ModelName, error));
-    EXPECT_NE(error.find("copying"), std::string::npos) << error;
+    EXPECT_EQ(ReadParallelStatus(), 3);
+    ClosePortDriver();
 }
 
 TEST(PrinterStandIns, UsbPlugIsWhatBothProgramsRead) {
