@@ -92,7 +92,10 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = kDefaultTime
 struct StartOptions {
     // Run the program inside `explorer /desktop=<desktopName>,<width>x<height>`:
     // Wine then draws a desktop, captions and a taskbar (nicer screenshots).
-    // The owned process is still the program itself (found as explorer's child).
+    // The owned process is still the program itself (found as explorer's child),
+    // and the window helpers search that desktop too. Its notification area is
+    // the virtual desktop's own taskbar, so TrayIconCount does not see icons of
+    // programs started this way: start tray scenarios without it.
     bool virtualDesktop = false;
     std::string desktopName = "bench";
     int width = 800;
