@@ -165,6 +165,7 @@ bool WalkPreTranslate(MSG& msg) {
 }  // namespace
 
 void CDialog::RunModalLoop() {
+    m_bInModalLoop = true;
     bool showOnIdle = !(GetStyle() & WS_VISIBLE);
     bool idle = true;
     MSG msg{};
@@ -200,6 +201,18 @@ void CDialog::RunModalLoop() {
         }
         if (IsIdleMessage(msg)) idle = true;
     }
+    m_bInModalLoop = false;
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+    // A handler that ended the dialog may have run nested loops (message boxes,
+    // other dialogs) that took the wake-up EndDialog posted, and a handler of a
+    // sent message runs while the modal loop waits: wake it once more, now that
+    // the handler has returned.
+    if (m_bInModalLoop && !m_bContinueModal && message != WM_NULL && m_hWnd != nullptr)
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    return result;
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {

@@ -76,6 +76,7 @@ public:
 
     virtual BOOL OnInitDialog();
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UINT m_nIDHelp = 0;  // the template id
 
@@ -95,6 +96,7 @@ private:
     CWnd* m_pParentWnd;
     INT_PTR m_nModalResult = -1;
     bool m_bContinueModal = false;
+    bool m_bInModalLoop = false;
 };
 
 // The dialog procedure of framework dialogs.

@@ -102,10 +102,6 @@ void CPrinterConnection::InstallArrivedPrinter() {
         ::MessageBoxA(nullptr, setupui::kNothingInstalled, setupui::kCaption, MB_OK | MB_ICONHAND);
     }
     pleaseWait.DestroyWindow();
-    // This handler ran inside the modal loop's wait for a sent message, and the
-    // message boxes above took the wake-up that ending the dialog posted: post
-    // another so the loop sees that it has ended.
-    PostMessage(WM_NULL);
 }
 
 void CPrinterConnection::OnManual() {
