@@ -28,6 +28,7 @@ constexpr UINT kTrayIconId = 1;
 constexpr WPARAM kOpenCommand = 101;
 
 int g_shot = 0;
+std::string g_shotPrefix;
 
 void Say(const std::string& text) {
     std::printf("drive: %s\n", text.c_str());
@@ -38,7 +39,7 @@ void Say(const std::string& text) {
 void Shot(const std::string& name) {
     char prefix[8];
     std::snprintf(prefix, sizeof prefix, "%02d-", ++g_shot);
-    const std::string file = prefix + name;
+    const std::string file = g_shotPrefix + prefix + name;
     if (bench::Screenshot(file))
         Say("  screenshot " + file + ".png");
     else
@@ -117,6 +118,8 @@ std::string OneLine(std::string text) {
 }
 
 }  // namespace
+
+void SetScreenshotPrefix(const std::string& prefix) { g_shotPrefix = prefix; }
 
 bool DriveSetup(const std::string& monitorCaption, Route route) {
     Say("waiting for setup.exe's splash");

@@ -6,6 +6,9 @@
 
 namespace sim {
 
+// Screenshots are named <prefix><step number>-<step>; the prefix is empty by default.
+void SetScreenshotPrefix(const std::string& prefix);
+
 // How the printer is connected during the installation: picked by hand as
 // LPT1:, or plugged in over USB while the installer waits for it.
 enum class Route { Lpt, Usb };
