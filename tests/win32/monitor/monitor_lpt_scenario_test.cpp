@@ -60,7 +60,7 @@ class LptMonitor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         const std::string image = bench::JoinPath(bench::SystemDir(), "drivers\\hwinterface_test.sys");
-        ASSERT_TRUE(bench::CopyFileTo(bench::UnixToWindows(HWINTERFACE_TEST_SYS), image));
+        ASSERT_TRUE(bench::CopyFileTo(bench::UnixToWindows(HWINTERFACE_TEST_SYS), image)) << GetLastError();
         pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(manager);
         pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
@@ -117,13 +117,13 @@ protected:
 TEST_F(LptMonitor, FollowsTheStatusRegister) {
     SetStatusRegister(kReady);
     ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title();
+    ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title() << " / " << Message();
     EXPECT_EQ(Message(), kReadyMinimize);
     EXPECT_FALSE(Visible());
 
     // Paper out while idle: written, but the window stays hidden.
     SetStatusRegister(kPaperOut);
-    ASSERT_TRUE(WaitTitle("Paper-Out Error"));
+    ASSERT_TRUE(WaitTitle("Paper-Out Error")) << Title() << " / " << Message();
     EXPECT_EQ(Message(), "Please insert the Paper.");
     Sleep(1500);
     EXPECT_FALSE(Visible());
@@ -133,7 +133,7 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     EXPECT_TRUE(bench::WaitVisible(dialog, false));
 
     SetStatusRegister(kOffline);
-    ASSERT_TRUE(WaitTitle("Printer OFFLINE Error"));
+    ASSERT_TRUE(WaitTitle("Printer OFFLINE Error")) << Title() << " / " << Message();
     EXPECT_EQ(Message(), "Press the Online button once to make the printer ONLINE.");
     EXPECT_FALSE(Visible());
     ASSERT_TRUE(OpenAndWaitStatus("Printer OFFLINE Error"));
@@ -143,7 +143,7 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
 
     // Ready: a visible window hides itself at the 4th poll in that state.
     SetStatusRegister(kReady);
-    ASSERT_TRUE(WaitTitle("Ready"));
+    ASSERT_TRUE(WaitTitle("Ready")) << Title() << " / " << Message();
     ASSERT_TRUE(OpenAndWaitStatus("Ready"));
     DWORD shownAt = GetTickCount();
     EXPECT_TRUE(Visible());
@@ -156,7 +156,7 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     // No communication: shown at the 8th poll with the condition, not earlier.
     SetStatusRegister(kNoLink);
     DWORD changedAt = GetTickCount();
-    ASSERT_TRUE(WaitTitle("Communicaton Error", 16000));
+    ASSERT_TRUE(WaitTitle("Communicaton Error", 16000)) << Title() << " / " << Message();
     DWORD after = GetTickCount() - changedAt;
     EXPECT_GE(after, 6000u);   // seven polls take six seconds at least
     EXPECT_LE(after, 13000u);

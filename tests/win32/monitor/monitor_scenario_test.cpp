@@ -114,7 +114,7 @@ TEST(MonitorScenario, QueueMissingSaysNotInstalled) {
     }
     Monitor m;
     ASSERT_TRUE(m.Start());
-    EXPECT_TRUE(m.WaitTitle("No Printer Found"));
+    EXPECT_TRUE(m.WaitTitle("No Printer Found")) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Message(), std::string(catalogue::ModelName) + " not installed.");
     EXPECT_FALSE(m.Visible());
     // Opened by the user, it still says so: no queue, no polling.
@@ -134,7 +134,7 @@ TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
     EXPECT_EQ(bench::WindowText(m.dialog), kCaption);
     EXPECT_EQ(bench::ControlText(m.dialog, 1010), catalogue::VersionText);
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[0]);
-    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Title(), "Ready");
     Sleep(1500);
     EXPECT_FALSE(m.Visible());
@@ -153,7 +153,7 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     UseQueueOn("COM1:");
     Monitor m;
     ASSERT_TRUE(m.Start());
-    ASSERT_TRUE(m.WaitMessage("Ready to print."));
+    ASSERT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
 
     // A single click on the icon does nothing.
     bench::Post(m.trayOwner, kTrayCallback, 1, WM_LBUTTONUP);
@@ -164,11 +164,11 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[1]);
     // Three "Searching" polls, then the status written afresh.
-    ASSERT_TRUE(m.WaitTitle("Searching", 3000));
+    ASSERT_TRUE(m.WaitTitle("Searching", 3000)) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Message(), "Searching the printer...");
     bench::Screenshot("monitor_searching");
     DWORD t0 = GetTickCount();
-    ASSERT_TRUE(m.WaitTitle("Ready", 8000));
+    ASSERT_TRUE(m.WaitTitle("Ready", 8000)) << m.Title() << " / " << m.Message();
     DWORD searching = GetTickCount() - t0;
     EXPECT_GE(searching, 1200u);   // at least the 2nd and 3rd poll
     EXPECT_LE(searching, 6000u);
@@ -203,16 +203,16 @@ TEST(MonitorScenario, UsbPrinterUnpluggedArrivesAndIsRemoved) {
     UseQueueOn("USB001");
     Monitor m;
     ASSERT_TRUE(m.Start());
-    ASSERT_TRUE(m.WaitMessage(kUsbMessage));
+    ASSERT_TRUE(m.WaitMessage(kUsbMessage)) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Title(), "Communicaton Error");
     EXPECT_FALSE(m.Visible());
 
     SendUsbBroadcast(m.dialog, DBT_DEVICEARRIVAL, "ZYK-455SENT");
-    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Title(), "Ready");
     m.DoubleClickIcon();
-    ASSERT_TRUE(m.WaitTitle("Searching", 3000));
-    ASSERT_TRUE(m.WaitTitle("Ready", 6000));
+    ASSERT_TRUE(m.WaitTitle("Searching", 3000)) << m.Title() << " / " << m.Message();
+    ASSERT_TRUE(m.WaitTitle("Ready", 8000)) << m.Title() << " / " << m.Message();
     bench::Screenshot("monitor_usb_ready");
 
     // Another printer of the same kind leaves: nothing changes.
@@ -221,7 +221,7 @@ TEST(MonitorScenario, UsbPrinterUnpluggedArrivesAndIsRemoved) {
     EXPECT_EQ(m.Message(), "Ready to print.");
 
     SendUsbBroadcast(m.dialog, DBT_DEVICEREMOVECOMPLETE, catalogue::ModelUsbSerial);
-    EXPECT_TRUE(m.WaitMessage(kUsbMessage));
+    EXPECT_TRUE(m.WaitMessage(kUsbMessage)) << m.Title() << " / " << m.Message();
     bench::Screenshot("monitor_usb_unplugged");
     EXPECT_TRUE(m.Exit());
 }
@@ -230,13 +230,13 @@ TEST(MonitorScenario, PortChangeRestartsTheMonitoringOnTheNewPort) {
     UseQueueOn("COM1:");
     Monitor m;
     ASSERT_TRUE(m.Start());
-    ASSERT_TRUE(m.WaitMessage("Ready to print."));
+    ASSERT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "USB001"));
-    EXPECT_TRUE(m.WaitMessage(kUsbMessage));
+    EXPECT_TRUE(m.WaitMessage(kUsbMessage)) << m.Title() << " / " << m.Message();
     // A published port name longer than 20 characters is read whole: the
     // monitoring settles on it instead of restarting at every poll.
     ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "IP_192.168.100.200_printserver"));
-    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     Sleep(2500);
     EXPECT_EQ(m.Message(), "Ready to print.");
     EXPECT_TRUE(m.Exit());
@@ -252,7 +252,7 @@ TEST(MonitorScenario, MenuExitRemovesTheIconAndEndsTheProcess) {
     // The lock went with the process: a new start runs normally.
     Monitor again;
     ASSERT_TRUE(again.Start());
-    EXPECT_TRUE(again.WaitMessage("Ready to print."));
+    EXPECT_TRUE(again.WaitMessage("Ready to print.")) << again.Message();
     EXPECT_TRUE(again.Exit());
 }
 
@@ -262,7 +262,7 @@ TEST(MonitorScenario, UsbPrinterAttachedAtStartIsReady) {
     ASSERT_TRUE(fixture::PlantUsbPrinter(catalogue::ModelUsbSerial));
     Monitor m;
     ASSERT_TRUE(m.Start());
-    EXPECT_TRUE(m.WaitMessage("Ready to print."));
+    EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Title(), "Ready");
     EXPECT_TRUE(m.Exit());
 }
