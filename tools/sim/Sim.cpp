@@ -284,7 +284,11 @@ BOOL CALLBACK CollectNotificationWindow(HWND hwnd, LPARAM param) {
     GetClassNameA(hwnd, cls, sizeof cls);
     if (std::strcmp(cls, "#32770") != 0) return TRUE;
     GetWindowTextA(hwnd, caption, sizeof caption);
-    if (*search->monitorCaption == caption || std::strcmp(caption, kSetupCaption) == 0) search->found.push_back(hwnd);
+    // The monitor's status window is registered while hidden; of the installer's
+    // dialogs only the one on screen (the USB connection dialog) listens.
+    const bool shown = (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (*search->monitorCaption == caption || (shown && std::strcmp(caption, kSetupCaption) == 0))
+        search->found.push_back(hwnd);
     return TRUE;
 }
 

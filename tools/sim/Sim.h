@@ -71,7 +71,7 @@ bool IsUsbPlugged(const std::string& serial);
 // system sends it to registered windows; returns how many took it.
 int SendUsbBroadcast(const std::vector<HWND>& windows, bool arrival, const std::string& serial);
 // The two programs' windows that register for USB device notifications:
-// setup's dialogs and the monitor's status window.
+// the installer's dialog on screen and the monitor's status window, shown or not.
 std::vector<HWND> NotificationWindows(const std::string& monitorCaption);
 
 }  // namespace sim

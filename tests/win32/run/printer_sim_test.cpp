@@ -166,10 +166,10 @@ TEST(PrinterStandIns, UsbPlugIsWhatBothProgramsRead) {
 // that judges each WM_DEVICECHANGE with the monitor's own check.
 class Receiver {
 public:
-    Receiver(const char* className, const std::string& caption) {
-        m_thread = std::thread([this, className, caption] {
-            m_window = CreateWindowExA(0, className, caption.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                       nullptr, nullptr);
+    Receiver(const char* className, const std::string& caption, bool shown = false) {
+        m_thread = std::thread([this, className, caption, shown] {
+            m_window = CreateWindowExA(0, className, caption.c_str(), WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 10,
+                                       10, nullptr, nullptr, nullptr, nullptr);
             SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             m_previous = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Receiver::Proc)));
@@ -209,15 +209,17 @@ private:
 };
 
 TEST(PrinterStandIns, BroadcastsReachTheProgramsWindowsOnly) {
-    Receiver monitor("#32770", kMonitorCaption);
-    Receiver setup("#32770", "ZYKE Printer Driver - Setup");
-    Receiver other("#32770", "Some other dialog");
+    Receiver monitor("#32770", kMonitorCaption);                       // hidden in the tray
+    Receiver setup("#32770", "ZYKE Printer Driver - Setup", true);      // the USB dialog on screen
+    Receiver setupHidden("#32770", "ZYKE Printer Driver - Setup");      // the main dialog below it
+    Receiver other("#32770", "Some other dialog", true);
     Receiver notDialog("STATIC", kMonitorCaption);
 
     const std::vector<HWND> windows = sim::NotificationWindows(kMonitorCaption);
     auto has = [&](HWND h) { return std::find(windows.begin(), windows.end(), h) != windows.end(); };
     EXPECT_TRUE(has(monitor.Window()));
     EXPECT_TRUE(has(setup.Window()));
+    EXPECT_FALSE(has(setupHidden.Window()));
     EXPECT_FALSE(has(other.Window()));
     EXPECT_FALSE(has(notDialog.Window()));
 
