@@ -246,6 +246,9 @@ void CPagewardenDlg::ScanQueue() {
 }
 
 LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
+    // A poll still queued from a poller that a failed restart stopped would
+    // write over "No Printer Found" (or leave "Searching" for good).
+    if (!m_poller.Running()) return 0;
     if (HasPortChanged()) {
         RestartMonitoring();
         return 0;

@@ -122,6 +122,11 @@ TEST(MonitorScenario, QueueMissingSaysNotInstalled) {
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     Sleep(1500);
     EXPECT_EQ(m.Title(), "No Printer Found");
+    // A poll left in the queue by a poller that a failed search stopped changes nothing.
+    bench::Post(m.dialog, kStatusPoll);
+    Sleep(1000);
+    EXPECT_EQ(m.Title(), "No Printer Found");
+    EXPECT_EQ(m.Message(), std::string(catalogue::ModelName) + " not installed.");
     bench::Screenshot("monitor_no_printer");
     EXPECT_TRUE(m.Exit());
 }
