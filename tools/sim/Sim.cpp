@@ -19,12 +19,15 @@ const char kDeviceClassesKey[] =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\";
 const char kSetupCaption[] = "ZYKE Printer Driver - Setup";
 
+// Registry calls return their error instead of setting it; it is set here so
+// that every failure reads the same way.
 bool SetValue(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
     pw::unique_hkey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                              nullptr);
+    if (rc == ERROR_SUCCESS) rc = RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size);
+    if (rc != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(rc));
+    return rc == ERROR_SUCCESS;
 }
 
 bool SetDword(const std::string& path, const char* name, DWORD value) {
@@ -62,7 +65,10 @@ std::optional<std::string> GetBytes(const std::string& path, const char* name, D
     return bytes;
 }
 
-std::string LastErrorText(const char* step) { return std::string(step) + " failed, error " + std::to_string(GetLastError()); }
+std::string LastErrorText(const std::string& step) {
+    const DWORD code = GetLastError();   // before anything else can change it
+    return step + " failed, error " + std::to_string(code);
+}
 
 bool RegisterDriverService(const std::string& image, std::string& error) {
     pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
@@ -127,7 +133,8 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& wm
     if (!CopyFileA(driverImageSource.c_str(), image.c_str(), FALSE)) {
         // A loaded driver's file cannot be replaced (32); an earlier run left the same one.
         if (GetLastError() != ERROR_SHARING_VIOLATION || GetFileAttributesA(image.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            error = LastErrorText(("copying " + driverImageSource + " to " + image).c_str());
+            const DWORD code = GetLastError();
+            error = "copying " + driverImageSource + " to " + image + " failed, error " + std::to_string(code);
             return false;
         }
     }
@@ -144,13 +151,15 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& wm
             return false;
         }
         pw::unique_hkey server;
+        LONG rc = ERROR_SUCCESS;
         const std::string rows = std::string("Communications Port (COM1)\tACPI\\PNP0501\\1") + '\0' +
                                  "ECP Printer Port (LPT1)\t" + kLptDevice + std::string(2, '\0');
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kLocatorServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, server.put(),
-                            nullptr) != ERROR_SUCCESS ||
-            RegSetValueExA(server.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(wmiProvider.c_str()),
-                           static_cast<DWORD>(wmiProvider.size() + 1)) != ERROR_SUCCESS ||
+        if ((rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, kLocatorServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  server.put(), nullptr)) != ERROR_SUCCESS ||
+            (rc = RegSetValueExA(server.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(wmiProvider.c_str()),
+                                 static_cast<DWORD>(wmiProvider.size() + 1))) != ERROR_SUCCESS ||
             !SetValue(kWmiRowsKey, "Rows", REG_MULTI_SZ, rows.data(), static_cast<DWORD>(rows.size()))) {
+            if (rc != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(rc));
             error = LastErrorText("switching in the WMI provider");
             return false;
         }
