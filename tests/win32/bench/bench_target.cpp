@@ -1,6 +1,6 @@
 // A small program for the bench's own tests to drive: a window with controls,
 // a message box behind a button, a tray icon with a popup menu.
-//   bench_target.exe [tray]
+//   bench_target.exe [tray] [exit:N]
 // Controls: edit 100 ("edit text"), button 101 "Ask" (Yes/No message box
 // "Bench Question"), static 102 (the last answer or menu choice), button 103
 // disabled, button 104 "Tray" (toggles the icon), button 105 "Quit" (exit code 7).
@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -113,6 +114,10 @@ LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int show) {
+    // "exit:N" ends at once with code N (for tests of the runner itself).
+    if (cmdLine) {
+        if (const char* e = std::strstr(cmdLine, "exit:")) return std::atoi(e + 5);
+    }
     g_brush = CreateSolidBrush(kPaint);
     WNDCLASSA wc{};
     wc.lpfnWndProc = WndProc;
