@@ -1,10 +1,12 @@
 // The Wine test bench: what a scenario needs to drive the built programs as a
 // user would, from inside the scenario's own Wine prefix.
 //
-// tools/wine-run gives every test executable a fresh copy of the template
-// prefix, its own wineserver and its own Xvfb display, and removes them all
-// afterwards; so a scenario may change the prefix's registry and C: drive
-// freely, and a screenshot shows only its own windows.
+// tools/wine-run gives every test executable a fresh prefix (a copy-on-write
+// layer over the template prefix), its own wineserver and its own Xvfb display,
+// and removes them all afterwards; so a scenario may change the prefix's
+// registry and C: drive freely, and a screenshot shows only its own windows.
+// Tests inside one executable share that prefix: undo what a test changes, or
+// put tests that need a pristine prefix into executables of their own.
 //
 //   bench::Process setup = bench::Process::Start(bench::PrefixPath("medium\\setup.exe"), "",
 //                                                bench::PrefixPath("medium"));
@@ -25,6 +27,9 @@
 // at once; wait for the effect (a window, a message box, an exit) afterwards.
 // Use Send() only for messages whose handlers return promptly (WM_GETTEXT,
 // WM_DEVICECHANGE with a structure, which Wine copies only for sent messages).
+//
+// A dialog exists before its initialisation has run: wait for it with
+// visibleOnly = true before reading its controls.
 //
 // Every wait polls (50 ms steps) with a timeout in milliseconds and returns
 // a null/false result on timeout, so a missing window fails the test instead
