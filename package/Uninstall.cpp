@@ -6,6 +6,7 @@
 #include "common/Handles.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/core/PrinterQueue.h"
+#include "setup/engine/ShortcutDrive.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -38,23 +39,6 @@ void DeleteQueue(const char* name) {
     if (OpenPrinterA(const_cast<char*>(name), printer.put(), &defaults)) DeletePrinter(printer.get());
 }
 
-// The drive the installer put the shortcut on: the Programs folder's, else the system drive.
-char ShortcutDrive() {
-    char programsDrive = 0;
-    pw::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, setup::kShellFoldersKey, 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS) {
-        BYTE programs[setup::kProgramsBufferSize] = {};
-        DWORD size = sizeof programs;
-        DWORD type = 0;
-        if (RegQueryValueExA(key.get(), setup::kProgramsValue, nullptr, &type, programs, &size) == ERROR_SUCCESS &&
-            (type == REG_SZ || type == REG_EXPAND_SZ))
-            programsDrive = setup::ProgramsDriveLetter(programs, size);
-    }
-    char windowsDir[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    return setup::ShortcutDrive(programsDrive, length < MAX_PATH ? std::string(windowsDir) : std::string());
-}
-
 void DeleteTree(const std::string& folder) {
     std::string from = folder;
     from.push_back('\0');  // the shell reads a double-null-terminated list
@@ -84,7 +68,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, run.put()) == ERROR_SUCCESS)
             RegDeleteValueA(run.get(), setup::AutoRunValueName().c_str());
     }
-    const char drive = ShortcutDrive();
+    const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
     if (drive != 0) {
         const std::string folder = setup::ShortcutFolder(drive);
         DeleteFileA(setup::ShortcutFile(folder).c_str());

@@ -2,9 +2,12 @@
 // sees them. Kept in one place so the dialogs and the tests agree.
 #pragma once
 
+#include "setup/core/InstallSequence.h"
+
 namespace setupui {
 
-inline constexpr char kCaption[] = "ZYKE Printer Driver - Setup";
+// Every message box and dialog of the installer has this caption.
+inline constexpr const char* kCaption = setup::kSetupCaption;
 
 inline constexpr char kAlreadyRunning[] =
     "Another application is already running. Please terminate the previous application.";

@@ -6,6 +6,7 @@
 #include "setup/core/InstallSequence.h"
 #include "setup/core/PrinterQueue.h"
 #include "setup/engine/DriverDirectory.h"
+#include "setup/engine/ShortcutDrive.h"
 #include "setup/engine/SpoolerRecords.h"
 
 #include <windows.h>
@@ -178,24 +179,8 @@ void CInstaller::CreateShortcut() {
     CoInitialize(nullptr);
     const std::string description = setup::ShortcutDescription();
 
-    char programsDrive = 0;
-    {
-        pw::unique_hkey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, setup::kShellFoldersKey, 0, KEY_ALL_ACCESS, key.put()) ==
-            ERROR_SUCCESS) {
-            BYTE programs[setup::kProgramsBufferSize] = {};
-            DWORD size = sizeof programs;
-            DWORD type = 0;
-            if (RegQueryValueExA(key.get(), setup::kProgramsValue, nullptr, &type, programs, &size) == ERROR_SUCCESS &&
-                (type == REG_SZ || type == REG_EXPAND_SZ))
-                programsDrive = setup::ProgramsDriveLetter(programs, size);
-        }
-    }
     // Without a readable Programs folder the shortcut goes on the system drive.
-    char windowsDir[MAX_PATH] = {};
-    const UINT windowsDirLength = GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    const char drive =
-        setup::ShortcutDrive(programsDrive, windowsDirLength < MAX_PATH ? std::string(windowsDir) : std::string());
+    const char drive = setup::FindShortcutDrive(KEY_ALL_ACCESS);
     if (drive == 0) return;
 
     const std::string folder = setup::ShortcutFolder(drive);
