@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 
 namespace restest {
@@ -429,6 +430,17 @@ bool ShowAndShoot(HWND window, const std::string& name) {
     UpdateWindow(window);
     PumpMessages(400);
     return bench::Screenshot(name);
+}
+
+std::string LoadedCommonControlsPath() {
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    if (!comctl) comctl = LoadLibraryA("comctl32.dll");
+    if (!comctl) return {};
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(comctl, path, MAX_PATH);
+    std::string lower(path);
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return lower;
 }
 
 }  // namespace restest

@@ -93,6 +93,10 @@ std::string VersionString(const std::string& name);
 std::string FixedFileVersion();
 std::string FixedProductVersion();
 
+// Path of the common controls this process loaded, lower case: the manifest's
+// side-by-side version 6 when the loader honoured it.
+std::string LoadedCommonControlsPath();
+
 // Shows the window, lets it paint and writes a screenshot to $PW_OUT/<name>.png.
 bool ShowAndShoot(HWND window, const std::string& name);
 

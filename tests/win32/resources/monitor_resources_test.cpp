@@ -203,14 +203,8 @@ TEST(MonitorResources, ManifestAsksForNothingAndBindsCommonControls6) {
 
     // The loader honoured it: this process runs the common controls of the
     // side-by-side assembly, not the system directory's version 5.
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
-    if (!comctl) comctl = LoadLibraryA("comctl32.dll");
-    ASSERT_TRUE(comctl);
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(comctl, path, MAX_PATH);
-    std::string lower(path);
-    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+    const std::string comctl = restest::LoadedCommonControlsPath();
+    EXPECT_NE(comctl.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << comctl;
 }
 
 TEST(MonitorResources, VersionInformation) {

@@ -260,13 +260,8 @@ TEST_F(SetupResources, ManifestRequiresAdministratorAndBindsCommonControls6) {
               std::string::npos);
     EXPECT_EQ(manifest.find("asInvoker"), std::string::npos);
 
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
-    ASSERT_TRUE(comctl);
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(comctl, path, MAX_PATH);
-    std::string lower(path);
-    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+    const std::string comctl = restest::LoadedCommonControlsPath();
+    EXPECT_NE(comctl.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << comctl;
 }
 
 TEST_F(SetupResources, VersionInformation) {
