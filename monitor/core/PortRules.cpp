@@ -38,7 +38,12 @@ PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnviro
         state.accessMode = env.AccessMode();
         state.parallelStatus = -1;
         if (state.accessMode == 2) env.OpenDriver();
-        if (const char* search = LptSearchText(portName)) state.lptDeviceId = search;
+        const char* search = LptSearchText(portName);
+        if (!search) {
+            StopStatusTimer(state, env);
+            break;
+        }
+        state.lptDeviceId = search;
         if (env.FindDevice(state.lptDeviceId) == 0) {
             if (env.ReadAddress())
                 state.timerId = env.StartTimer();
@@ -51,17 +56,25 @@ PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnviro
     return cls.kind;
 }
 
-std::string FirstMultiString(const unsigned char* data, std::size_t size) {
-    if (!data || size == 0) return std::string();
-    const void* nul = std::memchr(data, 0, size);
-    std::size_t len = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
-    return std::string(reinterpret_cast<const char*>(data), len);
+std::string JoinMultiString(const unsigned char* data, std::size_t size) {
+    std::string joined;
+    if (!data) return joined;
+    std::size_t at = 0;
+    while (at < size) {
+        const void* nul = std::memchr(data + at, 0, size - at);
+        std::size_t end = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
+        if (end == at) break;   // the empty string that ends the list
+        if (!joined.empty()) joined += ',';
+        joined.append(reinterpret_cast<const char*>(data + at), end - at);
+        at = end + 1;
+    }
+    return joined;
 }
 
 bool PortDiffers(bool keyOpened, bool valueRead, const unsigned char* data, std::size_t size,
                  const std::string& watchedPort) {
     if (!keyOpened) return false;
-    std::string published = valueRead ? FirstMultiString(data, size) : std::string();
+    std::string published = valueRead ? JoinMultiString(data, size) : std::string();
     return published != watchedPort;
 }
 

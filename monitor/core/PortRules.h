@@ -20,7 +20,8 @@ struct PortClass {
 PortClass ClassifyPort(const std::string& portName);
 
 // The device search text for exactly "LPT1:", "LPT2:" or "LPT3:"; null for any
-// other name, which leaves the previous search text in place.
+// other name ("LPT4:", a pool such as "LPT1:,LPT2:"), which has no device of
+// its own to search for.
 const char* LptSearchText(const std::string& portName);
 
 // What the parallel set-up needs from the machine. The Win32 shell supplies the
@@ -48,19 +49,25 @@ struct PortState {
 
 // Records the queue's port name and classifies it; for a parallel port runs the
 // set-up (access mode, driver, device search, address, timer 1); for USB and COM
-// stops timer 1. Returns the kind it found.
+// stops timer 1. A parallel port without a search text of its own gets no
+// device search and no address, and timer 1 is stopped: any earlier search
+// text would find some other device and the monitor would read its register.
+// Returns the kind it found.
 PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnvironment& env);
 
 // Stops timer 1 if it runs; the id is cleared only when the stop succeeded.
 void StopStatusTimer(PortState& state, PortEnvironment& env);
 
-// The first string of a registry multi-string, read only within the bytes the
-// registry handed back: a value without a terminator ends at its last byte.
-std::string FirstMultiString(const unsigned char* data, std::size_t size);
+// The strings of a registry multi-string joined with ",", read only within the
+// bytes the registry handed back: the list ends at its first empty string, and
+// a value without a terminator ends at its last byte. A pooled queue's ports,
+// published one string each, so give the name the spooler reports for it
+// ("LPT1:\0LPT2:\0\0" gives "LPT1:,LPT2:").
+std::string JoinMultiString(const unsigned char* data, std::size_t size);
 
-// The spooler's published port compared with the one being watched. A key
-// that did not open never counts as a change; a value that could not be read
-// counts as the empty string.
+// The spooler's published port list compared as a whole with the one being
+// watched. A key that did not open never counts as a change; a value that
+// could not be read counts as the empty string.
 bool PortDiffers(bool keyOpened, bool valueRead, const unsigned char* data, std::size_t size,
                  const std::string& watchedPort);
 

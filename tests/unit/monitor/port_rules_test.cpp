@@ -105,16 +105,42 @@ TEST(PortResolution, FailedDeviceQueryLeavesTheTimerAlone) {
     EXPECT_EQ(st.lptDeviceId, "(LPT1)");
 }
 
-TEST(PortResolution, OtherParallelNamesKeepThePreviousSearchText) {
+TEST(PortResolution, ParallelPortWithoutItsOwnSearchTextIsNeitherSearchedNorRead) {
+    // Watching LPT1: with its device found and timer 1 running...
     FakeEnv env;
-    env.deviceId.clear();   // no device matches: the search text stays
     PortState st;
-    ApplyPortName("LPT4:", st, env);
-    EXPECT_EQ(env.searchedFor, "");
+    ApplyPortName("LPT1:", st, env);
+    ASSERT_EQ(st.timerId, 1u);
+    // ...then the queue moves to a port that names no device of its own: the
+    // old instance id must not be searched for again, nor any address read.
+    for (const char* port : {"LPT4:", "LPT1:,LPT2:"}) {
+        SCOPED_TRACE(port);
+        env.calls.clear();
+        st.parallelStatus = 2;
+        EXPECT_EQ(ApplyPortName(port, st, env), PortKind::Lpt);
+        EXPECT_EQ(st.portClass, "LPT");
+        EXPECT_EQ(st.portName, port);
+        EXPECT_EQ(st.parallelStatus, -1);
+        EXPECT_EQ(st.timerId, 0u);
+        st.timerId = 1;   // as if it ran again, for the second port
+        EXPECT_EQ(env.calls, (Calls{"mode", "open", "stop 1"}));
+    }
+}
+
+TEST(PortResolution, FirstResolutionOnAPoolSearchesNothing) {
+    // Before any LPT1:..LPT3: resolution the search text is empty, which every
+    // device name contains.
+    FakeEnv env;
+    env.mode = 1;
+    PortState st;
+    ApplyPortName("LPT1:,LPT2:", st, env);
+    EXPECT_EQ(env.calls, (Calls{"mode"}));
+    EXPECT_EQ(st.timerId, 0u);
+    EXPECT_EQ(st.lptDeviceId, "");
+    // A later LPT3: gets its own search as usual.
     ApplyPortName("LPT3:", st, env);
-    EXPECT_EQ(st.lptDeviceId, "(LPT3)");
-    ApplyPortName("LPT9:", st, env);
     EXPECT_EQ(env.searchedFor, "(LPT3)");
+    EXPECT_EQ(st.timerId, 1u);
 }
 
 TEST(PortResolution, UsbAndComStopTheTimerAndResetTheParallelStatus) {
@@ -166,14 +192,19 @@ std::vector<unsigned char> Bytes(const char* s, std::size_t n) {
     return std::vector<unsigned char>(s, s + n);
 }
 
-TEST(PortChange, ComparesTheFirstStringOfTheWholeValue) {
+TEST(PortChange, ComparesThePublishedListAsAWhole) {
     auto same = Bytes("LPT1:\0\0", 7);
     EXPECT_FALSE(PortDiffers(true, true, same.data(), same.size(), "LPT1:"));
     auto other = Bytes("USB001\0\0", 8);
     EXPECT_TRUE(PortDiffers(true, true, other.data(), other.size(), "LPT1:"));
-    auto list = Bytes("LPT1:\0LPT2:\0\0", 13);
-    EXPECT_FALSE(PortDiffers(true, true, list.data(), list.size(), "LPT1:"));
     EXPECT_TRUE(PortDiffers(true, true, same.data(), same.size(), "lpt1:"));
+    // A pooled queue: the spooler reports "LPT1:,LPT2:" and publishes one string per port.
+    auto pool = Bytes("LPT1:\0LPT2:\0\0", 13);
+    EXPECT_FALSE(PortDiffers(true, true, pool.data(), pool.size(), "LPT1:,LPT2:"));
+    EXPECT_TRUE(PortDiffers(true, true, pool.data(), pool.size(), "LPT1:"));
+    EXPECT_TRUE(PortDiffers(true, true, same.data(), same.size(), "LPT1:,LPT2:"));
+    auto reordered = Bytes("LPT2:\0LPT1:\0\0", 13);
+    EXPECT_TRUE(PortDiffers(true, true, reordered.data(), reordered.size(), "LPT1:,LPT2:"));
 }
 
 TEST(PortChange, LongPortNamesAreReadWhole) {
@@ -184,11 +215,22 @@ TEST(PortChange, LongPortNamesAreReadWhole) {
     EXPECT_FALSE(PortDiffers(true, true, value.data(), value.size(), longName));
 }
 
-TEST(PortChange, ValueWithoutTerminatorEndsAtItsLastByte) {
+TEST(PortChange, ListIsReadOnlyWithinTheBytesHandedBack) {
     auto raw = Bytes("USB001", 6);
-    EXPECT_EQ(FirstMultiString(raw.data(), raw.size()), "USB001");
-    EXPECT_EQ(FirstMultiString(raw.data(), 3), "USB");
-    EXPECT_EQ(FirstMultiString(nullptr, 0), "");
+    EXPECT_EQ(JoinMultiString(raw.data(), raw.size()), "USB001");   // no terminator
+    EXPECT_EQ(JoinMultiString(raw.data(), 3), "USB");
+    EXPECT_EQ(JoinMultiString(nullptr, 0), "");
+    auto cut = Bytes("LPT1:\0LPT2", 10);
+    EXPECT_EQ(JoinMultiString(cut.data(), cut.size()), "LPT1:,LPT2");
+    auto single = Bytes("LPT1:\0", 6);   // one terminator only
+    EXPECT_EQ(JoinMultiString(single.data(), single.size()), "LPT1:");
+    // The first empty string ends the list; what follows it is not a port.
+    auto tail = Bytes("LPT1:\0\0USB001\0\0", 16);
+    EXPECT_EQ(JoinMultiString(tail.data(), tail.size()), "LPT1:");
+    auto empty = Bytes("\0\0", 2);
+    EXPECT_EQ(JoinMultiString(empty.data(), empty.size()), "");
+    auto three = Bytes("LPT1:\0LPT2:\0LPT3:\0\0", 19);
+    EXPECT_EQ(JoinMultiString(three.data(), three.size()), "LPT1:,LPT2:,LPT3:");
 }
 
 TEST(PortChange, UnopenedKeyNeverReportsAChangeAndUnreadValueIsEmpty) {
