@@ -8,8 +8,10 @@
 #include <wbemcli.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "common/Handles.h"
+#include "monitor/portaccess/core/LptDiscovery.h"
 #include "monitor/portaccess/core/ResourceList.h"
 #include "monitor/portaccess/core/WmiWalk.h"
 
@@ -81,41 +83,65 @@ private:
 
 constexpr DWORD kAllocConfigCapacity = 512;
 
+// The real COM and WMI steps of the lookup. Interfaces are released by
+// ReleaseInterfaces (or at destruction) before COM is uninitialised.
+class Win32LptDiscovery : public portaccess::LptDiscoverySystem {
+public:
+    Win32LptDiscovery() = default;
+    Win32LptDiscovery(const Win32LptDiscovery&) = delete;
+    Win32LptDiscovery& operator=(const Win32LptDiscovery&) = delete;
+    ~Win32LptDiscovery() override { ReleaseInterfaces(); }
+
+    portaccess::ComResult InitializeCom() override { return CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    void UninitializeCom() override { CoUninitialize(); }
+    portaccess::ComResult InitializeSecurity() override {
+        return CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    }
+    portaccess::ComResult CreateLocator() override {
+        return CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                m_locator.put_void());
+    }
+    portaccess::ComResult ConnectToNamespace() override {
+        bstr_value ns(L"ROOT\\CIMV2");
+        if (!ns) return E_OUTOFMEMORY;
+        return m_locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, m_services.put());
+    }
+    portaccess::ComResult SetServicesBlanket() override {
+        return CoSetProxyBlanket(m_services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    }
+    portaccess::ComResult QueryPnpEntities() override {
+        bstr_value language(L"WQL");
+        bstr_value query(L"SELECT * FROM Win32_PnPEntity");
+        if (!language || !query) return E_OUTOFMEMORY;
+        const HRESULT hr = m_services->ExecQuery(language.get(), query.get(),
+                                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                                 m_results.put());
+        if (SUCCEEDED(hr)) m_entities.reset(new WmiPnpEntities(m_results.get()));
+        return hr;
+    }
+    portaccess::PnpEntitySource& Results() override { return *m_entities; }
+    void ReleaseInterfaces() override {
+        m_entities.reset();
+        m_results.reset();
+        m_services.reset();
+        m_locator.reset();
+    }
+
+private:
+    pw::com_ptr<IWbemLocator> m_locator;
+    pw::com_ptr<IWbemServices> m_services;
+    pw::com_ptr<IEnumWbemClassObject> m_results;
+    std::unique_ptr<WmiPnpEntities> m_entities;   // holds the current object of the walk
+};
+
+
 }  // namespace
 
 int FindLptDeviceId(std::string& id) {
-    pw::com_init com(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (!com.ok()) return 1;
-    if (FAILED(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)))
-        return 1;
-    // Declared after com so that every interface is released before CoUninitialize.
-    pw::com_ptr<IWbemLocator> locator;
-    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.put_void())))
-        return 1;
-    bstr_value ns(L"ROOT\\CIMV2");
-    if (!ns) return 1;
-    pw::com_ptr<IWbemServices> services;
-    if (FAILED(locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                      services.put())))
-        return 1;
-    if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE)))
-        return 1;
-    bstr_value language(L"WQL");
-    bstr_value query(L"SELECT * FROM Win32_PnPEntity");
-    if (!language || !query) return 1;
-    pw::com_ptr<IEnumWbemClassObject> results;
-    if (FAILED(services->ExecQuery(language.get(), query.get(),
-                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                   results.put())))
-        return 1;
-    {
-        WmiPnpEntities entities(results.get());
-        portaccess::WalkPnpEntities(entities, id);
-    }
-    return 0;
+    Win32LptDiscovery system;
+    return portaccess::FindLptDeviceId(system, id);
 }
 
 bool ReadLptPortAddress() {

@@ -1,0 +1,174 @@
+#include "monitor/portaccess/core/LptDiscovery.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using portaccess::ComResult;
+
+constexpr ComResult kTooLate = static_cast<ComResult>(0x80010119);       // RPC_E_TOO_LATE
+constexpr ComResult kChangedMode = static_cast<ComResult>(0x80010106);   // RPC_E_CHANGED_MODE
+constexpr ComResult kAccessDenied = static_cast<ComResult>(0x80070005);  // E_ACCESSDENIED
+constexpr ComResult kFail = static_cast<ComResult>(0x80004005);          // E_FAIL
+constexpr ComResult kNoSecurityPackages = static_cast<ComResult>(0x8001011A);  // RPC_E_NO_GOOD_SECURITY_PACKAGES
+constexpr ComResult kFalse = 1;                                                 // S_FALSE
+
+class Devices : public portaccess::PnpEntitySource {
+public:
+    std::vector<std::pair<std::string, std::string>> list;   // name, instance id
+    bool Next() override { return ++m_at < list.size(); }
+    bool Name(std::string& name) override { name = list[m_at].first; return true; }
+    bool PnpDeviceId(std::string& id) override { id = list[m_at].second; return true; }
+private:
+    std::size_t m_at = static_cast<std::size_t>(-1);
+};
+
+// COM as one thread sees it: a count of initialisations, the interfaces held,
+// and an answer per step. Records the order of the calls.
+class FakeCom : public portaccess::LptDiscoverySystem {
+public:
+    ComResult init = 0, security = 0, locator = 0, connect = 0, blanket = 0, query = 0;
+    int initCount = 0;   // successful InitializeCom not yet balanced
+    int held = 0;        // interfaces obtained and not released
+    std::vector<std::string> calls;
+    Devices devices;
+
+    ComResult InitializeCom() override {
+        calls.push_back("init");
+        if (init >= 0) ++initCount;
+        return init;
+    }
+    void UninitializeCom() override {
+        calls.push_back("uninit");
+        EXPECT_EQ(held, 0) << "an interface outlived COM";
+        --initCount;
+    }
+    ComResult InitializeSecurity() override {
+        calls.push_back("security");
+        EXPECT_GT(initCount, 0);
+        return security;
+    }
+    ComResult CreateLocator() override { return Step("locator", locator); }
+    ComResult ConnectToNamespace() override { return Step("connect", connect); }
+    ComResult SetServicesBlanket() override {
+        calls.push_back("blanket");
+        return blanket;
+    }
+    ComResult QueryPnpEntities() override { return Step("query", query); }
+    portaccess::PnpEntitySource& Results() override {
+        calls.push_back("walk");
+        return devices;
+    }
+    void ReleaseInterfaces() override {
+        calls.push_back("release");
+        held = 0;
+    }
+
+private:
+    ComResult Step(const char* name, ComResult answer) {
+        calls.push_back(name);
+        EXPECT_GT(initCount, 0);
+        if (answer >= 0) ++held;
+        return answer;
+    }
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(LptDiscovery, SecurityAlreadySetGoesOnToTheQuery) {
+    // The second lookup in a process: Windows refuses to set COM security again.
+    FakeCom com;
+    com.security = kTooLate;
+    com.devices.list = {{"ECP Printer Port (LPT2)", "ACPI\\PNP0401\\2"}};
+    std::string id = "(LPT2)";
+    EXPECT_EQ(portaccess::FindLptDeviceId(com, id), 0);
+    EXPECT_EQ(id, "ACPI\\PNP0401\\2");
+    EXPECT_EQ(com.calls, (Calls{"init", "security", "locator", "connect", "blanket", "query", "walk", "release",
+                                "uninit"}));
+    EXPECT_EQ(com.initCount, 0);
+}
+
+TEST(LptDiscovery, RepeatedLookupsInOneProcess) {
+    // First lookup sets the security, every later one meets RPC_E_TOO_LATE; all find the port.
+    FakeCom com;
+    for (int lookup = 0; lookup < 3; ++lookup) {
+        com.devices = Devices();
+        com.devices.list = {{"Printer Port (LPT1)", "ACPI\\PNP0401\\1"}};
+        std::string id = "(LPT1)";
+        EXPECT_EQ(portaccess::FindLptDeviceId(com, id), 0) << lookup;
+        EXPECT_EQ(id, "ACPI\\PNP0401\\1") << lookup;
+        com.security = kTooLate;
+    }
+    EXPECT_EQ(com.initCount, 0);
+}
+
+TEST(LptDiscovery, AnyOtherSecurityFailureEndsTheLookup) {
+    for (ComResult failure : {kFail, kAccessDenied, kNoSecurityPackages, kChangedMode,
+                              static_cast<ComResult>(0x80010118), static_cast<ComResult>(0x8001011B)}) {
+        FakeCom com;
+        com.security = failure;
+        com.devices.list = {{"Printer Port (LPT1)", "ACPI\\PNP0401\\1"}};
+        std::string id = "(LPT1)";
+        EXPECT_EQ(portaccess::FindLptDeviceId(com, id), 1) << std::hex << failure;
+        EXPECT_EQ(id, "(LPT1)") << std::hex << failure;
+        EXPECT_EQ(com.calls, (Calls{"init", "security", "release", "uninit"})) << std::hex << failure;
+        EXPECT_EQ(com.initCount, 0) << std::hex << failure;
+    }
+}
+
+TEST(LptDiscovery, EachFailingStepEndsWithOneAndBalancesCom) {
+    struct Case {
+        ComResult FakeCom::*step;
+        Calls calls;
+    };
+    const std::vector<Case> cases = {
+        {&FakeCom::locator, {"init", "security", "locator", "release", "uninit"}},
+        {&FakeCom::connect, {"init", "security", "locator", "connect", "release", "uninit"}},
+        {&FakeCom::blanket, {"init", "security", "locator", "connect", "blanket", "release", "uninit"}},
+        {&FakeCom::query, {"init", "security", "locator", "connect", "blanket", "query", "release", "uninit"}},
+    };
+    // With the security set now or earlier, a later failure still ends the lookup.
+    for (ComResult security : {portaccess::kComOk, kTooLate}) {
+        for (const Case& c : cases) {
+            FakeCom com;
+            com.security = security;
+            com.*c.step = kFail;
+            std::string id = "(LPT1)";
+            EXPECT_EQ(portaccess::FindLptDeviceId(com, id), 1);
+            EXPECT_EQ(com.calls, c.calls);
+            EXPECT_EQ(com.initCount, 0);
+            EXPECT_EQ(id, "(LPT1)");
+        }
+    }
+}
+
+TEST(LptDiscovery, ComInitialisation) {
+    // Refused (another apartment model on this thread): nothing to balance.
+    FakeCom changed;
+    changed.init = kChangedMode;
+    std::string id = "(LPT1)";
+    EXPECT_EQ(portaccess::FindLptDeviceId(changed, id), 1);
+    EXPECT_EQ(changed.calls, (Calls{"init"}));
+    EXPECT_EQ(changed.initCount, 0);
+
+    // Already initialised on this thread (S_FALSE) still needs its CoUninitialize.
+    FakeCom again;
+    again.init = kFalse;
+    again.security = kTooLate;
+    EXPECT_EQ(portaccess::FindLptDeviceId(again, id), 0);
+    EXPECT_EQ(again.calls.back(), "uninit");
+    EXPECT_EQ(again.initCount, 0);
+
+    // Successes other than S_OK are successes.
+    FakeCom positive;
+    positive.security = kFalse;
+    positive.blanket = kFalse;
+    EXPECT_EQ(portaccess::FindLptDeviceId(positive, id), 0);
+    EXPECT_EQ(positive.initCount, 0);
+}
+
+}  // namespace
