@@ -114,6 +114,14 @@ HCURSOR LoadAnimatedCursor(HINSTANCE instance, int resourceId) {
     return reinterpret_cast<HCURSOR>(CreateIconFromResource(bits, size, FALSE, 0x00030000));
 }
 
+pw::unique_hicon LoadTrayIcon(HINSTANCE instance, int resourceId) {
+    // Without LR_SHARED every load is a new icon; the resource's 16 x 16 image
+    // is picked instead of the large one scaled down.
+    return pw::unique_hicon(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
+                                                          GetSystemMetrics(SM_CXSMICON),
+                                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+}
+
 void SweepNotificationArea() {
     HWND tray = FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr);
     HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;

@@ -3,6 +3,7 @@
 // lives only for that query.
 #pragma once
 
+#include "common/Handles.h"
 #include "monitor/core/QueueScan.h"
 
 #include <windows.h>
@@ -28,6 +29,11 @@ bool PublishedPortDiffers(const std::string& queueName, const std::string& watch
 // A new cursor from the "ANICURSORS" resource of this executable; null when
 // the resource is missing or unusable.
 HCURSOR LoadAnimatedCursor(HINSTANCE instance, int resourceId);
+
+// The notification-area icon: an icon of its own at the small-icon size the
+// notification area draws, for its owner to destroy. LoadIconA would hand out
+// the module's shared icon, which must never be passed to DestroyIcon.
+pw::unique_hicon LoadTrayIcon(HINSTANCE instance, int resourceId);
 
 // Moves the mouse over the notification area's icons so that icons whose
 // owners have gone are dropped. Does nothing without a notification area.

@@ -94,7 +94,7 @@ BOOL CPagewardenDlg::OnInitDialog() {
     m_port.parallelStatus = -1;
     m_port.timerId = 0;
 
-    m_trayIcon.reset(LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY)));
+    m_trayIcon = monitor::LoadTrayIcon(AfxGetInstanceHandle(), IDI_TRAY);
     m_tray.Create(CSysTray::kCallbackMessage, "ZYK-E Status Monitor Utility", m_trayIcon.get());
 
     m_hMainWnd = m_hWnd;

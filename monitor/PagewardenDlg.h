@@ -71,12 +71,12 @@ private:
     bool PrinterPresent = false;
     CStatic m_tipText;
     CStatic m_titleText;
-    HICON m_hIcon = nullptr;
+    HICON m_hIcon = nullptr;             // shared (LoadIconA): never destroyed
     CSysTray m_tray;
     CFont m_titleFont;
     bool m_bMayShow = false;
     CStatic m_versionText;
     pw::unique_hcursor m_statusCursor;   // the cursor the animation control shows
-    pw::unique_hicon m_trayIcon;
+    pw::unique_hicon m_trayIcon;         // not shared: loaded for the tray alone
     monitor::PollState m_poll;
 };

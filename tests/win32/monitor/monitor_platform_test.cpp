@@ -5,6 +5,7 @@
 
 #include "QueueFixture.h"
 #include "common/Handles.h"
+#include "tests/win32/bench/Bench.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,42 @@ TEST(RegistryAdapters, PublishedPortComparedWhole) {
 
 TEST(Resources, MissingAnimatedCursorIsNull) {
     EXPECT_EQ(LoadAnimatedCursor(GetModuleHandleA(nullptr), 165), nullptr);
+}
+
+// The size of an icon's image, from its mask (an icon without colour bitmap
+// has a mask twice its height).
+SIZE IconSize(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return {0, 0};
+    pw::unique_hbitmap mask(info.hbmMask), colour(info.hbmColor);
+    BITMAP bm = {};
+    GetObjectA(mask.get(), sizeof bm, &bm);
+    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+TEST(Resources, TrayIconIsTheOwnersAloneAtTheSmallIconSize) {
+    // The built monitor's own icon 1010, from the program mapped as an image
+    // as it is when it runs (its entry point is not called): a data-file
+    // mapping would not share its icons.
+    pw::unique_hmodule exe(LoadLibraryExA(bench::UnixToWindows(PAGEWARDEN_EXE).c_str(), nullptr, 0));
+    ASSERT_TRUE(exe) << GetLastError();
+    pw::unique_hicon first = LoadTrayIcon(exe.get(), 1010);
+    pw::unique_hicon second = LoadTrayIcon(exe.get(), 1010);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    // A shared icon is the same handle at every load: the owner's DestroyIcon
+    // would then take it from everyone else who loaded it.
+    EXPECT_NE(first.get(), second.get());
+    HICON shared = LoadIconA(exe.get(), MAKEINTRESOURCEA(1010));
+    ASSERT_NE(shared, nullptr);
+    EXPECT_NE(first.get(), shared);
+    EXPECT_NE(second.get(), shared);
+    const SIZE size = IconSize(first.get());
+    EXPECT_EQ(size.cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(size.cy, GetSystemMetrics(SM_CYSMICON));
+    first.reset();
+    EXPECT_EQ(IconSize(second.get()).cx, GetSystemMetrics(SM_CXSMICON));   // the other copy lives on
+    EXPECT_EQ(IconSize(shared).cx, GetSystemMetrics(SM_CXICON));
 }
 
 // A message-only window that counts the polls it receives.
