@@ -1,14 +1,15 @@
 /* hwinterface: reads and writes single bytes of I/O ports for the status
  * monitor. Device \Device\hwinterface, link \DosDevices\hwinterface; two
  * control codes (read a byte, write a byte), buffered. Reads are open to every
- * user; a write needs the load-driver privilege.
+ * user; a write only to a caller whose token holds the load-driver privilege,
+ * enabled or not (see HwiMayWrite).
  *
  * Built with HWINTERFACE_TEST it becomes the test build: ports are played
  * from values under the driver's service key instead of the hardware
  * ("Sequence<port>" REG_BINARY advancing per read with "SequenceIndex<port>",
  * else "Port<port>" REG_DWORD, else 0), and writes are recorded there
  * ("Written<port>" REG_DWORD, "WriteCount<port>" REG_DWORD). */
-#include <ntddk.h>
+#include <ntifs.h>
 
 #include "core/request.h"
 
@@ -123,14 +124,44 @@ static void HwiWritePort(USHORT port, UCHAR value) { WRITE_PORT_UCHAR((PUCHAR)(U
 
 #endif
 
-/* Whether the requesting user may write ports: the right to load drivers is
- * what an administrator holds and a standard user does not. */
+#define HWI_TOKEN_TAG 0x4B545748UL /* 'HWTK' */
+
+/* Whether the requesting user may write ports: its token holds the load-driver
+ * privilege, enabled or not (hwi_token_may_write says why). SeSinglePrivilegeCheck
+ * is not used because it looks only at enabled privileges and would refuse an
+ * elevated administrator whose program never enabled this one. Requests from
+ * kernel mode are trusted. The device-control request of a top-level driver is
+ * dispatched in the requesting thread, so the current thread's token (when it
+ * impersonates) or else its process's token is the caller's. */
 static int HwiMayWrite(void* context) {
     PIRP irp = (PIRP)context;
-    LUID privilege;
-    privilege.LowPart = SE_LOAD_DRIVER_PRIVILEGE;
-    privilege.HighPart = 0;
-    return SeSinglePrivilegeCheck(privilege, irp->RequestorMode) ? 1 : 0;
+    HANDLE token = NULL;
+    UCHAR* record;
+    ULONG needed = 0;
+    ULONG returned = 0;
+    NTSTATUS status;
+    int allowed = 0;
+
+    if (irp->RequestorMode == KernelMode) return 1;
+    status = ZwOpenThreadTokenEx(NtCurrentThread(), TOKEN_QUERY, TRUE, OBJ_KERNEL_HANDLE, &token);
+    if (status == STATUS_NO_TOKEN)
+        status = ZwOpenProcessTokenEx(NtCurrentProcess(), TOKEN_QUERY, OBJ_KERNEL_HANDLE, &token);
+    if (!NT_SUCCESS(status)) return 0;
+
+    /* The record's size first; a token holds a few dozen privileges at most. */
+    status = ZwQueryInformationToken(token, TokenPrivileges, NULL, 0, &needed);
+    if (status != STATUS_BUFFER_TOO_SMALL || needed == 0 || needed > 0x10000) {
+        ZwClose(token);
+        return 0;
+    }
+    record = (UCHAR*)ExAllocatePoolWithTag(PagedPool, needed, HWI_TOKEN_TAG);
+    if (record != NULL) {
+        status = ZwQueryInformationToken(token, TokenPrivileges, record, needed, &returned);
+        if (NT_SUCCESS(status)) allowed = hwi_token_may_write(record, returned < needed ? returned : needed);
+        ExFreePoolWithTag(record, HWI_TOKEN_TAG);
+    }
+    ZwClose(token);
+    return allowed;
 }
 
 /* Opening and closing the device always succeed. */

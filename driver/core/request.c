@@ -29,7 +29,8 @@ void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long i
 
     case HWI_IOCTL_WRITE_PORT_BYTE:
         if (buffer == 0 || input_length < 3) return;
-        /* Writing a port can take over the machine: only for administrators. */
+        /* Writing a port can take over the machine: only for callers that
+         * could load a driver anyway. */
         if (may_write == 0 || !may_write(context)) {
             decision->result = HWI_RESULT_ACCESS_DENIED;
             return;
@@ -43,6 +44,26 @@ void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long i
         decision->result = HWI_RESULT_UNSUCCESSFUL;
         return;
     }
+}
+
+static unsigned long hwi_le32(const unsigned char* p) {
+    return (unsigned long)p[0] | ((unsigned long)p[1] << 8) | ((unsigned long)p[2] << 16) |
+           ((unsigned long)p[3] << 24);
+}
+
+int hwi_token_may_write(const unsigned char* record, unsigned long length) {
+    unsigned long count;
+    unsigned long i;
+    if (record == 0 || length < 4) return 0;
+    count = hwi_le32(record);
+    /* Only whole entries inside the returned bytes are looked at. */
+    if (count > (length - 4) / 12) count = (length - 4) / 12;
+    for (i = 0; i < count; ++i) {
+        const unsigned char* entry = record + 4 + i * 12;
+        if (hwi_le32(entry) == HWI_SE_LOAD_DRIVER_PRIVILEGE && hwi_le32(entry + 4) == 0)
+            return (hwi_le32(entry + 8) & HWI_SE_PRIVILEGE_REMOVED) == 0;
+    }
+    return 0;
 }
 
 unsigned long hwi_value_name(char* out, unsigned long capacity, const char* prefix, unsigned short port) {

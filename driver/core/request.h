@@ -22,7 +22,7 @@ typedef enum hwi_action {
 typedef enum hwi_result {
     HWI_RESULT_SUCCESS = 0,
     HWI_RESULT_UNSUCCESSFUL = 1,   /* unknown control code */
-    HWI_RESULT_ACCESS_DENIED = 2   /* write by a caller without the right to load drivers */
+    HWI_RESULT_ACCESS_DENIED = 2   /* write by a caller whose token lacks the load-driver privilege */
 } hwi_result;
 
 typedef struct hwi_decision {
@@ -43,6 +43,20 @@ typedef int (*hwi_write_permission)(void* context);
 void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long input_length,
                 unsigned long output_length, hwi_write_permission may_write, void* context,
                 hwi_decision* decision);
+
+/* Who may write ports: a caller whose token holds the load-driver privilege
+ * (SeLoadDriverPrivilege, LUID 10), enabled or not. Such a caller can load any
+ * driver anyway; on Windows 7 it is an elevated administrator or a service of
+ * the system, while a standard user's token and an administrator's filtered
+ * (not elevated) token lack the privilege altogether. Whether it is enabled
+ * does not matter: programs rarely enable it before a request.
+ * `record` holds `length` bytes of a TOKEN_PRIVILEGES record as the token query
+ * returned it (little-endian: a 32-bit count, then 12-byte entries of LUID low
+ * part, LUID high part, attributes); nothing beyond `length` is read. A
+ * privilege marked removed is not held. Nonzero when the caller may write. */
+#define HWI_SE_LOAD_DRIVER_PRIVILEGE 10UL
+#define HWI_SE_PRIVILEGE_REMOVED 0x00000004UL
+int hwi_token_may_write(const unsigned char* record, unsigned long length);
 
 /* "<prefix><port in upper-case hex>", e.g. "Port379": names of the values the
  * test build reads and writes under its service key. Returns the length, or 0

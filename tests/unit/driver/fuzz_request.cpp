@@ -1,5 +1,6 @@
 // Fuzzes the driver's request checks with any code, lengths and input bytes:
 // the decision never reads past the input and never acts on a short buffer.
+// The same bytes, taken as a token's privilege record, are never read past their end.
 #include "core/request.h"
 
 #include <cstddef>
@@ -12,6 +13,7 @@ int Allow(void*) { return 1; }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    hwi_token_may_write(size ? data : nullptr, static_cast<unsigned long>(size));
     if (size < 8) return 0;
     std::uint32_t code, output;
     std::memcpy(&code, data, 4);

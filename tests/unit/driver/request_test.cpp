@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -65,7 +66,7 @@ TEST(DriverRequest, ShortReadSucceedsWithoutTouchingAPort) {
     EXPECT_EQ(d.clear_output, 0);
 }
 
-TEST(DriverRequest, WriteNeedsThePrivilege) {
+TEST(DriverRequest, WriteAsksWhetherTheCallerMayWrite) {
     Permission admin;
     admin.allow = true;
     hwi_decision d = Decide(HWI_IOCTL_WRITE_PORT_BYTE, {0x7A, 0x03, 0x0C}, 0, admin);
@@ -87,6 +88,114 @@ TEST(DriverRequest, WriteNeedsThePrivilege) {
                nullptr, &d);
     EXPECT_EQ(d.action, HWI_ACTION_NONE);
     EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
+}
+
+// A TOKEN_PRIVILEGES record as the token query returns it on 32-bit Windows.
+struct Privilege {
+    unsigned long low, high, attributes;
+};
+constexpr unsigned long kDisabled = 0, kEnabledByDefault = 1, kEnabled = 2, kRemoved = 4;
+
+void PutLe32(std::vector<unsigned char>& out, unsigned long v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+std::vector<unsigned char> Record(const std::vector<Privilege>& privileges, long count = -1) {
+    std::vector<unsigned char> out;
+    PutLe32(out, count < 0 ? static_cast<unsigned long>(privileges.size()) : static_cast<unsigned long>(count));
+    for (const Privilege& p : privileges) {
+        PutLe32(out, p.low);
+        PutLe32(out, p.high);
+        PutLe32(out, p.attributes);
+    }
+    return out;
+}
+
+// Exactly `record` bytes on the heap, so that a read past them is caught.
+int MayWrite(const std::vector<unsigned char>& record) {
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[record.size() + 1]);
+    std::memcpy(copy.get(), record.data(), record.size());
+    return hwi_token_may_write(copy.get(), static_cast<unsigned long>(record.size()));
+}
+
+// What Windows 7 gives a standard user, and an administrator before elevation:
+// shutdown, change notify (enabled), undock, increase working set, time zone.
+const std::vector<Privilege> kStandardUser = {
+    {19, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled}, {25, 0, kDisabled}, {33, 0, kDisabled},
+    {34, 0, kDisabled}};
+
+// An elevated administrator: the load-driver privilege (10) is held but, as
+// for every program that does not enable it, disabled.
+std::vector<Privilege> ElevatedAdministrator(unsigned long loadDriverAttributes) {
+    std::vector<Privilege> list = {{5, 0, kDisabled},  {8, 0, kDisabled},  {9, 0, kDisabled},
+                                   {10, 0, loadDriverAttributes},          {11, 0, kDisabled},
+                                   {12, 0, kDisabled}, {13, 0, kDisabled}, {14, 0, kDisabled},
+                                   {17, 0, kDisabled}, {18, 0, kDisabled}, {19, 0, kDisabled},
+                                   {20, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled},
+                                   {24, 0, kDisabled}, {25, 0, kDisabled}, {28, 0, kDisabled},
+                                   {29, 0, kEnabledByDefault | kEnabled},  {30, 0, kEnabledByDefault | kEnabled},
+                                   {33, 0, kDisabled}, {34, 0, kDisabled}, {35, 0, kDisabled}};
+    return list;
+}
+
+TEST(DriverWriteGate, AdministratorsMayWriteWhetherOrNotTheyEnabledThePrivilege) {
+    EXPECT_NE(MayWrite(Record(ElevatedAdministrator(kDisabled))), 0) << "elevated, privilege not enabled";
+    EXPECT_NE(MayWrite(Record(ElevatedAdministrator(kEnabled))), 0);
+    EXPECT_NE(MayWrite(Record(ElevatedAdministrator(kEnabledByDefault | kEnabled))), 0) << "LocalSystem";
+    // The privilege last in the record is found too.
+    std::vector<Privilege> last = kStandardUser;
+    last.push_back({10, 0, kDisabled});
+    EXPECT_NE(MayWrite(Record(last)), 0);
+}
+
+TEST(DriverWriteGate, StandardUsersAndFilteredAdministratorsMayNot) {
+    EXPECT_EQ(MayWrite(Record(kStandardUser)), 0);
+    EXPECT_EQ(MayWrite(Record({})), 0);
+    // A removed privilege is not held; nor is another LUID with the same low part.
+    EXPECT_EQ(MayWrite(Record(ElevatedAdministrator(kRemoved))), 0);
+    EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 1, kEnabled}, {23, 0, kEnabled}})), 0);
+}
+
+TEST(DriverWriteGate, OnlyTheReturnedBytesAreRead) {
+    // The count claims an entry the query did not return: the missing entry is never read.
+    std::vector<unsigned char> record = Record(kStandardUser, 6);
+    EXPECT_EQ(MayWrite(record), 0);
+    // The privilege in a truncated last entry does not count.
+    std::vector<unsigned char> cut = Record({{19, 0, 0}, {10, 0, kEnabled}});
+    cut.resize(cut.size() - 1);
+    EXPECT_EQ(MayWrite(cut), 0);
+    // Entries beyond the count are not looked at.
+    EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 0, kEnabled}}, 1)), 0);
+    EXPECT_EQ(MayWrite({0x01, 0x00, 0x00}), 0);
+    EXPECT_EQ(hwi_token_may_write(nullptr, 16), 0);
+    // A huge count does not wrap the bound.
+    EXPECT_NE(MayWrite(Record({{10, 0, 0}}, 0x7FFFFFFF)), 0);
+    EXPECT_NE(MayWrite(Record({{10, 0, 0}}, static_cast<long>(0xFFFFFFFFL))), 0);
+}
+
+TEST(DriverWriteGate, DecidesTheWriteRequest) {
+    // The gate as the driver plugs it into the request check.
+    struct Caller {
+        std::vector<unsigned char> token;
+    };
+    auto gate = [](void* context) {
+        return MayWrite(static_cast<Caller*>(context)->token);
+    };
+    Caller administrator{Record(ElevatedAdministrator(kDisabled))};
+    Caller user{Record(kStandardUser)};
+    const unsigned char write[3] = {0x7A, 0x03, 0x0C};
+    hwi_decision d;
+    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, write, 3, 0, gate, &administrator, &d);
+    EXPECT_EQ(d.action, HWI_ACTION_WRITE);
+    EXPECT_EQ(d.result, HWI_RESULT_SUCCESS);
+    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, write, 3, 0, gate, &user, &d);
+    EXPECT_EQ(d.action, HWI_ACTION_NONE);
+    EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
+    // Reads are open to every user.
+    const unsigned char read[2] = {0x79, 0x03};
+    hwi_decide(HWI_IOCTL_READ_PORT_BYTE, read, 2, 1, gate, &user, &d);
+    EXPECT_EQ(d.action, HWI_ACTION_READ);
+    EXPECT_EQ(d.result, HWI_RESULT_SUCCESS);
 }
 
 TEST(DriverRequest, ShortWriteSucceedsWithoutTouchingAPortOrAskingForRights) {
