@@ -93,6 +93,10 @@ HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType) {
                                              reinterpret_cast<LPARAM>(h), 0));
 }
 
+HIMAGELIST CListCtrl::GetImageList(int nImageListType) const {
+    return reinterpret_cast<HIMAGELIST>(Send(m_hWnd, LVM_GETIMAGELIST, static_cast<WPARAM>(nImageListType), 0, 0));
+}
+
 DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle) {
     return static_cast<DWORD>(Send(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle), 0));
 }

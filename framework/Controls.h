@@ -8,11 +8,12 @@
 //              The control does not own the image: its owner destroys it.
 //   CListBox   InsertString at an explicit index (a sorted list box does not
 //              sort inserted strings), item data, selection, GetText.
-//   CListCtrl  list view: InsertItem with text and image, image list, extended
+//   CListCtrl  list view: InsertItem with text and image, image lists, extended
 //              style, item state, count per page, icon spacing.
 //   CTabCtrl   InsertItem with text.
 //   CImageList owns an image list created from a bitmap resource of the
-//              program; destroyed with the object.
+//              program; destroyed with the object unless Detach gave it away
+//              (to a list view that destroys it itself, see SetImageList).
 //   CFont      owns a font; CreatePointFont(tenths of a point, face) takes the
 //              height from the screen's LOGPIXELSY as MFC does:
 //              lfHeight = -(LOGPIXELSY * tenths / 720) (integer division).
@@ -58,9 +59,12 @@ public:
     int GetItemCount() const;
     int InsertItem(int nItem, const char* lpszItem, int nImage);  // the index, or -1
     // Sets the image list of the given kind (LVSIL_NORMAL, LVSIL_SMALL, ...) and
-    // returns the previous one. The list view does not own it (no LVS_SHAREIMAGELISTS
-    // needed: CImageList keeps ownership).
+    // returns the previous one, which the caller must destroy if it owns it.
+    // A list view without LVS_SHAREIMAGELISTS destroys its image lists when it
+    // is destroyed: then hand ownership over (CImageList::Detach) once it holds
+    // the list, or the list is destroyed twice. With the style the caller keeps it.
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
+    HIMAGELIST GetImageList(int nImageListType) const;                // null when none is set
     DWORD SetExtendedStyle(DWORD dwNewStyle);                     // returns the previous style
     DWORD GetExtendedStyle() const;
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
@@ -92,6 +96,8 @@ public:
     BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
     int GetImageCount() const;
     void DeleteImageList() { m_list.reset(); }
+    // Gives up ownership: the list is no longer destroyed with this object.
+    HIMAGELIST Detach() { return m_list.release(); }
 
     HIMAGELIST GetSafeHandle() const { return m_list.get(); }
     operator HIMAGELIST() const { return m_list.get(); }

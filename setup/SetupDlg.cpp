@@ -40,6 +40,11 @@ BOOL CSetupDlg::OnInitDialog() {
     // Width 0: one image as wide as the bitmap is high; white is see-through.
     m_imageList.Create(IDB_MODEL, 0, 32, RGB(255, 255, 255));
     m_listCtrl.SetImageList(&m_imageList, LVSIL_NORMAL);
+    // Without LVS_SHAREIMAGELISTS the list view destroys the list with itself:
+    // once it holds it, it is the only owner.
+    if (m_imageList.GetSafeHandle() && m_listCtrl.GetImageList(LVSIL_NORMAL) == m_imageList.GetSafeHandle() &&
+        !(m_listCtrl.GetStyle() & LVS_SHAREIMAGELISTS))
+        m_imageList.Detach();
     m_listCtrl.InsertItem(0, catalogue::ModelName, 0);
     m_listCtrl.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     // In icon view the count per page is the number of items: this is the one item.

@@ -155,9 +155,12 @@ TEST_F(SetupResources, MainDialogShowsTheModelPicture) {
         DeleteDC(dc);
     }
 
-    // The list view takes ownership of an image list unless told otherwise; keep ours.
-    SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+    // The template's list view has no LVS_SHAREIMAGELISTS: it destroys its image
+    // list with itself, so it becomes the list's only owner, as in the installer.
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_SHAREIMAGELISTS, 0);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images.get()));
+    ASSERT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0)), images.get());
+    images.release();
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.pszText = const_cast<char*>("ZYK LXD 455 Sentinel");
@@ -181,7 +184,6 @@ TEST_F(SetupResources, MainDialogShowsTheModelPicture) {
     EXPECT_LE(itemRect.bottom, listClient.bottom);
 
     EXPECT_TRUE(restest::ShowAndShoot(dlg.get(), "resources_setup_102_main"));
-    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
 }
 
 TEST_F(SetupResources, ConnectionDialogShowsBothSteps) {
