@@ -1,6 +1,7 @@
 // The Win32 shell of the port-I/O driver client: the service manager, the
 // driver image, the device and the two control codes.
 #include "monitor/portaccess/PortAccess.h"
+#include "monitor/portaccess/ServiceCalls.h"
 
 #include "common/Handles.h"
 #include "monitor/portaccess/core/ParallelStatus.h"
@@ -10,6 +11,11 @@ int PortAccessMode = 0;
 HANDLE PortDriverHandle = INVALID_HANDLE_VALUE;
 unsigned long StatusPortAddress = 0;
 std::string LptDeviceId;
+
+PortDriverServiceCalls& PortDriverServices() {
+    static PortDriverServiceCalls calls = {&OpenSCManagerA, &CreateServiceA, &OpenServiceA, &StartServiceA};
+    return calls;
+}
 
 namespace {
 
@@ -36,7 +42,7 @@ class Win32DriverService : public portaccess::DriverServiceSystem {
 public:
     portaccess::OpenResult OpenManager(portaccess::ManagerAccess access) override {
         const DWORD rights = access == portaccess::ManagerAccess::Full ? SC_MANAGER_ALL_ACCESS : GENERIC_READ;
-        m_manager.reset(OpenSCManagerA(nullptr, nullptr, rights));
+        m_manager.reset(PortDriverServices().openManager(nullptr, nullptr, rights));
         if (m_manager) return portaccess::OpenResult::Ok;
         return GetLastError() == ERROR_ACCESS_DENIED ? portaccess::OpenResult::AccessDenied
                                                      : portaccess::OpenResult::Failed;
@@ -44,16 +50,19 @@ public:
     void CloseManager() override { m_manager.reset(); }
 
     bool OpenDriverService() override {
-        m_service.reset(OpenServiceA(m_manager.get(), kServiceName, GENERIC_EXECUTE));
+        m_service.reset(PortDriverServices().openService(m_manager.get(), kServiceName, GENERIC_EXECUTE));
         return static_cast<bool>(m_service);
     }
     void CloseDriverService() override { m_service.reset(); }
-    bool StartDriverService() override { return StartServiceA(m_service.get(), 0, nullptr) != FALSE; }
+    bool StartDriverService() override {
+        return PortDriverServices().startService(m_service.get(), 0, nullptr) != FALSE;
+    }
 
     bool CreateDriverService() override {
-        m_service.reset(CreateServiceA(m_manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                       SERVICE_KERNEL_DRIVER, SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL,
-                                       kImagePathOfService, nullptr, nullptr, nullptr, nullptr, nullptr));
+        m_service.reset(PortDriverServices().createService(
+            m_manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+            SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL, kImagePathOfService, nullptr, nullptr, nullptr, nullptr,
+            nullptr));
         return static_cast<bool>(m_service);
     }
 
