@@ -127,15 +127,10 @@ const std::vector<Privilege> kStandardUser = {
 // An elevated administrator: the load-driver privilege (10) is held but, as
 // for every program that does not enable it, disabled.
 std::vector<Privilege> ElevatedAdministrator(unsigned long loadDriverAttributes) {
-    std::vector<Privilege> list = {{5, 0, kDisabled},  {8, 0, kDisabled},  {9, 0, kDisabled},
-                                   {10, 0, loadDriverAttributes},          {11, 0, kDisabled},
-                                   {12, 0, kDisabled}, {13, 0, kDisabled}, {14, 0, kDisabled},
-                                   {17, 0, kDisabled}, {18, 0, kDisabled}, {19, 0, kDisabled},
-                                   {20, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled},
-                                   {24, 0, kDisabled}, {25, 0, kDisabled}, {28, 0, kDisabled},
-                                   {29, 0, kEnabledByDefault | kEnabled},  {30, 0, kEnabledByDefault | kEnabled},
-                                   {33, 0, kDisabled}, {34, 0, kDisabled}, {35, 0, kDisabled}};
-    return list;
+    return {{5, 0, kDisabled},  {8, 0, kDisabled},  {9, 0, kDisabled},  {10, 0, loadDriverAttributes},
+            {11, 0, kDisabled}, {17, 0, kDisabled}, {18, 0, kDisabled}, {19, 0, kDisabled},
+            {20, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled},  {29, 0, kEnabledByDefault | kEnabled},
+            {33, 0, kDisabled}, {34, 0, kDisabled}, {35, 0, kDisabled}};
 }
 
 TEST(DriverWriteGate, AdministratorsMayWriteWhetherOrNotTheyEnabledThePrivilege) {
@@ -171,31 +166,6 @@ TEST(DriverWriteGate, OnlyTheReturnedBytesAreRead) {
     // A huge count does not wrap the bound.
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, 0x7FFFFFFF)), 0);
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, static_cast<long>(0xFFFFFFFFL))), 0);
-}
-
-TEST(DriverWriteGate, DecidesTheWriteRequest) {
-    // The gate as the driver plugs it into the request check.
-    struct Caller {
-        std::vector<unsigned char> token;
-    };
-    auto gate = [](void* context) {
-        return MayWrite(static_cast<Caller*>(context)->token);
-    };
-    Caller administrator{Record(ElevatedAdministrator(kDisabled))};
-    Caller user{Record(kStandardUser)};
-    const unsigned char write[3] = {0x7A, 0x03, 0x0C};
-    hwi_decision d;
-    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, write, 3, 0, gate, &administrator, &d);
-    EXPECT_EQ(d.action, HWI_ACTION_WRITE);
-    EXPECT_EQ(d.result, HWI_RESULT_SUCCESS);
-    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, write, 3, 0, gate, &user, &d);
-    EXPECT_EQ(d.action, HWI_ACTION_NONE);
-    EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
-    // Reads are open to every user.
-    const unsigned char read[2] = {0x79, 0x03};
-    hwi_decide(HWI_IOCTL_READ_PORT_BYTE, read, 2, 1, gate, &user, &d);
-    EXPECT_EQ(d.action, HWI_ACTION_READ);
-    EXPECT_EQ(d.result, HWI_RESULT_SUCCESS);
 }
 
 TEST(DriverRequest, ShortWriteSucceedsWithoutTouchingAPortOrAskingForRights) {

@@ -171,15 +171,6 @@ TEST_F(ServiceRegistration, FirstInstallationRegistersTheKernelService) {
     EXPECT_EQ(data.nFileSizeLow, SizeofResource(nullptr, resource));
 }
 
-TEST_F(ServiceRegistration, AnotherInstallationLeavesTheRegistration) {
-    ASSERT_TRUE(QueryConfig().found);
-    EXPECT_EQ(InstallPortDriver(), 0);
-    EXPECT_EQ(Sequence(), (std::vector<std::string>{"manager", "create"}));
-    const Config config = QueryConfig();
-    EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_SYSTEM_START));
-    EXPECT_EQ(config.imagePath, "System32\\Drivers\\hwinterface.sys");
-}
-
 TEST_F(ServiceRegistration, StartOpensTheServiceForExecution) {
     // Wine cannot load the relative image path (Windows resolves it), so the start is refused here.
     EXPECT_EQ(StartPortDriver(), 3);
