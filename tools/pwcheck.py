@@ -2,6 +2,7 @@
 
   pwcheck.py programs <setup.exe> <Pagewarden.exe> <model index>
   pwcheck.py medium <medium dir> <medium zip> <model index>
+  pwcheck.py imports <missing-functions list> [--driver <driver.sys>]... <program or dll>...
 
 Each check prints what it found; the exit code is the number of failures.
 """
@@ -13,11 +14,37 @@ import zipfile
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-# DLLs a bare 32-bit Windows 7 has; nothing else may be imported.
+# DLLs a bare 32-bit Windows 7 has; nothing else may be imported (uuid and
+# wbemuuid are static libraries, and no api-ms-win-* set exists there).
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "comctl32.dll",
     "ole32.dll", "oleaut32.dll", "winspool.drv", "setupapi.dll", "msvcrt.dll", "shlwapi.dll",
-    "comdlg32.dll", "version.dll", "uuid.dll", "wbemuuid.dll",
+    "comdlg32.dll", "version.dll", "psapi.dll",
+}
+
+# What the port driver may import: kernel and HAL functions that Windows 7 x86
+# exports. Short on purpose; a new import is checked against Windows 7 before
+# it is added here.
+WIN7_KERNEL_EXPORTS = {
+    "ntoskrnl.exe": {
+        "ExAllocatePoolWithTag", "ExFreePoolWithTag", "ExAllocatePool", "ExFreePool",
+        "IoCreateDevice", "IoDeleteDevice", "IoCreateSymbolicLink", "IoDeleteSymbolicLink",
+        "IofCompleteRequest", "IoGetCurrentProcess", "IoIsWdmVersionAvailable",
+        "RtlInitUnicodeString", "RtlCopyUnicodeString", "RtlCompareMemory", "RtlQueryRegistryValues",
+        "RtlEqualSid", "RtlValidSid", "RtlLengthSid",
+        "ZwClose", "ZwOpenKey", "ZwQueryValueKey", "ZwOpenProcessTokenEx", "ZwOpenThreadTokenEx",
+        "ZwQueryInformationToken",
+        "SeSinglePrivilegeCheck", "SeCaptureSubjectContext", "SeReleaseSubjectContext",
+        "SeLockSubjectContext", "SeUnlockSubjectContext", "SeTokenIsAdmin", "SeQueryInformationToken",
+        "PsReferencePrimaryToken", "PsDereferencePrimaryToken", "PsReferenceImpersonationToken",
+        "PsDereferenceImpersonationToken", "PsGetCurrentProcessId",
+        "ObfReferenceObject", "ObfDereferenceObject", "ExGetPreviousMode", "DbgPrint",
+        "memcpy", "memset", "memmove",
+    },
+    "hal.dll": {
+        "READ_PORT_UCHAR", "WRITE_PORT_UCHAR", "READ_PORT_USHORT", "WRITE_PORT_USHORT",
+        "READ_PORT_ULONG", "WRITE_PORT_ULONG", "KeGetCurrentIrql", "KfRaiseIrql", "KfLowerIrql",
+    },
 }
 
 failures = 0
@@ -49,6 +76,86 @@ def c_strings(path):
 def imports(path):
     out = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True).stdout
     return sorted(set(m.lower() for m in re.findall(r"DLL Name: (\S+)", out))), out
+
+
+def imported_functions(path):
+    """{dll (lower case): [function name or "#ordinal"]} from the import table."""
+    out = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True).stdout
+    table = {}
+    dll = None
+    for line in out.splitlines():
+        m = re.match(r"\s*DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1).lower()
+            table.setdefault(dll, [])
+            continue
+        if dll is None:
+            continue
+        if not line.strip() or not line.startswith("\t"):
+            dll = None if not line.strip() else dll
+            continue
+        # "\t<thunk>\t  <hint or ordinal>  <name>"; by ordinal the name is "<none>".
+        m = re.match(r"\t[0-9a-fA-F]+\s+(\d+)\s+(\S+)", line)
+        if m:
+            table[dll].append("#" + m.group(1) if m.group(2) == "<none>" else m.group(2))
+    return table
+
+
+def load_missing(path):
+    """{(dll without extension, function)} of a "dll function" list; # starts a comment."""
+    missing = set()
+    for line in open(path):
+        line = line.split("#", 1)[0].strip()
+        if line:
+            dll, function = line.split()
+            missing.add((dll.lower(), function))
+    return missing
+
+
+def check_imports(path, missing):
+    name = os.path.basename(path)
+    if not os.path.isfile(path):
+        check(False, f"{name} exists")
+        return
+    table = imported_functions(path)
+    check(bool(table), f"{name} has an import table")
+    for dll, functions in sorted(table.items()):
+        check(dll in SYSTEM_DLLS and not dll.startswith("api-ms-win-"),
+              f"{name} imports {dll}, a DLL of a bare Windows 7")
+        stem = os.path.splitext(dll)[0]
+        late = sorted(f for f in functions if (stem, f) in missing)
+        check(not late, f"{name} imports from {dll} only what Windows 7 exports" +
+              "".join(f"; not {dll} {f}" for f in late))
+
+
+def check_driver_imports(path):
+    name = os.path.basename(path)
+    if not os.path.isfile(path):
+        check(False, f"{name} exists")
+        return
+    table = imported_functions(path)
+    check(bool(table), f"{name} has an import table")
+    for dll, functions in sorted(table.items()):
+        allowed = WIN7_KERNEL_EXPORTS.get(dll)
+        if allowed is None:
+            check(False, f"{name} imports {dll}, which is neither ntoskrnl.exe nor hal.dll")
+            continue
+        other = sorted(f for f in functions if f not in allowed)
+        check(not other, f"{name} imports from {dll} only listed Windows 7 x86 functions" +
+              "".join(f"; not {dll} {f}" for f in other))
+
+
+def imports_mode(args):
+    missing = load_missing(args[0])
+    check(len(missing) > 100, f"{len(missing)} functions that Windows 7 lacks are listed")
+    rest = args[1:]
+    while rest:
+        if rest[0] == "--driver":
+            check_driver_imports(rest[1])
+            rest = rest[2:]
+        else:
+            check_imports(rest[0], missing)
+            rest = rest[1:]
 
 
 def check_program(path, index, columns, manifest_word):
@@ -115,6 +222,8 @@ if __name__ == "__main__":
         programs(sys.argv[2], sys.argv[3], int(sys.argv[4]))
     elif mode == "medium":
         medium(sys.argv[2], sys.argv[3], int(sys.argv[4]))
+    elif mode == "imports":
+        imports_mode(sys.argv[2:])
     else:
         sys.exit(f"unknown check {mode}")
     print(f"{failures} failed")
