@@ -235,7 +235,9 @@ BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
 // ---------------------------------------------------------------- polling
 
 void CPagewardenDlg::OnTimer(UINT_PTR nIDEvent) {
-    m_port.parallelStatus = ReadParallelStatus();
+    // KillTimer leaves a WM_TIMER already queued; after the port changed it
+    // would read the old port's register once more.
+    if (m_port.timerId != 0) m_port.parallelStatus = ReadParallelStatus();
     CDialog::OnTimer(nIDEvent);
 }
 

@@ -36,6 +36,15 @@ bool EnsureDriver() {
            GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
 }
 
+// The value the spooler publishes for a port: one string per port of a pooled
+// queue ("LPT1:,LPT2:" gives "LPT1:\0LPT2:\0\0").
+std::string PublishedValue(const std::string& port) {
+    std::string value = port;
+    for (char& c : value)
+        if (c == ',') c = '\0';
+    return value + std::string("\0\0", 2);
+}
+
 }  // namespace
 
 bool PlantUsbPrinter(const std::string& serial) {
@@ -84,7 +93,7 @@ bool CreateQueue(const std::string& name, const std::string& port) {
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     pw::unique_printer printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
     if (!printer) return false;
-    return WritePublishedPort(name, port + std::string("\0\0", 2));
+    return WritePublishedPort(name, PublishedValue(port));
 }
 
 bool ChangeQueuePort(const std::string& name, const std::string& port) {
@@ -101,7 +110,7 @@ bool ChangeQueuePort(const std::string& name, const std::string& port) {
     info->pPortName = &p[0];
     info->pSecurityDescriptor = nullptr;
     if (!SetPrinterA(printer.get(), 2, buf.get(), 0)) return false;
-    return WritePublishedPort(name, port + std::string("\0\0", 2));
+    return WritePublishedPort(name, PublishedValue(port));
 }
 
 bool DeleteQueue(const std::string& name) {

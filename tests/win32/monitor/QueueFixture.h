@@ -9,7 +9,8 @@
 
 namespace fixture {
 
-// Creates the queue `name` on `port` ("LPT1:", "USB001", ...). True on success.
+// Creates the queue `name` on `port` ("LPT1:", "USB001", a pool "LPT1:,LPT2:")
+// and publishes the port as the spooler does. True on success.
 bool CreateQueue(const std::string& name, const std::string& port);
 // Changes the queue's port through the spooler and writes DsSpooler\portName.
 bool ChangeQueuePort(const std::string& name, const std::string& port);

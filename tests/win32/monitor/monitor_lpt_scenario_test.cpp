@@ -26,6 +26,9 @@ const std::string kCaption = std::string(catalogue::ModelName) + " - Status Moni
 const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
 const char* const kLocatorServer = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
 const char* const kPortDevice = "ACPI\\PNP0401\\4&2A1C2B&0";
+// The serial port, listed first: a search that is not for a parallel port's
+// own name would find it, and its resource list gives an address.
+const char* const kComDevice = "ACPI\\PNP0501\\1";
 const char* const kReadyMinimize = "Ready to print.\n(Window will minimize in 2sec...)";
 const char* const kLinkMessage =
     "Check all connections and make sure all device is turned ON.\nIf the power was turned off during printing, "
@@ -38,8 +41,28 @@ void SetStatusRegister(DWORD value) {
     ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kServiceKey, "Port379", value));
 }
 
-// A resource list with one I/O port range 0x378..0x37F.
-std::vector<std::uint8_t> ParallelResources() {
+// The registers a search gone wrong would read: LPT1:'s, and the serial port's
+// at 0x3F8 + 1.
+const char* const kWatchedRegisters[] = {"379", "3F9"};
+
+// The test build plays a "Sequence<port>" value one byte per read and records
+// how far it got in "SequenceIndex<port>": 255 ready samples count up to 255
+// reads of that register.
+void CountReads(const std::string& port) {
+    ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, kServiceKey, "Sequence" + port,
+                                      std::vector<std::uint8_t>(255, static_cast<std::uint8_t>(kReady))));
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port);
+}
+DWORD ReadsOf(const std::string& port) {
+    return bench::reg::GetDword(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port).value_or(0);
+}
+void StopCounting(const std::string& port) {
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "Sequence" + port);
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port);
+}
+
+// A resource list with one I/O port range of 8 ports from `start`.
+std::vector<std::uint8_t> PortResources(std::uint32_t start) {
     std::vector<std::uint8_t> b(36, 0);
     auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
     put32(0, 1);          // one full descriptor
@@ -51,7 +74,7 @@ std::vector<std::uint8_t> ParallelResources() {
     b[20] = 1;            // port
     b[21] = 1;            // device exclusive
     b[22] = 1;            // I/O space
-    put32(24, 0x378);     // start (low half of 64 bits)
+    put32(24, start);     // start (low half of 64 bits)
     put32(32, 8);         // length
     return b;
 }
@@ -71,13 +94,22 @@ protected:
         ASSERT_TRUE(bench::reg::SetString(HKEY_CLASSES_ROOT, kLocatorServer, "",
                                           bench::UnixToWindows(PW_WMI_FIXTURE_DLL)));
         ASSERT_TRUE(bench::reg::SetMultiSz(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test\\Wmi", "Rows",
-                                           {"Communications Port (COM1)\tACPI\\PNP0501\\1",
+                                           {std::string("Communications Port (COM1)\t") + kComDevice,
                                             std::string("ECP Printer Port (LPT1)\t") + kPortDevice}));
         ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE,
                                           std::string("SYSTEM\\CurrentControlSet\\Enum\\") + kPortDevice +
                                               "\\Control",
-                                          "AllocConfig", ParallelResources(), REG_RESOURCE_LIST));
+                                          "AllocConfig", PortResources(0x378), REG_RESOURCE_LIST));
+        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE,
+                                          std::string("SYSTEM\\CurrentControlSet\\Enum\\") + kComDevice +
+                                              "\\Control",
+                                          "AllocConfig", PortResources(0x3F8), REG_RESOURCE_LIST));
         ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "LPT1:"));
+    }
+
+    void TearDown() override {
+        if (process.Running()) process.Kill();
+        for (const char* port : kWatchedRegisters) StopCounting(port);
     }
 
     bool Start() {
@@ -115,6 +147,7 @@ protected:
 };
 
 TEST_F(LptMonitor, FollowsTheStatusRegister) {
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "LPT1:"));
     SetStatusRegister(kReady);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title() << " / " << Message();
@@ -167,6 +200,52 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000));
     bench::Screenshot("monitor_lpt_no_link");
 
+    bench::Post(dialog, WM_COMMAND, 104, 0);
+    EXPECT_TRUE(process.WaitExit(15000));
+}
+
+// A queue printing to two ports: the spooler reports "LPT1:,LPT2:" and
+// publishes "LPT1:" and "LPT2:". Neither names the pool's device, so the
+// monitor has no register to read and settles on the link error.
+TEST_F(LptMonitor, PooledQueueSettlesOnAStatusAndReadsNoRegister) {
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "LPT1:,LPT2:"));
+    for (const char* port : kWatchedRegisters) CountReads(port);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitTitle("Communicaton Error", 20000))
+        << Title() << " / " << Message() << "; reads of 0x379: " << ReadsOf("379") << ", of 0x3F9: " << ReadsOf("3F9");
+    EXPECT_EQ(Message(), kLinkMessage);
+    // Kept at the following polls: the published list matches the watched port.
+    EXPECT_FALSE(bench::WaitUntil([&] { return Title() != "Communicaton Error"; }, 4000)) << Title();
+    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000)) << Title() << " / " << Message();
+    bench::Screenshot("monitor_lpt_pool");
+    for (const char* port : kWatchedRegisters) EXPECT_EQ(ReadsOf(port), 0u) << "register 0x" << port;
+    bench::Post(dialog, WM_COMMAND, 104, 0);
+    EXPECT_TRUE(process.WaitExit(15000));
+}
+
+// From LPT1:, found and read, to LPT4:, which names no device: the monitor
+// must not go on with LPT1:'s instance id, nor read its register again.
+TEST_F(LptMonitor, PortWithoutADeviceOfItsOwnReadsNoRegister) {
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "LPT1:"));
+    for (const char* port : kWatchedRegisters) CountReads(port);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title() << " / " << Message();
+    // The count sees the monitor's reads of LPT1:'s register.
+    ASSERT_TRUE(bench::WaitUntil([&] { return ReadsOf("379") >= 2; }, 5000)) << ReadsOf("379");
+
+    ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "LPT4:"));
+    ASSERT_TRUE(WaitTitle("Communicaton Error", 20000))
+        << Title() << " / " << Message() << "; reads of 0x379: " << ReadsOf("379") << ", of 0x3F9: " << ReadsOf("3F9");
+    EXPECT_EQ(Message(), kLinkMessage);
+    const DWORD readsBefore = ReadsOf("379");
+    // A timer message still queued when the timer was stopped reads nothing either.
+    bench::Post(dialog, WM_TIMER, 1, 0);
+    EXPECT_FALSE(bench::WaitUntil([&] { return ReadsOf("379") != readsBefore; }, 3000));
+    EXPECT_EQ(ReadsOf("3F9"), 0u);
+    EXPECT_EQ(Title(), "Communicaton Error");
+    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000)) << Title() << " / " << Message();
+    bench::Screenshot("monitor_lpt4");
+    EXPECT_EQ(ReadsOf("379"), readsBefore);
     bench::Post(dialog, WM_COMMAND, 104, 0);
     EXPECT_TRUE(process.WaitExit(15000));
 }
