@@ -4,8 +4,10 @@
 // poll's platform calls per message (poll_window_baseline.exe). The CPU time
 // of each program's process and of the prefix's wineserver is read from the
 // host's /proc around every block of polls; blocks alternate between the two
-// programs so that a change in the machine's load falls on both.
-//   poll_cost_bench.exe [polls] [block]      (defaults 10000 and 500)
+// programs, and the figures are medians over the blocks and over the ratios
+// of each round's pair of blocks, so that a burst of load from elsewhere on
+// the machine moves neither.
+//   poll_cost_bench.exe [polls] [block]      (defaults 10000 and 100)
 // Prints "FIGURE name value" lines; exits non-zero when a figure cannot be
 // measured (a program missing, a poll not answered, no /proc).
 #include "QueueFixture.h"
@@ -112,14 +114,22 @@ CpuReading ReadCpu(const std::string& pid) {
     return r;
 }
 
+// Microseconds of CPU per poll in each block, of the process and of the wineserver.
 struct Target {
-    const char* name;
-    HWND window;
+    const char* name = "";
+    HWND window = nullptr;
     std::string hostPid;
-    std::uint64_t processNs = 0;
-    std::uint64_t serverNs = 0;
+    std::vector<double> processUs, serverUs, totalUs;
+    std::uint64_t processNs = 0, serverNs = 0;
     long polls = 0;
 };
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
 
 bool DeliverPolls(HWND window, long count) {
     for (long i = 0; i < count; ++i) {
@@ -143,9 +153,14 @@ bool MeasureBlock(Target& target, const std::string& serverPid, long count, bool
     }
     schedstat = schedstat && p0.fromSchedstat && s0.fromSchedstat && p1.fromSchedstat && s1.fromSchedstat;
     // A thread that ended in the block takes its run time with it; never count less than nothing.
-    target.processNs += p1.ns > p0.ns ? p1.ns - p0.ns : 0;
-    target.serverNs += s1.ns > s0.ns ? s1.ns - s0.ns : 0;
+    const std::uint64_t process = p1.ns > p0.ns ? p1.ns - p0.ns : 0;
+    const std::uint64_t server = s1.ns > s0.ns ? s1.ns - s0.ns : 0;
+    target.processNs += process;
+    target.serverNs += server;
     target.polls += count;
+    target.processUs.push_back(static_cast<double>(process) / 1000.0 / count);
+    target.serverUs.push_back(static_cast<double>(server) / 1000.0 / count);
+    target.totalUs.push_back(static_cast<double>(process + server) / 1000.0 / count);
     return true;
 }
 
@@ -153,7 +168,7 @@ bool MeasureBlock(Target& target, const std::string& serverPid, long count, bool
 
 int main(int argc, char** argv) {
     const long polls = std::max(1L, argc > 1 ? std::atol(argv[1]) : 10000);
-    const long block = std::min(polls, std::max(1L, argc > 2 ? std::atol(argv[2]) : 500));
+    const long block = std::min(polls, std::max(1L, argc > 2 ? std::atol(argv[2]) : 100));
 
     if (!fixture::AddUsbPort() || !fixture::CreateQueue(catalogue::ModelName, "USB001")) {
         std::puts("fixture failed");
@@ -175,12 +190,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    Target targets[2] = {{"monitor", dialog, FindHostProcess([](const std::string& c) {
-                              return hostcpu::RunsImage(c, "Pagewarden.exe");
-                          })},
-                         {"baseline", bare, FindHostProcess([](const std::string& c) {
-                              return hostcpu::RunsImage(c, "poll_window_baseline.exe");
-                          })}};
+    Target targets[2];
+    targets[0].name = "monitor";
+    targets[0].window = dialog;
+    targets[0].hostPid = FindHostProcess([](const std::string& c) { return hostcpu::RunsImage(c, "Pagewarden.exe"); });
+    targets[1].name = "baseline";
+    targets[1].window = bare;
+    targets[1].hostPid =
+        FindHostProcess([](const std::string& c) { return hostcpu::RunsImage(c, "poll_window_baseline.exe"); });
     const std::string server =
         FindHostProcess([](const std::string& c) { return hostcpu::ImageStartsWith(c, "wineserver"); });
     if (targets[0].hostPid.empty() || targets[1].hostPid.empty() || server.empty()) {
@@ -189,7 +206,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    const std::string loadBefore = ReadHostFile("/proc/loadavg");
     bool schedstat = true;
+    std::vector<double> ratios;
     DWORD t0 = GetTickCount();
     for (long done = 0, round = 0; done < polls; done += block, ++round) {
         const long count = std::min(block, polls - done);
@@ -198,8 +217,10 @@ int main(int argc, char** argv) {
         if (!MeasureBlock(targets[first], server, count, schedstat) ||
             !MeasureBlock(targets[1 - first], server, count, schedstat))
             return 1;
+        if (targets[1].totalUs.back() > 0) ratios.push_back(targets[0].totalUs.back() / targets[1].totalUs.back());
     }
     const DWORD wallMs = GetTickCount() - t0;
+    const std::string loadAfter = ReadHostFile("/proc/loadavg");
 
     std::printf("poll cost: %ld polls to each program in blocks of %ld, sent with SendMessageTimeout, "
                 "alternating, %lu ms in all\n",
@@ -209,27 +230,30 @@ int main(int argc, char** argv) {
                 targets[0].hostPid.c_str(), targets[1].hostPid.c_str(), server.c_str(),
                 schedstat ? "/proc/<pid>/task/<tid>/schedstat (run time in ns, summed over threads)"
                           : "/proc/<pid>/stat (utime + stime, 10 ms ticks)");
-    auto us = [](std::uint64_t ns, long n) { return n > 0 ? static_cast<double>(ns) / 1000.0 / n : 0.0; };
+    auto mean = [](std::uint64_t ns, long n) { return n > 0 ? static_cast<double>(ns) / 1000.0 / n : 0.0; };
     const Target& m = targets[0];
     const Target& b = targets[1];
-    const double monitorUs = us(m.processNs + m.serverNs, m.polls);
-    const double baselineUs = us(b.processNs + b.serverNs, b.polls);
-    std::printf("poll cost: monitor %.1f us per poll (process %.1f, wineserver %.1f); "
-                "baseline %.1f us (process %.1f, wineserver %.1f); ratio %.2f\n",
-                monitorUs, us(m.processNs, m.polls), us(m.serverNs, m.polls), baselineUs, us(b.processNs, b.polls),
-                us(b.serverNs, b.polls), baselineUs > 0 ? monitorUs / baselineUs : 0.0);
+    const double ratio = Median(ratios);
+    std::printf("poll cost: host load average before %.14s, after %.14s\n", loadBefore.c_str(), loadAfter.c_str());
+    std::printf("poll cost: medians over %zu blocks: monitor %.1f us per poll (process %.1f, wineserver %.1f); "
+                "baseline %.1f us (process %.1f, wineserver %.1f); ratio %.2f (median of the rounds' ratios)\n",
+                m.totalUs.size(), Median(m.totalUs), Median(m.processUs), Median(m.serverUs), Median(b.totalUs),
+                Median(b.processUs), Median(b.serverUs), ratio);
+    std::printf("poll cost: means: monitor %.1f us per poll, baseline %.1f us\n",
+                mean(m.processNs + m.serverNs, m.polls), mean(b.processNs + b.serverNs, b.polls));
     Figure("polls", static_cast<double>(polls));
-    Figure("monitor_us_per_poll", monitorUs);
-    Figure("monitor_process_us_per_poll", us(m.processNs, m.polls));
-    Figure("monitor_server_us_per_poll", us(m.serverNs, m.polls));
-    Figure("baseline_us_per_poll", baselineUs);
-    Figure("baseline_process_us_per_poll", us(b.processNs, b.polls));
-    Figure("baseline_server_us_per_poll", us(b.serverNs, b.polls));
+    Figure("monitor_us_per_poll", Median(m.totalUs));
+    Figure("monitor_process_us_per_poll", Median(m.processUs));
+    Figure("monitor_server_us_per_poll", Median(m.serverUs));
+    Figure("baseline_us_per_poll", Median(b.totalUs));
+    Figure("baseline_process_us_per_poll", Median(b.processUs));
+    Figure("baseline_server_us_per_poll", Median(b.serverUs));
+    Figure("ratio", ratio);
     Figure("schedstat", schedstat ? 1 : 0);
 
     bench::Post(dialog, WM_COMMAND, 104, 0);
     bench::Post(bare, WM_CLOSE);
     const bool ended = monitor.WaitExit(15000) && floor.WaitExit(15000);
     if (!ended) std::puts("a program did not end");
-    return ended && baselineUs > 0 ? 0 : 1;
+    return ended && ratio > 0 ? 0 : 1;
 }
