@@ -23,7 +23,9 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName);
 bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot);
 
 // True when the port the spooler published for the queue differs from
-// watchedPort. The whole value is read (up to a sane limit), not a fixed buffer.
+// watchedPort; a pooled queue's ports, one string each, are compared as the
+// one comma-separated name the spooler reports. The whole value is read (up
+// to a sane limit), not a fixed buffer.
 bool PublishedPortDiffers(const std::string& queueName, const std::string& watchedPort);
 
 // A new cursor from the "ANICURSORS" resource of this executable; null when

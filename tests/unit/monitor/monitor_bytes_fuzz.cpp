@@ -16,6 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<unsigned char> bytes(data + 3, data + size);
     unsigned char* p = bytes.empty() ? nullptr : bytes.data();
     monitor::PortDiffers(true, true, p, bytes.size(), "LPT1:");
+    // Joining only ever drops bytes: each terminator becomes at most one comma.
+    if (monitor::JoinMultiString(p, bytes.size()).size() > bytes.size()) __builtin_trap();
     auto statuses = monitor::ReadJobStatuses(p, bytes.size(), count, recordSize, offset);
     if (statuses.size() > count || (recordSize && statuses.size() > bytes.size() / recordSize)) __builtin_trap();
     monitor::QueueSnapshot snap;
