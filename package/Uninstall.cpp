@@ -1,83 +1,629 @@
 // Uninstall.exe: removes the ZYK Electronics printer software of one model
-// after asking: the printer queue, the printer driver, the auto-start value,
-// the Start-menu shortcut, the deployed monitor and the uninstall entry.
-// Every step is best effort; what is already gone is skipped.
+// after asking once, and leaves the machine as it was before the installation:
+// the running status monitor ended through its own exit command, its start at
+// logon, the hwinterface port driver when it is ours, the printer queues on
+// our driver, the driver, our INF in the system's INF store, the shortcut, the
+// monitor and the staged driver package; the uninstall entry and this program
+// last. What is in use is deleted at the next restart. The rules live in
+// package/core; this file makes the calls.
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "common/InstanceMutex.h"
+#include "package/core/UninstallFlow.h"
+#include "package/core/UninstallRules.h"
 #include "setup/core/InstallLayout.h"
-#include "setup/core/PrinterQueue.h"
 #include "setup/engine/ShortcutDrive.h"
 
 #include <windows.h>
-#include <shellapi.h>
+#include <wincrypt.h>
+#include <mscat.h>
+#include <setupapi.h>
+#include <softpub.h>
 #include <winspool.h>
 
+#include <cstdio>
 #include <memory>
-#include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char kCaption[] = "ZYK Electronics Printer Software - Uninstall";
+using uninstall::Outcome;
+using uninstall::Step;
 
+constexpr DWORD kMonitorExitWaitMs = 15000;
+constexpr DWORD kServiceStopWaitMs = 15000;
+constexpr DWORD kMaxSpoolerBuffer = 16u << 20;
+constexpr DWORD kMaxServiceConfig = 8192;   // the documented largest QUERY_SERVICE_CONFIG
+constexpr DWORD kMaxVersionInfo = 1u << 20;
+constexpr DWORD kMaxInfFile = 1u << 20;
+constexpr DWORD kMaxPendingValue = 4u << 20;
+constexpr char kPendingKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingValue[] = "PendingFileRenameOperations";
+// The catalogue database of driver packages, where SetupCopyOEMInf installs a package's catalogue.
+constexpr char kDriverCatalogs[] = "\\catroot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
+constexpr DWORD kMaxCatalogFile = 1u << 20;
+
+void ReleaseCatalogAdmin(HCATADMIN admin) { CryptCATAdminReleaseContext(admin, 0); }
+using unique_catadmin = pw::unique_any<HCATADMIN, &ReleaseCatalogAdmin>;
+
+std::string WindowsDirectory() {
+    char dir[MAX_PATH] = {};
+    const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(dir, n) : std::string();
+}
+
+std::string SystemDirectory() {
+    char dir[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(dir, n) : std::string();
+}
+
+std::string OwnPath() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH + 1);
+    return n > 0 && n <= MAX_PATH ? std::string(path, n) : std::string();
+}
+
+// The spooler's printer driver directory, probed and read into a buffer of the reported size.
 std::string DriverDirectory() {
     DWORD needed = 0;
     BYTE probe[10];
-    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, probe, sizeof probe, &needed);
-    if (needed == 0 || needed > 32768) return {};
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[needed]);
-    if (!buffer || !GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer.get()), needed,
-                                               &needed))
+    if (GetPrinterDriverDirectoryA(nullptr, nullptr, 1, probe, sizeof probe, &needed)) return {};
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0 || needed > 32768) return {};
+    pw::heap_buffer buffer(needed);
+    if (!buffer || !GetPrinterDriverDirectoryA(nullptr, nullptr, 1, buffer.get(), needed, &needed)) return {};
+    std::string dir;
+    uninstall::BoundedString(buffer.get(), buffer.size(), buffer.as<char>(), dir);
+    return dir;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool ReadFileBytes(const std::string& path, DWORD maxBytes, std::string& out) {
+    out.clear();
+    pw::unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > maxBytes) return false;
+    out.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!out.empty() && (!ReadFile(file.get(), &out[0], static_cast<DWORD>(out.size()), &read, nullptr) ||
+                         read != out.size()))
+        return false;
+    return true;
+}
+
+// The company and original file name from a file's version resource.
+uninstall::VersionStrings ReadVersionStrings(const std::string& path) {
+    uninstall::VersionStrings strings;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0 || size > kMaxVersionInfo) return strings;
+    pw::heap_buffer block(size);
+    if (!block || !GetFileVersionInfoA(path.c_str(), 0, size, block.get())) return strings;
+
+    // The first translation names the string table; without one, the usual US English tables.
+    std::vector<std::string> tables;
+    void* translation = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(block.get(), "\\VarFileInfo\\Translation", &translation, &length) && translation &&
+        length >= 4) {
+        const WORD* pair = static_cast<const WORD*>(translation);
+        char name[16];
+        std::snprintf(name, sizeof name, "%04x%04x", pair[0], pair[1]);
+        tables.push_back(name);
+    }
+    tables.push_back("040904b0");
+    tables.push_back("040904e4");
+    auto query = [&](const std::string& table, const char* field, std::string& out) {
+        const std::string key = "\\StringFileInfo\\" + table + "\\" + field;
+        void* value = nullptr;
+        UINT chars = 0;
+        if (!VerQueryValueA(block.get(), key.c_str(), &value, &chars) || value == nullptr) return false;
+        return uninstall::BoundedString(block.get(), block.size(), static_cast<const char*>(value), out);
+    };
+    for (const std::string& table : tables) {
+        if (query(table, "CompanyName", strings.companyName)) {
+            query(table, "OriginalFilename", strings.originalFilename);
+            break;
+        }
+    }
+    return strings;
+}
+
+bool IsOurFile(const std::string& path, const std::string& originalName) {
+    return uninstall::IsOurs(ReadVersionStrings(path), originalName);
+}
+
+std::vector<std::string> ReadPendingDeletions() {
+    pw::unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), kPendingValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size == 0 || size > kMaxPendingValue)
         return {};
-    buffer[needed - 1] = '\0';
-    return buffer.get();
+    pw::heap_buffer bytes(size);
+    if (!bytes || RegQueryValueExA(key.get(), kPendingValue, nullptr, &type, bytes.get(), &size) != ERROR_SUCCESS ||
+        size > bytes.size())
+        return {};
+    return uninstall::PendingDeletions(bytes.get(), size);
 }
 
-void DeleteQueue(const char* name) {
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    pw::unique_printer printer;
-    if (OpenPrinterA(const_cast<char*>(name), printer.put(), &defaults)) DeletePrinter(printer.get());
+// Deletes a file now, or when it is in use, at the next restart.
+Outcome RemoveFile(const std::string& path) {
+    if (!Exists(path)) return Outcome::Nothing;
+    if (DeleteFileA(path.c_str())) return Outcome::Done;
+    if (!Exists(path)) return Outcome::Done;
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Outcome::Scheduled : Outcome::Failed;
 }
 
-void DeleteTree(const std::string& folder) {
-    std::string from = folder;
-    from.push_back('\0');  // the shell reads a double-null-terminated list
-    SHFILEOPSTRUCTA op;
-    ZeroMemory(&op, sizeof op);
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationA(&op);
+// Removes a folder of ours when it is empty; when what is left in it waits for
+// a restart, the folder follows it then (the system deletes in order).
+Outcome RemoveFolder(const std::string& path, Outcome contents) {
+    if (!Exists(path)) return Outcome::Nothing;
+    if (RemoveDirectoryA(path.c_str())) return Outcome::Done;
+    if (contents == Outcome::Scheduled)
+        return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Outcome::Scheduled : Outcome::Failed;
+    return Outcome::Nothing;  // other files of the family are still in it
 }
+
+// One local printer or driver record as the shell needs it.
+struct QueueRecord {
+    std::string printerName;
+    std::string driverName;
+};
+
+bool EnumerateQueues(std::vector<QueueRecord>& queues) {
+    DWORD needed = 0;
+    DWORD count = 0;
+    if (EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count)) return true;  // none
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0 || needed > kMaxSpoolerBuffer) return false;
+    pw::heap_buffer buffer(needed);
+    if (!buffer || !EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.get(), needed, &needed, &count))
+        return false;
+    if (count > buffer.size() / sizeof(PRINTER_INFO_2A)) return false;
+    const auto* records = buffer.as<PRINTER_INFO_2A>();
+    for (DWORD i = 0; i < count; ++i) {
+        QueueRecord record;
+        if (uninstall::BoundedString(buffer.get(), buffer.size(), records[i].pPrinterName, record.printerName) &&
+            uninstall::BoundedString(buffer.get(), buffer.size(), records[i].pDriverName, record.driverName))
+            queues.push_back(record);
+    }
+    return true;
+}
+
+struct DriverFacts {
+    bool enumerated = false;
+    bool oursRegistered = false;
+    bool sharedByOther = false;
+};
+
+DriverFacts ReadDrivers() {
+    DriverFacts facts;
+    DWORD needed = 0;
+    DWORD count = 0;
+    if (EnumPrinterDriversA(nullptr, nullptr, 3, nullptr, 0, &needed, &count)) {
+        facts.enumerated = true;
+        return facts;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0 || needed > kMaxSpoolerBuffer) return facts;
+    pw::heap_buffer buffer(needed);
+    if (!buffer || !EnumPrinterDriversA(nullptr, nullptr, 3, buffer.get(), needed, &needed, &count)) return facts;
+    if (count > buffer.size() / sizeof(DRIVER_INFO_3A)) return facts;
+    facts.enumerated = true;
+    const auto* records = buffer.as<DRIVER_INFO_3A>();
+    const auto base = reinterpret_cast<const char*>(buffer.get());
+    for (DWORD i = 0; i < count; ++i) {
+        std::string name;
+        if (!uninstall::BoundedString(buffer.get(), buffer.size(), records[i].pName, name)) continue;
+        if (name == catalogue::ModelName) {
+            facts.oursRegistered = true;
+            continue;
+        }
+        const char* files = records[i].pDependentFiles;
+        if (files >= base && files < base + buffer.size() &&
+            uninstall::NamesSharedDll(files, static_cast<std::size_t>(base + buffer.size() - files)))
+            facts.sharedByOther = true;
+    }
+    return facts;
+}
+
+// The staged INF's name in the system's INF store: the candidate whose bytes are ours.
+std::vector<std::string> FindStoredInf(const std::string& ourInf) {
+    std::vector<std::string> names;
+    const std::string folder = WindowsDirectory() + "\\inf";
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*.inf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    std::vector<std::string> candidates;
+    do {
+        found.cFileName[MAX_PATH - 1] = '\0';
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && uninstall::IsInfCandidate(found.cFileName))
+            candidates.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    for (const std::string& name : candidates) {
+        std::string bytes;
+        if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, ourInf))
+            names.push_back(name);
+    }
+    return names;
+}
+
+struct MonitorWindow {
+    HWND hwnd;
+    DWORD pid;
+};
+
+BOOL CALLBACK CollectMonitorWindow(HWND hwnd, LPARAM param) {
+    char className[16] = {};
+    char caption[128] = {};
+    GetClassNameA(hwnd, className, sizeof className);
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    if (lstrcmpA(className, "#32770") == 0 && uninstall::MonitorCaption() == caption) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        reinterpret_cast<std::vector<MonitorWindow>*>(param)->push_back({hwnd, pid});
+    }
+    return TRUE;
+}
+
+// The status window of our monitor, hidden or not, in this session.
+std::vector<MonitorWindow> FindMonitorWindows() {
+    std::vector<MonitorWindow> windows;
+    EnumWindows(CollectMonitorWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool IsMonitorProcess(HANDLE process) {
+    char path[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameA(process, 0, path, &size) || size >= MAX_PATH) return false;
+    const std::string image(path, size);
+    const std::string expected = std::string(catalogue::ModelKey) + ".exe";
+    return image.size() >= expected.size() &&
+           uninstall::SameName(image.substr(image.size() - expected.size()), expected);
+}
+
+class Win32Uninstall : public uninstall::UninstallSystem {
+public:
+    Win32Uninstall()
+        : m_driverDir(DriverDirectory()),
+          m_self(OwnPath()),
+          m_pending(ReadPendingDeletions()) {}
+
+    bool TakeInstallerLock() override {
+        // Held for the whole run, so setup cannot start while we remove.
+        m_lock = std::make_unique<CInstanceMutex>(uninstall::kInstallerMutex);
+        return m_lock->IsOpen() && !m_lock->IsAlreadyRunning();
+    }
+
+    bool MayRemovePrinters() override {
+        // Deleting a driver needs the print server's administer right; the
+        // service and the system's folders need an administrator's token
+        // (elevated, where the system splits it).
+        PRINTER_DEFAULTSA admin = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
+        pw::unique_printer server;
+        if (!OpenPrinterA(nullptr, server.put(), &admin) && GetLastError() == ERROR_ACCESS_DENIED) return false;
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID administrators = nullptr;
+        if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                      &administrators))
+            return false;
+        BOOL member = FALSE;
+        const BOOL checked = CheckTokenMembership(nullptr, administrators, &member);
+        FreeSid(administrators);
+        return checked && member;
+    }
+
+    bool AnythingInstalled() override {
+        if (!FindMonitorWindows().empty()) return true;
+        std::vector<QueueRecord> queues;
+        if (EnumerateQueues(queues))
+            for (const QueueRecord& q : queues)
+                if (q.driverName == catalogue::ModelName) return true;
+        if (ReadDrivers().oursRegistered) return true;
+        if (AutoRunPresent()) return true;
+        const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
+        if (drive != 0 && Present(setup::ShortcutFile(setup::ShortcutFolder(drive)))) return true;
+        if (!m_driverDir.empty()) {
+            if (Present(setup::MonitorExecutable(m_driverDir))) return true;
+            for (const uninstall::PackageFile& f : uninstall::PackageFiles(m_driverDir, true))
+                if (Present(f.path)) return true;
+        }
+        std::string image;
+        if (OurServiceImage(image) || OurFixedImagePresent()) return true;
+        if (!FindStoredInf(OurInf()).empty()) return true;
+        return EntryIsOurs();
+    }
+
+    bool SharedWithOtherModel() override {
+        m_shared = ReadDrivers().sharedByOther;
+        return m_shared;
+    }
+
+    bool AskYesNo(const std::string& question) override {
+        return MessageBoxA(nullptr, question.c_str(), uninstall::kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+
+    void Tell(const std::string& text, uninstall::Icon icon) override {
+        MessageBoxA(nullptr, text.c_str(), uninstall::kCaption,
+                    MB_OK | (icon == uninstall::Icon::Stop ? MB_ICONHAND : MB_ICONINFORMATION));
+    }
+
+    Outcome Remove(Step step) override {
+        switch (step) {
+        case Step::EndMonitor: return EndMonitor();
+        case Step::AutoRun: return RemoveAutoRun();
+        case Step::PortDriver: return RemovePortDriver();
+        case Step::Queues: return RemoveQueues();
+        case Step::PrinterDriver: return RemovePrinterDriver();
+        case Step::Inf: return RemoveInf();
+        case Step::Shortcut: return RemoveShortcut();
+        case Step::MonitorFiles: return RemoveMonitorFiles();
+        case Step::PackageFiles: return RemovePackageFiles();
+        case Step::UninstallEntry: return RemoveEntry();
+        case Step::Count: break;
+        }
+        return Outcome::Nothing;
+    }
+
+    void RemoveSelf() override {
+        if (m_driverDir.empty() || m_self.empty()) return;
+        const std::string staged = m_driverDir + "\\" + uninstall::kUninstaller;
+        if (!uninstall::SameName(m_self, staged)) {
+            // Started from elsewhere (the medium): the staged copy is just a file.
+            if (IsOurFile(staged, uninstall::kUninstaller)) RemoveFile(staged);
+            return;
+        }
+        // A running program's file cannot be deleted on Windows; an
+        // administrator's program may have the system delete it at the next
+        // restart. It is inert until then: nothing starts it.
+        MoveFileExA(m_self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+
+private:
+    bool Present(const std::string& path) const {
+        return Exists(path) && !uninstall::IsPendingDeletion(m_pending, path);
+    }
+
+    bool AutoRunPresent() const {
+        pw::unique_hkey run;
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_QUERY_VALUE, run.put()) == ERROR_SUCCESS &&
+               RegQueryValueExA(run.get(), setup::AutoRunValueName().c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                   ERROR_SUCCESS;
+    }
+
+    bool EntryIsOurs() const {
+        if (m_driverDir.empty()) return false;
+        pw::unique_hkey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+            return false;
+        char value[MAX_PATH + 1] = {};
+        DWORD size = MAX_PATH;
+        DWORD type = 0;
+        if (RegQueryValueExA(key.get(), "UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_SZ)
+            return false;
+        value[size < MAX_PATH ? size : MAX_PATH] = '\0';
+        return uninstall::SameName(value, m_driverDir + "\\" + uninstall::kUninstaller) && !ReadDrivers().sharedByOther;
+    }
+
+    std::string OurInf() const {
+        std::string bytes;
+        if (!m_driverDir.empty()) ReadFileBytes(setup::InfPath(m_driverDir), kMaxInfFile, bytes);
+        return bytes;
+    }
+
+    std::string FixedImagePath() const {
+        const std::string system = SystemDirectory();
+        return system.empty() ? std::string() : system + "\\Drivers\\" + uninstall::kDriverImageName;
+    }
+
+    bool OurFixedImagePresent() const {
+        const std::string fixed = FixedImagePath();
+        return !fixed.empty() && Present(fixed) && IsOurFile(fixed, uninstall::kDriverImageName);
+    }
+
+    // The hwinterface service is ours when it is a kernel driver whose image
+    // carries our version resource (company "ZYK Electronics", original name
+    // "hwinterface.sys"); another maker's driver of that name is left alone.
+    bool OurServiceImage(std::string& image, pw::unique_service* keep = nullptr) const {
+        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        if (!manager) return false;
+        const DWORD access = keep ? (SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_STOP | DELETE)
+                                  : SERVICE_QUERY_CONFIG;
+        pw::unique_service service(OpenServiceA(manager.get(), uninstall::kServiceName, access));
+        if (!service) return false;
+        DWORD needed = 0;
+        if (QueryServiceConfigA(service.get(), nullptr, 0, &needed) ||
+            GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0 || needed > kMaxServiceConfig)
+            return false;
+        pw::heap_buffer buffer(needed);
+        if (!buffer || !QueryServiceConfigA(service.get(), buffer.as<QUERY_SERVICE_CONFIGA>(), needed, &needed))
+            return false;
+        const auto* config = buffer.as<QUERY_SERVICE_CONFIGA>();
+        std::string binaryPath;
+        if (config->dwServiceType != SERVICE_KERNEL_DRIVER ||
+            !uninstall::BoundedString(buffer.get(), buffer.size(), config->lpBinaryPathName, binaryPath))
+            return false;
+        image = uninstall::ResolveServiceImagePath(binaryPath, WindowsDirectory());
+        if (image.empty() || !IsOurFile(image, uninstall::kDriverImageName)) return false;
+        if (keep) *keep = std::move(service);
+        return true;
+    }
+
+    Outcome EndMonitor() {
+        Outcome outcome = Outcome::Nothing;
+        for (const MonitorWindow& window : FindMonitorWindows()) {
+            pw::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, window.pid));
+            if (!process || !IsMonitorProcess(process.get())) {
+                outcome = Outcome::Failed;
+                continue;
+            }
+            // The monitor's own exit command: it stops its poller, removes its
+            // tray icon and closes the port driver before it ends.
+            PostMessageA(window.hwnd, WM_COMMAND, uninstall::kMonitorExitCommand, 0);
+            outcome = uninstall::Combine(outcome, WaitForSingleObject(process.get(), kMonitorExitWaitMs) ==
+                                                          WAIT_OBJECT_0
+                                                      ? Outcome::Done
+                                                      : Outcome::Failed);
+        }
+        return outcome;
+    }
+
+    Outcome RemoveAutoRun() {
+        pw::unique_hkey run;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, run.put()) != ERROR_SUCCESS)
+            return Outcome::Nothing;
+        const LONG rc = RegDeleteValueA(run.get(), setup::AutoRunValueName().c_str());
+        if (rc == ERROR_SUCCESS) return Outcome::Done;
+        return rc == ERROR_FILE_NOT_FOUND ? Outcome::Nothing : Outcome::Failed;
+    }
+
+    Outcome RemovePortDriver() {
+        Outcome outcome = Outcome::Nothing;
+        std::string image;
+        pw::unique_service service;
+        if (OurServiceImage(image, &service)) {
+            SERVICE_STATUS status = {};
+            ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+            const DWORD start = GetTickCount();
+            bool stopped = false;
+            while (QueryServiceStatus(service.get(), &status)) {
+                if (status.dwCurrentState == SERVICE_STOPPED) {
+                    stopped = true;
+                    break;
+                }
+                if (GetTickCount() - start > kServiceStopWaitMs) break;
+                Sleep(100);
+            }
+            if (!DeleteService(service.get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
+                return Outcome::Failed;   // the image stays with the registration that names it
+            }
+            // A driver that would not stop is removed with its registration at the restart.
+            outcome = stopped ? Outcome::Done : Outcome::Scheduled;
+            service.reset();
+            outcome = uninstall::Combine(outcome, RemoveFile(image));
+        }
+        const std::string fixed = FixedImagePath();
+        if (!fixed.empty() && !uninstall::SameName(fixed, image) && Exists(fixed) &&
+            IsOurFile(fixed, uninstall::kDriverImageName))
+            outcome = uninstall::Combine(outcome, RemoveFile(fixed));
+        return outcome;
+    }
+
+    Outcome RemoveQueues() {
+        std::vector<QueueRecord> queues;
+        if (!EnumerateQueues(queues)) return Outcome::Failed;
+        Outcome outcome = Outcome::Nothing;
+        for (const QueueRecord& q : queues) {
+            if (q.driverName != catalogue::ModelName) continue;
+            PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+            pw::unique_printer printer;
+            const bool deleted = OpenPrinterA(const_cast<char*>(q.printerName.c_str()), printer.put(), &all) &&
+                                 DeletePrinter(printer.get());
+            outcome = uninstall::Combine(outcome, deleted ? Outcome::Done : Outcome::Failed);
+        }
+        return outcome;
+    }
+
+    Outcome RemovePrinterDriver() {
+        const DriverFacts facts = ReadDrivers();
+        if (!facts.enumerated) return Outcome::Failed;
+        if (!facts.oursRegistered) return Outcome::Nothing;
+        // The record only: the spooler's copies of our files go with the
+        // package files, and the universal driver's files are never ours to delete.
+        return DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(catalogue::ModelName)) ? Outcome::Done
+                                                                                               : Outcome::Failed;
+    }
+
+    // Our INF in the system's store, with its precompiled form and the
+    // catalogue that its staging installed.
+    Outcome RemoveInf() {
+        Outcome outcome = Outcome::Nothing;
+        const std::string folder = WindowsDirectory() + "\\inf\\";
+        for (const std::string& name : FindStoredInf(OurInf())) {
+            // Forced: a printer installed with it is being removed too.
+            SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+            if (Exists(folder + name)) {
+                outcome = Outcome::Failed;
+                continue;
+            }
+            outcome = uninstall::Combine(outcome, Outcome::Done);
+            // The store keeps a precompiled copy beside each INF; it goes with the INF.
+            const std::string base = name.substr(0, name.size() - 4);
+            outcome = uninstall::Combine(outcome, RemoveFile(folder + base + ".pnf"));
+            outcome = uninstall::Combine(outcome, RemoveCatalog(base + ".cat"));
+        }
+        if (!m_shared) outcome = uninstall::Combine(outcome, RemoveCatalog(uninstall::kSharedCatalog));
+        return outcome;
+    }
+
+    // Removes an installed catalogue of that name when its bytes are those of our package's.
+    Outcome RemoveCatalog(const std::string& name) {
+        const std::string system = SystemDirectory();
+        if (system.empty() || m_driverDir.empty()) return Outcome::Nothing;
+        const std::string installed = system + kDriverCatalogs + "\\" + name;
+        std::string ours;
+        std::string theirs;
+        if (!Exists(installed) || !ReadFileBytes(m_driverDir + "\\" + uninstall::kSharedCatalog, kMaxCatalogFile, ours) ||
+            !ReadFileBytes(installed, kMaxCatalogFile, theirs) || ours != theirs)
+            return Outcome::Nothing;
+        GUID driverAction = DRIVER_ACTION_VERIFY;
+        unique_catadmin admin;
+        if (!CryptCATAdminAcquireContext(admin.put(), &driverAction, 0)) return Outcome::Failed;
+        std::wstring wide(name.begin(), name.end());   // catalogue names are ASCII
+        CryptCATAdminRemoveCatalog(admin.get(), wide.c_str(), 0);
+        return Exists(installed) ? Outcome::Failed : Outcome::Done;
+    }
+
+    Outcome RemoveShortcut() {
+        const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
+        if (drive == 0) return Outcome::Nothing;
+        const std::string folder = setup::ShortcutFolder(drive);
+        const Outcome link = RemoveFile(setup::ShortcutFile(folder));
+        return uninstall::Combine(link, RemoveFolder(folder, link));
+    }
+
+    Outcome RemoveMonitorFiles() {
+        if (m_driverDir.empty()) return Outcome::Nothing;
+        const Outcome exe = RemoveFile(setup::MonitorExecutable(m_driverDir));
+        return uninstall::Combine(exe, RemoveFolder(m_driverDir + "\\PGW", exe));
+    }
+
+    Outcome RemovePackageFiles() {
+        if (m_driverDir.empty()) return Outcome::Nothing;
+        Outcome outcome = Outcome::Nothing;
+        for (const uninstall::PackageFile& f : uninstall::PackageFiles(m_driverDir, m_shared)) {
+            if (f.needsVersionCheck && Exists(f.path) &&
+                !IsOurFile(f.path, f.path.substr(f.path.find_last_of('\\') + 1)))
+                continue;
+            outcome = uninstall::Combine(outcome, RemoveFile(f.path));
+        }
+        return outcome;
+    }
+
+    Outcome RemoveEntry() {
+        const LONG rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, setup::kUninstallKey);
+        if (rc == ERROR_SUCCESS) return Outcome::Done;
+        return rc == ERROR_FILE_NOT_FOUND ? Outcome::Nothing : Outcome::Failed;
+    }
+
+    const std::string m_driverDir;
+    const std::string m_self;
+    const std::vector<std::string> m_pending;
+    std::unique_ptr<CInstanceMutex> m_lock;
+    bool m_shared = false;
+};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const std::string question = std::string("This program removes the ZYK Electronics printer software for the ") +
-                                 catalogue::ModelName +
-                                 ": the printer, its driver and the status monitor.\n\nRemove it now?";
-    if (MessageBoxA(nullptr, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return 1;
-
-    const std::string driverDir = DriverDirectory();
-    DeleteQueue(catalogue::ModelName);
-    for (unsigned n = 1; n <= 9; ++n) DeleteQueue(setup::CopyName(catalogue::ModelName, n).c_str());
-    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(catalogue::ModelName));
-
-    {
-        pw::unique_hkey run;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, run.put()) == ERROR_SUCCESS)
-            RegDeleteValueA(run.get(), setup::AutoRunValueName().c_str());
-    }
-    const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
-    if (drive != 0) {
-        const std::string folder = setup::ShortcutFolder(drive);
-        DeleteFileA(setup::ShortcutFile(folder).c_str());
-        RemoveDirectoryA(folder.c_str());  // only when no other shortcut is left in it
-    }
-    if (!driverDir.empty()) DeleteTree(driverDir + "\\PGW");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, setup::kUninstallKey);
-
-    MessageBoxA(nullptr, "The ZYK Electronics printer software has been removed.", kCaption,
-                MB_OK | MB_ICONINFORMATION);
-    return 0;
+    Win32Uninstall system;
+    return uninstall::RunUninstall(system);
 }

@@ -1,0 +1,171 @@
+#include "package/core/UninstallRules.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace uninstall {
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string s) {
+    for (char& c : s) c = Lower(c);
+    return s;
+}
+
+bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
+    return s.size() >= prefix.size() && SameName(s.substr(0, prefix.size()), prefix);
+}
+
+bool IsDriveAbsolute(const std::string& p) {
+    return p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' &&
+           p[2] == '\\';
+}
+
+}  // namespace
+
+std::string QuestionText() {
+    return std::string("This program removes the ZYK Electronics printer software for the ") + catalogue::ModelName +
+           ": the printer, its driver and the status monitor.\n\nRemove it now?";
+}
+
+std::string NothingToRemoveText() {
+    return std::string("The ZYK Electronics printer software for the ") + catalogue::ModelName +
+           " is not installed on this computer. There is nothing to remove.";
+}
+
+std::string MonitorCaption() { return std::string(catalogue::ModelName) + kMonitorCaptionSuffix; }
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool IsOurs(const VersionStrings& version, const std::string& originalFilename) {
+    return version.companyName == kCompanyName && !originalFilename.empty() &&
+           SameName(version.originalFilename, originalFilename);
+}
+
+bool IsUniversalDriverFile(const std::string& fileName) {
+    static const char* const kUniversal[] = {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll",
+                                             "stdnames.gpd"};
+    const std::size_t slash = fileName.find_last_of("\\/");
+    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    return std::any_of(std::begin(kUniversal), std::end(kUniversal),
+                       [&](const char* name) { return SameName(base, name); });
+}
+
+std::string ResolveServiceImagePath(const std::string& imagePath, const std::string& windowsDir) {
+    if (imagePath.empty() || windowsDir.empty()) return {};
+    // Quotes are allowed around an image path; a driver takes no arguments.
+    std::string p = imagePath;
+    if (p.size() >= 2 && p.front() == '"' && p.back() == '"') p = p.substr(1, p.size() - 2);
+    if (p.find("..") != std::string::npos || p.find('"') != std::string::npos) return {};
+    if (StartsWithNoCase(p, "\\??\\")) p = p.substr(4);
+    if (IsDriveAbsolute(p)) return p;
+    if (StartsWithNoCase(p, "\\SystemRoot\\")) return windowsDir + p.substr(11);
+    if (StartsWithNoCase(p, "%SystemRoot%\\")) return windowsDir + p.substr(12);
+    if (StartsWithNoCase(p, "System32\\")) return windowsDir + "\\" + p;
+    return {};
+}
+
+std::vector<PackageFile> PackageFiles(const std::string& driverDir, bool sharedFilesInUse) {
+    std::vector<PackageFile> files = {
+        {driverDir + "\\" + catalogue::ModelGpdFile, false},
+        {driverDir + "\\" + catalogue::ModelInfFile, false},
+        {driverDir + "\\3\\" + catalogue::ModelGpdFile, false},
+    };
+    if (!sharedFilesInUse) {
+        files.push_back({driverDir + "\\" + kSharedDll, false});
+        files.push_back({driverDir + "\\" + kSharedCatalog, false});
+        files.push_back({driverDir + "\\3\\" + kSharedDll, false});
+        // Staging copies every program of the medium's top level, the installer too.
+        files.push_back({driverDir + "\\" + kSetupProgram, true});
+    }
+    // The list is fixed, but a universal driver file must never be touched even
+    // if a model's names ever collided with one.
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [](const PackageFile& f) { return IsUniversalDriverFile(f.path); }),
+                files.end());
+    return files;
+}
+
+bool NamesSharedDll(const char* files, std::size_t size) {
+    if (files == nullptr) return false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (files[i] != '\0') continue;
+        if (i == start) return false;  // the empty string ends the list
+        if (SameName(std::string(files + start, i - start), kSharedDll)) return true;
+        start = i + 1;
+    }
+    return false;  // unterminated: nothing after the last terminator is read
+}
+
+bool IsInfCandidate(const std::string& fileName) {
+    if (SameName(fileName, catalogue::ModelInfFile)) return true;
+    const std::string lower = LowerCase(fileName);
+    if (lower.size() < 8 || lower.compare(0, 3, "oem") != 0 || lower.compare(lower.size() - 4, 4, ".inf") != 0)
+        return false;
+    const std::string digits = lower.substr(3, lower.size() - 7);
+    return !digits.empty() && digits.size() <= 6 &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool InfMatches(const std::string& candidate, const std::string& ours) {
+    if (!ours.empty()) return candidate == ours;
+    const std::string text = LowerCase(candidate);
+    const std::string catalogLine = LowerCase(std::string("CatalogFile=") + kSharedCatalog);
+    const std::string hardwareId = LowerCase(std::string("USBPRINT\\ZYK") + catalogue::ModelKey + ",");
+    return text.find(catalogLine) != std::string::npos && text.find(hardwareId) != std::string::npos;
+}
+
+std::vector<std::string> PendingDeletions(const unsigned char* bytes, std::size_t size) {
+    std::vector<std::string> strings;
+    if (bytes == nullptr) return {};
+    std::size_t start = 0;
+    // Every string ends at a null inside the value; a trailing unterminated piece is dropped.
+    for (std::size_t i = 0; i < size; ++i) {
+        if (bytes[i] != 0) continue;
+        strings.emplace_back(reinterpret_cast<const char*>(bytes) + start, i - start);
+        start = i + 1;
+    }
+    std::vector<std::string> deletions;
+    // Pairs: a source and its target; the list ends at its empty final string,
+    // which leaves an odd count behind.
+    for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
+        const std::string& source = strings[i];
+        if (source.empty()) break;
+        if (!strings[i + 1].empty()) continue;
+        std::string path = source;
+        if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
+        deletions.push_back(LowerCase(path));
+    }
+    return deletions;
+}
+
+bool IsPendingDeletion(const std::vector<std::string>& pending, const std::string& path) {
+    const std::string lower = LowerCase(path);
+    return std::find(pending.begin(), pending.end(), lower) != pending.end();
+}
+
+bool BoundedString(const void* buffer, std::size_t size, const char* p, std::string& out) {
+    out.clear();
+    if (buffer == nullptr || p == nullptr) return false;
+    const auto base = reinterpret_cast<std::uintptr_t>(buffer);
+    const auto at = reinterpret_cast<std::uintptr_t>(p);
+    if (at < base || at - base >= size) return false;
+    const std::size_t room = size - (at - base);
+    const void* end = std::memchr(p, '\0', room);
+    if (end == nullptr) return false;
+    out.assign(p, static_cast<const char*>(end) - p);
+    return true;
+}
+
+}  // namespace uninstall

@@ -1,0 +1,106 @@
+// What the uninstaller decides without Windows: which files and records are
+// ours, where a service's image lies, which INF in the system's store is the
+// one we staged, which files already wait for a restart, and the order and
+// texts of one uninstallation.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace uninstall {
+
+// ---------------------------------------------------------------- texts
+inline constexpr const char kCaption[] = "ZYK Electronics Printer Software - Uninstall";
+std::string QuestionText();
+inline constexpr const char kRemoved[] = "The ZYK Electronics printer software has been removed.";
+inline constexpr const char kRestartNote[] =
+    "Some of its files are still in use. They will be removed when you restart the computer.";
+std::string NothingToRemoveText();
+inline constexpr const char kSetupRunning[] =
+    "Setup or another uninstallation of the ZYK Electronics printer software is running.\n"
+    "Let it finish, then run this program again.";
+inline constexpr const char kNotAllowed[] =
+    "You are not allowed to remove printers and printer drivers on this computer.\n"
+    "Ask an administrator to remove the ZYK Electronics printer software.";
+inline constexpr const char kIncompleteHead[] =
+    "The ZYK Electronics printer software could not be removed completely. Left in place:";
+inline constexpr const char kIncompleteTail[] = "Run this program again as an administrator to remove the rest.";
+
+// ---------------------------------------------------------------- names
+inline constexpr const char kServiceName[] = "hwinterface";
+inline constexpr const char kDriverImageName[] = "hwinterface.sys";
+inline constexpr const char kCompanyName[] = "ZYK Electronics";
+inline constexpr const char kSharedDll[] = "ZYKE9pin.dll";
+inline constexpr const char kSharedCatalog[] = "ZYKE9pin.cat";
+inline constexpr const char kUninstaller[] = "Uninstall.exe";
+inline constexpr const char kSetupProgram[] = "setup.exe";
+inline constexpr const char kMonitorCaptionSuffix[] = " - Status Monitor";
+inline constexpr unsigned kMonitorExitCommand = 104;
+inline constexpr const char kInstallerMutex[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
+
+// The status monitor's window caption for the current model.
+std::string MonitorCaption();
+
+// Case-insensitive (ASCII) comparison, as Windows compares file names.
+bool SameName(const std::string& a, const std::string& b);
+
+// The version strings a file carries; empty when it has none.
+struct VersionStrings {
+    std::string companyName;
+    std::string originalFilename;
+};
+
+// A file is ours when its version resource names our company and the file
+// name we built it under. Names alone prove nothing: "hwinterface.sys",
+// "setup.exe" and "Uninstall.exe" are common names another maker may use.
+bool IsOurs(const VersionStrings& version, const std::string& originalFilename);
+
+// Files of the platform's universal printer driver, which the installation
+// names in its driver record but never brought: never removed.
+bool IsUniversalDriverFile(const std::string& fileName);
+
+// The file a service's image path names, as the service manager resolves it
+// against the Windows directory: "System32\...", "\SystemRoot\...",
+// "%SystemRoot%\...", "\??\C:\..." or "C:\...". Empty for any other form.
+std::string ResolveServiceImagePath(const std::string& imagePath, const std::string& windowsDir);
+
+// ---------------------------------------------------------------- package files
+struct PackageFile {
+    std::string path;
+    // Only removed when its version resource says it is ours.
+    bool needsVersionCheck = false;
+};
+
+// The files staging copied into the driver directory D and the spooler's
+// copies in D\3, without the uninstaller itself (removed last) and without
+// any universal driver file. The files every model of the family shares are
+// left out while another model's driver still uses them.
+std::vector<PackageFile> PackageFiles(const std::string& driverDir, bool sharedFilesInUse);
+
+// True when a driver's dependent files (a double-null list in `files` of
+// `size` bytes) name the family's shared DLL.
+bool NamesSharedDll(const char* files, std::size_t size);
+
+// ---------------------------------------------------------------- INF store
+// Names in the INF folder that may be our staged INF: oem<n>.inf, which
+// Windows gives it, and the model INF's own name, which Wine keeps.
+bool IsInfCandidate(const std::string& fileName);
+
+// A candidate is ours when its bytes equal the INF we staged. When our copy is
+// gone (an earlier run removed it) it is ours when it is our family's INF for
+// this model: it names our catalogue and the model's hardware id.
+bool InfMatches(const std::string& candidate, const std::string& ours);
+
+// ---------------------------------------------------------------- restarts
+// The files that the system deletes at the next restart, from the bytes of
+// the PendingFileRenameOperations value (pairs of source and target, a delete
+// has an empty target). Paths come back without "\??\", in lower case.
+std::vector<std::string> PendingDeletions(const unsigned char* bytes, std::size_t size);
+bool IsPendingDeletion(const std::vector<std::string>& pending, const std::string& path);
+
+// The string a pointer from a system record points at, when it lies in the
+// record's buffer and ends there; false (and `out` empty) otherwise.
+bool BoundedString(const void* buffer, std::size_t size, const char* p, std::string& out);
+
+}  // namespace uninstall
