@@ -19,7 +19,7 @@ TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "comctl32.dll",
     "ole32.dll", "oleaut32.dll", "winspool.drv", "setupapi.dll", "msvcrt.dll", "shlwapi.dll",
-    "comdlg32.dll", "version.dll", "psapi.dll",
+    "comdlg32.dll", "version.dll", "psapi.dll", "wintrust.dll",
 }
 
 # What the port driver may import: kernel and HAL functions that Windows 7 x86
