@@ -234,4 +234,76 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     EXPECT_EQ(Joined(files), "");
 }
 
+// Nothing installed: the uninstaller, started from the medium, says so,
+// asks nothing and touches nothing.
+TEST(UninstallScenario, NothingInstalledIsSaidAndNothingTouched) {
+    const std::string medium = bench::PrefixPath("medium");
+    ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
+    const std::string snaps = bench::PrefixPath("snapshots");
+    ASSERT_TRUE(bench::MakeDirs(snaps));
+    std::string error;
+    snapshot::Snapshot warmup, before, after;
+    ASSERT_TRUE(snapshot::Take(snaps + "\\warmup.reg", kFolders, warmup, error)) << error;
+    ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
+    const RunResult run = RunUninstaller(bench::JoinPath(medium, "Uninstall.exe"), IDNO, "uninstall-nothing");
+    EXPECT_FALSE(run.asked);
+    EXPECT_EQ(run.closing, uninstall::NothingToRemoveText());
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(uninstall::kExitNothingInstalled));
+    ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
+    // Wine's spooler makes its driver keys at the first look at its drivers.
+    EXPECT_EQ(Joined(snapshot::Unexplained(before.registry, after.registry, kAllowedKeys)), "");
+    EXPECT_EQ(Joined(snapshot::Unexplained(before.files, after.files, {})), "");
+    EXPECT_TRUE(bench::FileExists(bench::JoinPath(medium, "Uninstall.exe")));
+}
+
+// While setup runs, the uninstaller refuses with a message and removes nothing.
+TEST(UninstallScenario, RefusesWhileSetupRuns) {
+    const std::string medium = bench::PrefixPath("medium");
+    ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
+    // Something to remove, so that only the running setup can stop it.
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string runValue = std::string("ZYKE") + catalogue::ModelKey;
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, runKey, runValue, "C:\\x\\PGW\\x"));
+    bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
+    ASSERT_TRUE(setup) << setup.StartError();
+    ASSERT_TRUE(bench::WaitWindow({"#32770", "ZYKE Printer Driver - Setup", setup.Id(), true}, 60000));
+    const RunResult run = RunUninstaller(bench::JoinPath(medium, "Uninstall.exe"), IDYES, "uninstall-setup-running");
+    EXPECT_FALSE(run.asked);
+    EXPECT_EQ(run.closing, uninstall::kSetupRunning);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(uninstall::kExitRefused));
+    EXPECT_TRUE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, runKey, runValue));
+    EXPECT_TRUE(setup.Running());
+}
+
+// A "hwinterface" kernel service of another maker, whose image lacks our
+// version information, is left registered with its image in place.
+TEST(UninstallScenario, LeavesAnotherMakersPortDriverAlone) {
+    const std::string medium = bench::PrefixPath("medium");
+    ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
+    const std::string image = bench::SystemDir() + "\\drivers\\hwinterface.sys";
+    ASSERT_TRUE(bench::CopyFileTo(bench::SystemDir() + "\\drivers\\mountmgr.sys", image));
+    {
+        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager);
+        pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
+                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                                  "System32\\Drivers\\hwinterface.sys", nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
+        ASSERT_TRUE(service) << GetLastError();
+    }
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string runValue = std::string("ZYKE") + catalogue::ModelKey;
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, runKey, runValue, "C:\\x\\PGW\\x"));
+
+    const RunResult run = RunUninstaller(bench::JoinPath(medium, "Uninstall.exe"), IDYES, "uninstall-foreign-driver");
+    EXPECT_TRUE(run.asked);
+    EXPECT_EQ(run.closing, uninstall::kRemoved);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, runKey, runValue));
+    EXPECT_TRUE(ServiceExists(uninstall::kServiceName));
+    EXPECT_TRUE(bench::FileExists(image));
+    // Started from the medium, it leaves the medium's copy of itself alone.
+    EXPECT_TRUE(bench::FileExists(bench::JoinPath(medium, "Uninstall.exe")));
+}
+
 }  // namespace
