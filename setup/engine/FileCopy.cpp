@@ -7,23 +7,36 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
+namespace setup_engine {
+
+int CopyPackageFiles(const char* driverDir) {
+    if (driverDir == nullptr) return 0;
+    // pTo is a list like pFrom: the shell reads on to a second null, which the
+    // directory buffer does not have.
+    std::string destination(driverDir);
+    destination.push_back('\0');  // c_str() adds the second
+    SHFILEOPSTRUCTA op;
+    ZeroMemory(&op, sizeof op);
+    op.hwnd = nullptr;
+    op.wFunc = FO_COPY;
+    op.pFrom = setup::kPackagePatterns.c_str();  // six patterns, double-null-terminated
+    op.pTo = destination.c_str();
+    // Overwrite earlier copies without asking; the shell may show its progress and its own errors.
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
+    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted ? 1 : 0;
+}
+
+}  // namespace setup_engine
+
 CFileCopy::CFileCopy(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 CFileCopy::~CFileCopy() = default;
 
 int CFileCopy::GetDriverDirectory() { return setup_engine::QueryDriverDirectory(m_pszDriverDir); }
 
-int CFileCopy::CopyDriverFiles() {
-    SHFILEOPSTRUCTA op;
-    ZeroMemory(&op, sizeof op);
-    op.hwnd = nullptr;
-    op.wFunc = FO_COPY;
-    op.pFrom = setup::kPackagePatterns.c_str();  // six patterns, double-null-terminated
-    op.pTo = m_pszDriverDir.get();
-    // Overwrite earlier copies without asking; the shell may show its progress and its own errors.
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
-    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted ? 1 : 0;
-}
+int CFileCopy::CopyDriverFiles() { return setup_engine::CopyPackageFiles(m_pszDriverDir.get()); }
 
 void CFileCopy::StageDriverFiles() {
     BeginWaitCursor();

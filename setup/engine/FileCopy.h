@@ -18,6 +18,12 @@
 
 #include <memory>
 
+namespace setup_engine {
+// Copies the package patterns from the current directory flat into driverDir
+// (a null-terminated path). 1 when the shell copy succeeded, 0 otherwise.
+int CopyPackageFiles(const char* driverDir);
+}  // namespace setup_engine
+
 class CFileCopy : public CDialog {
 public:
     enum { IDD = IDD_FILE_COPY };

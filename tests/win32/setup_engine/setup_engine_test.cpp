@@ -426,6 +426,34 @@ TEST(SetupEngineScenario, StagingReportsTheDirectorySizeAndReturns) {
     EXPECT_NE(okOutput.find("staging returned"), std::string::npos) << okOutput;
 }
 
+inline void release_pages(void* p) { VirtualFree(p, 0, MEM_RELEASE); }
+using unique_pages = pw::unique_any<void*, &release_pages>;
+
+// The directory as the spooler's buffer holds it: one null, the last readable
+// byte before a page the process may not touch. The shell reads its pFrom and
+// pTo lists up to a double null, so the staging must hand it a list of its own.
+TEST(SetupEngineScenario, StagingReadsNothingPastTheDirectoryBuffer) {
+    PrepareFixture();
+    UseMedium(PW_MEDIUM_DIR);
+    const std::string d = DriverDir();
+    ASSERT_FALSE(d.empty());
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    const DWORD page = system.dwPageSize;
+    unique_pages pages(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_TRUE(pages);
+    char* base = static_cast<char*>(pages.get());
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+    char* path = base + page - (d.size() + 1);
+    std::memcpy(path, d.c_str(), d.size() + 1);
+
+    DeleteFileA((d + "\\ZYKE9pin.dll").c_str());
+    EXPECT_EQ(setup_engine::CopyPackageFiles(path), 1);
+    EXPECT_TRUE(bench::FileExists(d + "\\ZYKE9pin.dll"));
+    EXPECT_TRUE(bench::FileExists(d + "\\" + catalogue::ModelGpdFile));
+}
+
 TEST(SetupEngineScenario, MediumWithoutMonitorInstallsTheDriverOnly) {
     PrepareFixture();
     UseMedium(PW_MEDIUM_NO_MONITOR_DIR);
