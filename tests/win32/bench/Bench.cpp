@@ -451,6 +451,33 @@ Process& Process::operator=(Process&& other) noexcept {
 
 Process::~Process() { Kill(); }
 
+namespace {
+// This process's environment block with WINEDEBUG extended by Wine's heap
+// validation (warn+heap turns it on, err+heap keeps its reports when the
+// rest is off); "" when the block cannot be read. Ends in two nulls.
+std::string HeapCheckedEnvironment() {
+    struct Strings {
+        char* p;
+        ~Strings() { if (p) FreeEnvironmentStringsA(p); }
+    } strings{GetEnvironmentStringsA()};
+    if (!strings.p) return {};
+    std::string block;
+    std::string debug = "-all";
+    for (const char* entry = strings.p; *entry; entry += std::strlen(entry) + 1) {
+        if (_strnicmp(entry, "WINEDEBUG=", 10) == 0) {
+            debug = entry + 10;
+            continue;
+        }
+        block.append(entry);
+        block.push_back('\0');
+    }
+    block.append("WINEDEBUG=" + (debug.empty() ? std::string() : debug + ",") + "warn+heap,err+heap");
+    block.push_back('\0');
+    block.push_back('\0');
+    return block;
+}
+}  // namespace
+
 Process Process::Start(const std::string& exe, const std::string& args, const std::string& cwd,
                        const StartOptions& options) {
     Process p;
@@ -481,8 +508,10 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
             si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
         }
     }
+    const std::string environment = options.heapCheck ? HeapCheckedEnvironment() : std::string();
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(application.c_str(), &cmd[0], nullptr, nullptr, nul ? TRUE : FALSE, 0, nullptr,
+    if (!CreateProcessA(application.c_str(), &cmd[0], nullptr, nullptr, nul ? TRUE : FALSE, 0,
+                        environment.empty() ? nullptr : const_cast<char*>(environment.data()),
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
         p.m_startError = GetLastError();
         return p;

@@ -107,6 +107,11 @@ struct StartOptions {
     int height = 600;
     WORD showWindow = SW_SHOWNORMAL;  // STARTUPINFO wShowWindow
     bool discardOutput = false;       // standard output and error to NUL
+    // Wine's heap validation on for the program (WINEDEBUG gains warn+heap and
+    // err+heap in its environment only): a heap fault it makes is reported on
+    // the test's own error output, where pw_heap_checked() in CMake fails the
+    // test on it. Windows would corrupt memory or crash where Wine is lenient.
+    bool heapCheck = true;
 };
 
 // A started (or adopted) process, ended by its owner: the destructor kills it

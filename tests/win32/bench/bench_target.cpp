@@ -117,6 +117,15 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int show) {
     // "exit:N" ends at once with code N (for tests of the runner itself).
     if (cmdLine) {
         if (const char* e = std::strstr(cmdLine, "exit:")) return std::atoi(e + 5);
+        // "heap-fault" frees a heap block twice (for the heap check).
+        if (std::strstr(cmdLine, "heap-fault")) {
+            HANDLE heap = GetProcessHeap();
+            void* block = HeapAlloc(heap, 0, 16);
+            if (!block) return 2;
+            HeapFree(heap, 0, block);
+            HeapFree(heap, 0, block);
+            return 0;
+        }
     }
     g_brush = CreateSolidBrush(kPaint);
     WNDCLASSA wc{};

@@ -342,6 +342,17 @@ TEST(BenchProcesses, AdoptedByNameAreEndedWithTheirOwners) {
     EXPECT_TRUE(t.process.WaitExit(5000));
 }
 
+// Run alone by ctest (BENCH_HEAP_CHECK set), which expects the started
+// program's heap fault in the output: a started program runs under Wine's heap
+// validation and its reports reach the test's output.
+TEST(BenchHeapCheck, StartedProgramsRunWithHeapValidation) {
+    char flag[8];
+    if (!GetEnvironmentVariableA("BENCH_HEAP_CHECK", flag, sizeof flag)) GTEST_SKIP() << "run by its own ctest entry";
+    bench::Process p = bench::Process::Start(TargetExe(), "heap-fault");
+    ASSERT_TRUE(p) << p.StartError();
+    EXPECT_TRUE(p.WaitExit(20000));
+}
+
 // Run only as the child of BenchFailureShots: it fails on purpose.
 TEST(BenchSelf, DeliberateFailure) {
     char flag[8];
