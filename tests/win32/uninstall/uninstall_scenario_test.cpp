@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -164,8 +165,10 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     ASSERT_TRUE(sim::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
                                      bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
         << error;
+    // The monitor reads the queue's published port; the publisher stops before
+    // the removal, so that it cannot write into a queue key being deleted.
+    auto publisher = std::make_unique<PortPublisher>();
     {
-        PortPublisher publisher;
         bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
         ASSERT_TRUE(setup) << setup.StartError();
         sim::SetScreenshotPrefix("uninstall_");
@@ -184,6 +187,7 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     ASSERT_TRUE(bench::WaitUntil([&] { return bench::ControlText(status, 1004) == "Ready"; }, 20000))
         << bench::ControlText(status, 1004);
     bench::Screenshot("uninstall-monitor-ready");
+    publisher.reset();
 
     // The uninstaller the uninstall entry names, answered with Yes.
     const std::optional<std::string> command =
