@@ -11,6 +11,8 @@ namespace {
 thread_local CDialog* t_creatingDialog = nullptr;
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+
 // ---------------------------------------------------------------------------
 // Data exchange
 

@@ -65,6 +65,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value);
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 
 class CDialog : public CWnd {
+    DECLARE_DYNAMIC(CDialog)
+
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr) noexcept;
     ~CDialog() override;

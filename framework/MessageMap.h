@@ -38,6 +38,8 @@
 // default processing, so a handler can call its base class's version.
 #pragma once
 
+#include "framework/Object.h"
+
 #include <windows.h>
 
 #include <type_traits>
@@ -68,12 +70,14 @@ struct AFX_MSGMAP {
 };
 
 // The root of every class with a message map.
-class CCmdTarget {
+class CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
+
 public:
     CCmdTarget() = default;
     CCmdTarget(const CCmdTarget&) = delete;
     CCmdTarget& operator=(const CCmdTarget&) = delete;
-    virtual ~CCmdTarget() = default;
+    ~CCmdTarget() override = default;
 
     // The most derived class's table (DECLARE_MESSAGE_MAP overrides it).
     virtual const AFX_MSGMAP* GetMessageMap() const;

@@ -68,6 +68,9 @@ int AfxGetWaitCursorCount() { return t_waitCount; }
 // ---------------------------------------------------------------------------
 // Message maps
 
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {

@@ -37,6 +37,8 @@ class CDataExchange;
 class CFont;
 
 class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+
 public:
     CWnd() noexcept;
     ~CWnd() override;
