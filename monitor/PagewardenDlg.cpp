@@ -36,11 +36,11 @@ public:
     }
     // Any handle from an earlier resolution is closed by OpenPortDriver first.
     void OpenDriver() override { OpenPortDriver(); }
-    int FindDevice(std::string& searchText) override {
+    // LptDeviceId is the port access layer's: the search starts from the
+    // text and leaves the instance id it finds there.
+    int FindDevice(const char* searchText) override {
         LptDeviceId = searchText;
-        int result = FindLptDeviceId(LptDeviceId);
-        searchText = LptDeviceId;
-        return result;
+        return FindLptDeviceId(LptDeviceId);
     }
     bool ReadAddress() override { return ReadLptPortAddress(); }
     std::uint32_t StartTimer() override {
@@ -71,7 +71,9 @@ CPagewardenDlg::CPagewardenDlg(CWnd* pParent)
     m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAIN));
 }
 
-CPagewardenDlg::~CPagewardenDlg() = default;
+// Joined here too, for a window destroyed without its exit command: the
+// thread reads the parameter block released with this object.
+CPagewardenDlg::~CPagewardenDlg() { monitor::StopPollThread(PollThread, m_pPollParams.get()); }
 
 void CPagewardenDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -91,15 +93,17 @@ BOOL CPagewardenDlg::OnInitDialog() {
     m_titleFont.CreatePointFont(140, "Arial");
     m_titleText.SetFont(&m_titleFont, TRUE);
 
-    m_port.parallelStatus = -1;
-    m_port.timerId = 0;
+    m_nParallelStatus = -1;
+    m_nTimerId = 0;
 
     m_trayIcon = monitor::LoadTrayIcon(AfxGetInstanceHandle(), IDI_TRAY);
     m_tray.Create(CSysTray::kCallbackMessage, "ZYK-E Status Monitor Utility", m_trayIcon.get());
 
+    PollStopFlag = 0;
     m_hMainWnd = m_hWnd;
+    m_pPollParams = monitor::NewPollThreadParams(PollStopFlag);
 
-    if (FindPrinter()) m_poller.Start(m_hMainWnd);
+    if (FindPrinter()) StartPolling();
 
     PrinterPresent = false;
     FindUsbPrinter();
@@ -202,21 +206,19 @@ bool CPagewardenDlg::ResolvePort() {
     case monitor::PortRecordResult::NoMemory:
         return false;
     case monitor::PortRecordResult::ReadFailed:
-        m_port.portClass.clear();
+        m_strPortClass.clear();
         return false;
     case monitor::PortRecordResult::Ok:
         break;
     }
     PortSetup setup(*this);
-    m_port.lptDeviceId = LptDeviceId;
-    monitor::ApplyPortName(portName, m_port, setup);
-    LptDeviceId = m_port.lptDeviceId;
+    monitor::ApplyPortName(portName, {m_strPortName, m_strPortClass, m_nParallelStatus, m_nTimerId}, setup);
     UpdateData(FALSE);
     return true;
 }
 
 bool CPagewardenDlg::HasPortChanged() {
-    return monitor::PublishedPortDiffers(catalogue::ModelName, m_port.portName);
+    return monitor::PublishedPortDiffers(catalogue::ModelName, m_strPortName);
 }
 
 void CPagewardenDlg::FindUsbPrinter() {
@@ -237,7 +239,7 @@ BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
 void CPagewardenDlg::OnTimer(UINT_PTR nIDEvent) {
     // KillTimer leaves a WM_TIMER already queued; after the port changed it
     // would read the old port's register once more.
-    if (m_port.timerId != 0) m_port.parallelStatus = ReadParallelStatus();
+    if (m_nTimerId != 0) m_nParallelStatus = ReadParallelStatus();
     CDialog::OnTimer(nIDEvent);
 }
 
@@ -250,7 +252,7 @@ void CPagewardenDlg::ScanQueue() {
 LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
     // A poll still queued from a poller that a failed restart stopped would
     // write over "No Printer Found" (or leave "Searching" for good).
-    if (!m_poller.Running()) return 0;
+    if (!PollThread) return 0;
     if (HasPortChanged()) {
         RestartMonitoring();
         return 0;
@@ -260,8 +262,8 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
     monitor::PollInputs in;
     in.jobStatus = m_nJobStatus;
     in.printerStatus = m_nPrinterStatus;
-    in.parallelStatus = m_port.parallelStatus;
-    in.portClass = m_port.portClass;
+    in.parallelStatus = m_nParallelStatus;
+    in.portClass = m_strPortClass;
     in.printerPresent = PrinterPresent;
     monitor::PollActions act = monitor::DecidePoll(m_poll, in);
 
@@ -282,12 +284,18 @@ void CPagewardenDlg::RestartMonitoring() {
     UpdateData(TRUE);
     CWnd* main = AfxGetMainWnd();
     m_hMainWnd = main ? main->GetSafeHwnd() : m_hWnd;
-    // The old poller is woken and joined here, so it can never post after the new one starts.
-    m_poller.Stop();
+    // The old thread is woken and joined here, so it can never post after the new one starts.
+    monitor::StopPollThread(PollThread, m_pPollParams.get());
     BeginWaitCursor();
     EndWaitCursor();
     if (!FindPrinter()) return;
-    m_poller.Start(m_hMainWnd);
+    StartPolling();
+}
+
+void CPagewardenDlg::StartPolling() {
+    if (!m_pPollParams) return;   // no wake event could be made: no polling
+    m_pPollParams->hWnd = m_hMainWnd;
+    monitor::StartPollThread(PollThread, m_pPollParams.get());
 }
 
 // ---------------------------------------------------------------- commands
@@ -307,12 +315,14 @@ void CPagewardenDlg::OnCancel() { ShowWindow(SW_HIDE); }
 void CPagewardenDlg::SweepStaleTrayIcons() { monitor::SweepNotificationArea(); }
 
 void CPagewardenDlg::OnExit() {
-    m_poller.Stop();   // wakes the poller and waits for it; never terminated
+    // Woken and joined, never terminated: it may hold the block being released.
+    monitor::StopPollThread(PollThread, m_pPollParams.get());
+    m_pPollParams.reset();
     SweepStaleTrayIcons();
     m_tray.Remove();
     m_hDevNotify.reset();
     ClosePortDriver();
-    if (m_port.timerId != 0 && KillTimer(m_port.timerId)) m_port.timerId = 0;
+    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
     m_hPrinter.reset();
     CDialog::OnOK();
 }

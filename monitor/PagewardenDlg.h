@@ -9,7 +9,7 @@
 #include "common/Handles.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "monitor/StatusPoller.h"
+#include "monitor/PollThread.h"
 #include "monitor/SysTray.h"
 #include "monitor/core/PortRules.h"
 #include "monitor/core/StatusPoll.h"
@@ -17,6 +17,7 @@
 #include <winspool.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CPagewardenDlg : public CDialog {
@@ -53,6 +54,7 @@ protected:
 
 private:
     class PortSetup;
+    void StartPolling();
     void ShowAction();
     void SetStatusImage(int resourceId);
     void ScanQueue();
@@ -61,12 +63,15 @@ private:
     std::int32_t m_nJobStatus = -1;
     std::int32_t m_nPrinterStatus = 0;
     std::string m_strMessage;
-    monitor::StatusPoller m_poller;   // the polling thread and its parameter block
+    std::unique_ptr<monitor::PollThreadParams> m_pPollParams;   // allocated in OnInitDialog, released at exit
     HWND m_hMainWnd = nullptr;
     CStatic m_statusAnim;
     pw::unique_printer m_hPrinter;
     PRINTER_DEFAULTSA m_printerDefaults = {};
-    monitor::PortState m_port;        // port name and class, parallel status, timer id
+    std::string m_strPortName;           // as the spooler reports it
+    std::string m_strPortClass;          // "LPT", "USB", "COM" or the whole port name
+    std::int32_t m_nParallelStatus = -1; // the last sample of the status register
+    std::uint32_t m_nTimerId = 0;        // timer 1 while it runs, otherwise 0
     pw::unique_hdevnotify m_hDevNotify;
     bool PrinterPresent = false;
     CStatic m_tipText;
@@ -79,4 +84,6 @@ private:
     pw::unique_hcursor m_statusCursor;   // the cursor the animation control shows
     pw::unique_hicon m_trayIcon;         // not shared: loaded for the tray alone
     monitor::PollState m_poll;
+    monitor::PollStopFlagType PollStopFlag{0};
+    std::unique_ptr<CWinThread> PollThread;   // the running polling thread only
 };

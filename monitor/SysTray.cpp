@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+IMPLEMENT_DYNAMIC(CSysTray, CWnd)
+
 BEGIN_MESSAGE_MAP(CSysTray, CWnd)
     ON_MESSAGE(CSysTray::kCallbackMessage, &CSysTray::OnTrayNotify)
 END_MESSAGE_MAP()
@@ -14,6 +16,10 @@ END_MESSAGE_MAP()
 CSysTray::CSysTray() noexcept : m_notify{} {}
 
 CSysTray::~CSysTray() = default;
+
+LRESULT CSysTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CWnd::WindowProc(message, wParam, lParam);
+}
 
 int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
     CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr);

@@ -1,6 +1,7 @@
 // CSysTray: the monitor's one notification-area icon, its tooltip and its
 // two-item menu. A hidden owner window receives the icon's callback message;
 // a right click opens the menu, a double click opens the status window.
+// Its run-time class is "CSysTray" (type identification only).
 #pragma once
 
 #include "framework/Menu.h"
@@ -9,6 +10,8 @@
 #include <shellapi.h>
 
 class CSysTray : public CWnd {
+    DECLARE_DYNAMIC(CSysTray)
+
 public:
     static constexpr UINT kCallbackMessage = WM_USER + 15;   // 0x40F
     static constexpr UINT kIconId = 1;
@@ -26,6 +29,10 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+
+public:
+    // Forwards every message unchanged to CWnd, whose map dispatch reaches OnTrayNotify.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     NOTIFYICONDATAA m_notify;

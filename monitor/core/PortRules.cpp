@@ -18,37 +18,36 @@ const char* LptSearchText(const std::string& portName) {
     return nullptr;
 }
 
-void StopStatusTimer(PortState& state, PortEnvironment& env) {
-    if (state.timerId != 0 && env.StopTimer(state.timerId)) state.timerId = 0;
+void StopStatusTimer(std::uint32_t& timerId, PortEnvironment& env) {
+    if (timerId != 0 && env.StopTimer(timerId)) timerId = 0;
 }
 
-PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnvironment& env) {
-    state.portName = portName;
+PortKind ApplyPortName(const std::string& portName, const PortMembers& port, PortEnvironment& env) {
+    port.portName = portName;
     PortClass cls = ClassifyPort(portName);
-    state.portClass = cls.text;
+    port.portClass = cls.text;
     switch (cls.kind) {
     case PortKind::Usb:
     case PortKind::Com:
-        state.parallelStatus = -1;
-        StopStatusTimer(state, env);
+        port.parallelStatus = -1;
+        StopStatusTimer(port.timerId, env);
         break;
     case PortKind::Other:
         break;
     case PortKind::Lpt: {
-        state.accessMode = env.AccessMode();
-        state.parallelStatus = -1;
-        if (state.accessMode == 2) env.OpenDriver();
+        const int accessMode = env.AccessMode();
+        port.parallelStatus = -1;
+        if (accessMode == 2) env.OpenDriver();
         const char* search = LptSearchText(portName);
         if (!search) {
-            StopStatusTimer(state, env);
+            StopStatusTimer(port.timerId, env);
             break;
         }
-        state.lptDeviceId = search;
-        if (env.FindDevice(state.lptDeviceId) == 0) {
+        if (env.FindDevice(search) == 0) {
             if (env.ReadAddress())
-                state.timerId = env.StartTimer();
+                port.timerId = env.StartTimer();
             else
-                StopStatusTimer(state, env);
+                StopStatusTimer(port.timerId, env);
         }
         break;
     }

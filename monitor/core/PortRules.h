@@ -31,20 +31,21 @@ public:
     virtual ~PortEnvironment() = default;
     virtual int AccessMode() = 0;                           // 0 none, 1 direct, 2 driver
     virtual void OpenDriver() = 0;                          // only asked for in mode 2
-    virtual int FindDevice(std::string& searchText) = 0;    // 0 query ran, 1 failed
+    // Starts the device search from searchText; the shell keeps the search
+    // text and the instance id found in the port access layer's one
+    // LptDeviceId. 0 when the query ran, 1 when it failed.
+    virtual int FindDevice(const char* searchText) = 0;
     virtual bool ReadAddress() = 0;                         // status register found
     virtual std::uint32_t StartTimer() = 0;                 // timer 1, 1000 ms; its id
     virtual bool StopTimer(std::uint32_t timerId) = 0;
 };
 
-// The members a resolution writes.
-struct PortState {
-    std::string portName;
-    std::string portClass;
-    std::int32_t parallelStatus = -1;
-    std::uint32_t timerId = 0;
-    int accessMode = 0;
-    std::string lptDeviceId;   // kept between resolutions
+// The status window's members that a resolution writes, by reference.
+struct PortMembers {
+    std::string& portName;         // m_strPortName
+    std::string& portClass;        // m_strPortClass
+    std::int32_t& parallelStatus;  // m_nParallelStatus
+    std::uint32_t& timerId;        // m_nTimerId
 };
 
 // Records the queue's port name and classifies it; for a parallel port runs the
@@ -53,10 +54,10 @@ struct PortState {
 // device search and no address, and timer 1 is stopped: any earlier search
 // text would find some other device and the monitor would read its register.
 // Returns the kind it found.
-PortKind ApplyPortName(const std::string& portName, PortState& state, PortEnvironment& env);
+PortKind ApplyPortName(const std::string& portName, const PortMembers& port, PortEnvironment& env);
 
 // Stops timer 1 if it runs; the id is cleared only when the stop succeeded.
-void StopStatusTimer(PortState& state, PortEnvironment& env);
+void StopStatusTimer(std::uint32_t& timerId, PortEnvironment& env);
 
 // The strings of a registry multi-string joined with ",", read only within the
 // bytes the registry handed back: the list ends at its first empty string, and

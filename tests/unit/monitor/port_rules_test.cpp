@@ -16,7 +16,6 @@ struct FakeEnv : PortEnvironment {
     int mode = 2;
     int findResult = 0;
     bool addressFound = true;
-    std::string deviceId = "LPTENUM\\MICROSOFTRAWPORT\\5&2A1C2B&0&LPT1";
     bool stopSucceeds = true;
     std::uint32_t nextTimerId = 1;
     std::vector<std::string> calls;
@@ -24,16 +23,28 @@ struct FakeEnv : PortEnvironment {
 
     int AccessMode() override { calls.push_back("mode"); return mode; }
     void OpenDriver() override { calls.push_back("open"); }
-    int FindDevice(std::string& text) override {
+    int FindDevice(const char* text) override {
         calls.push_back("find");
         searchedFor = text;
-        if (findResult == 0 && !deviceId.empty()) text = deviceId;
         return findResult;
     }
     bool ReadAddress() override { calls.push_back("address"); return addressFound; }
     std::uint32_t StartTimer() override { calls.push_back("start"); return nextTimerId; }
     bool StopTimer(std::uint32_t id) override { calls.push_back("stop " + std::to_string(id)); return stopSucceeds; }
 };
+
+// The window's members a resolution writes, as the window holds them.
+struct Members {
+    std::string m_strPortName;
+    std::string m_strPortClass;
+    std::int32_t m_nParallelStatus = -1;
+    std::uint32_t m_nTimerId = 0;
+    PortMembers refs() { return {m_strPortName, m_strPortClass, m_nParallelStatus, m_nTimerId}; }
+};
+
+PortKind Apply(const std::string& port, Members& st, PortEnvironment& env) {
+    return ApplyPortName(port, st.refs(), env);
+}
 
 using Calls = std::vector<std::string>;
 
@@ -62,24 +73,22 @@ TEST(PortClassification, SearchTextOnlyForTheFirstThreeParallelPorts) {
 TEST(PortResolution, Lpt1OnTheDriverPlatformStartsTheTimer) {
     FakeEnv env;
     env.nextTimerId = 1;
-    PortState st;
-    st.parallelStatus = 2;
-    EXPECT_EQ(ApplyPortName("LPT1:", st, env), PortKind::Lpt);
-    EXPECT_EQ(st.portName, "LPT1:");
-    EXPECT_EQ(st.portClass, "LPT");
-    EXPECT_EQ(st.parallelStatus, -1);
-    EXPECT_EQ(st.accessMode, 2);
+    Members st;
+    st.m_nParallelStatus = 2;
+    EXPECT_EQ(Apply("LPT1:", st, env), PortKind::Lpt);
+    EXPECT_EQ(st.m_strPortName, "LPT1:");
+    EXPECT_EQ(st.m_strPortClass, "LPT");
+    EXPECT_EQ(st.m_nParallelStatus, -1);
     EXPECT_EQ(env.searchedFor, "(LPT1)");
-    EXPECT_EQ(st.lptDeviceId, env.deviceId);
-    EXPECT_EQ(st.timerId, 1u);
+    EXPECT_EQ(st.m_nTimerId, 1u);
     EXPECT_EQ(env.calls, (Calls{"mode", "open", "find", "address", "start"}));
 }
 
 TEST(PortResolution, DirectAccessPlatformDoesNotOpenTheDriver) {
     FakeEnv env;
     env.mode = 1;
-    PortState st;
-    ApplyPortName("LPT2:", st, env);
+    Members st;
+    Apply("LPT2:", st, env);
     EXPECT_EQ(env.calls, (Calls{"mode", "find", "address", "start"}));
     EXPECT_EQ(env.searchedFor, "(LPT2)");
 }
@@ -87,42 +96,42 @@ TEST(PortResolution, DirectAccessPlatformDoesNotOpenTheDriver) {
 TEST(PortResolution, AddressNotFoundStopsARunningTimer) {
     FakeEnv env;
     env.addressFound = false;
-    PortState st;
-    st.timerId = 7;
-    ApplyPortName("LPT1:", st, env);
-    EXPECT_EQ(st.timerId, 0u);
+    Members st;
+    st.m_nTimerId = 7;
+    Apply("LPT1:", st, env);
+    EXPECT_EQ(st.m_nTimerId, 0u);
     EXPECT_EQ(env.calls.back(), "stop 7");
 }
 
 TEST(PortResolution, FailedDeviceQueryLeavesTheTimerAlone) {
     FakeEnv env;
     env.findResult = 1;
-    PortState st;
-    st.timerId = 7;
-    ApplyPortName("LPT1:", st, env);
-    EXPECT_EQ(st.timerId, 7u);
+    Members st;
+    st.m_nTimerId = 7;
+    Apply("LPT1:", st, env);
+    EXPECT_EQ(st.m_nTimerId, 7u);
     EXPECT_EQ(env.calls, (Calls{"mode", "open", "find"}));
-    EXPECT_EQ(st.lptDeviceId, "(LPT1)");
+    EXPECT_EQ(env.searchedFor, "(LPT1)");
 }
 
 TEST(PortResolution, ParallelPortWithoutItsOwnSearchTextIsNeitherSearchedNorRead) {
     // Watching LPT1: with its device found and timer 1 running...
     FakeEnv env;
-    PortState st;
-    ApplyPortName("LPT1:", st, env);
-    ASSERT_EQ(st.timerId, 1u);
+    Members st;
+    Apply("LPT1:", st, env);
+    ASSERT_EQ(st.m_nTimerId, 1u);
     // ...then the queue moves to a port that names no device of its own: the
     // old instance id must not be searched for again, nor any address read.
     for (const char* port : {"LPT4:", "LPT1:,LPT2:"}) {
         SCOPED_TRACE(port);
         env.calls.clear();
-        st.parallelStatus = 2;
-        EXPECT_EQ(ApplyPortName(port, st, env), PortKind::Lpt);
-        EXPECT_EQ(st.portClass, "LPT");
-        EXPECT_EQ(st.portName, port);
-        EXPECT_EQ(st.parallelStatus, -1);
-        EXPECT_EQ(st.timerId, 0u);
-        st.timerId = 1;   // as if it ran again, for the second port
+        st.m_nParallelStatus = 2;
+        EXPECT_EQ(Apply(port, st, env), PortKind::Lpt);
+        EXPECT_EQ(st.m_strPortClass, "LPT");
+        EXPECT_EQ(st.m_strPortName, port);
+        EXPECT_EQ(st.m_nParallelStatus, -1);
+        EXPECT_EQ(st.m_nTimerId, 0u);
+        st.m_nTimerId = 1;   // as if it ran again, for the second port
         EXPECT_EQ(env.calls, (Calls{"mode", "open", "stop 1"}));
     }
 }
@@ -132,27 +141,27 @@ TEST(PortResolution, FirstResolutionOnAPoolSearchesNothing) {
     // device name contains.
     FakeEnv env;
     env.mode = 1;
-    PortState st;
-    ApplyPortName("LPT1:,LPT2:", st, env);
+    Members st;
+    Apply("LPT1:,LPT2:", st, env);
     EXPECT_EQ(env.calls, (Calls{"mode"}));
-    EXPECT_EQ(st.timerId, 0u);
-    EXPECT_EQ(st.lptDeviceId, "");
+    EXPECT_EQ(st.m_nTimerId, 0u);
+    EXPECT_EQ(env.searchedFor, "");
     // A later LPT3: gets its own search as usual.
-    ApplyPortName("LPT3:", st, env);
+    Apply("LPT3:", st, env);
     EXPECT_EQ(env.searchedFor, "(LPT3)");
-    EXPECT_EQ(st.timerId, 1u);
+    EXPECT_EQ(st.m_nTimerId, 1u);
 }
 
 TEST(PortResolution, UsbAndComStopTheTimerAndResetTheParallelStatus) {
     for (const char* port : {"USB001", "COM1:"}) {
         SCOPED_TRACE(port);
         FakeEnv env;
-        PortState st;
-        st.timerId = 1;
-        st.parallelStatus = 3;
-        ApplyPortName(port, st, env);
-        EXPECT_EQ(st.timerId, 0u);
-        EXPECT_EQ(st.parallelStatus, -1);
+        Members st;
+        st.m_nTimerId = 1;
+        st.m_nParallelStatus = 3;
+        Apply(port, st, env);
+        EXPECT_EQ(st.m_nTimerId, 0u);
+        EXPECT_EQ(st.m_nParallelStatus, -1);
         EXPECT_EQ(env.calls, (Calls{"stop 1"}));
     }
 }
@@ -160,30 +169,30 @@ TEST(PortResolution, UsbAndComStopTheTimerAndResetTheParallelStatus) {
 TEST(PortResolution, TimerIdKeptWhenTheStopFails) {
     FakeEnv env;
     env.stopSucceeds = false;
-    PortState st;
-    st.timerId = 1;
-    ApplyPortName("USB001", st, env);
-    EXPECT_EQ(st.timerId, 1u);
+    Members st;
+    st.m_nTimerId = 1;
+    Apply("USB001", st, env);
+    EXPECT_EQ(st.m_nTimerId, 1u);
 }
 
 TEST(PortResolution, NoTimerMeansNoStopCall) {
     FakeEnv env;
-    PortState st;
-    ApplyPortName("COM2:", st, env);
+    Members st;
+    Apply("COM2:", st, env);
     EXPECT_TRUE(env.calls.empty());
 }
 
 TEST(PortResolution, UnclassifiedPortChangesNothingButTheNames) {
     for (const char* port : {"FILE:", "lpt1:"}) {
         FakeEnv env;
-        PortState st;
-        st.timerId = 1;
-        st.parallelStatus = 3;
-        ApplyPortName(port, st, env);
-        EXPECT_EQ(st.portClass, port);
-        EXPECT_EQ(st.portName, port);
-        EXPECT_EQ(st.timerId, 1u);
-        EXPECT_EQ(st.parallelStatus, 3);
+        Members st;
+        st.m_nTimerId = 1;
+        st.m_nParallelStatus = 3;
+        Apply(port, st, env);
+        EXPECT_EQ(st.m_strPortClass, port);
+        EXPECT_EQ(st.m_strPortName, port);
+        EXPECT_EQ(st.m_nTimerId, 1u);
+        EXPECT_EQ(st.m_nParallelStatus, 3);
         EXPECT_TRUE(env.calls.empty());
     }
 }

@@ -1,21 +1,30 @@
 // The monitor's spooler and registry adapters against Wine's real spooler and
-// registry, and the polling thread's stop and restart.
+// registry, the polling thread's stop and restart, and the tray icon's window.
 #include "monitor/MonitorPlatform.h"
-#include "monitor/StatusPoller.h"
+#include "monitor/PollThread.h"
+#include "monitor/SysTray.h"
 
 #include "QueueFixture.h"
 #include "common/Handles.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+#include "resources/MonitorResource.h"
 #include "tests/win32/bench/Bench.h"
 
 #include <gtest/gtest.h>
 
 #include <winspool.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace monitor;
 
 namespace {
+
+// The application object gives the tray its main window (AfxGetMainWnd).
+class PlatformTestApp : public CWinApp {} theApp;
 
 pw::unique_printer OpenQueue(const std::string& name) {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -123,10 +132,29 @@ struct PollSink {
     }
 };
 
+// The polling state as the status window holds it: the stop flag, the
+// parameter block pointing at it and the running thread.
+struct Polling {
+    PollStopFlagType PollStopFlag{0};
+    std::unique_ptr<PollThreadParams> m_pPollParams;
+    std::unique_ptr<CWinThread> PollThread;
+    Polling(HWND hwnd, DWORD periodMs) : m_pPollParams(NewPollThreadParams(PollStopFlag)) {
+        if (m_pPollParams) {
+            m_pPollParams->hWnd = hwnd;
+            m_pPollParams->periodMs = periodMs;
+        }
+    }
+    ~Polling() { StopPollThread(PollThread, m_pPollParams.get()); }
+    bool Start() { return StartPollThread(PollThread, m_pPollParams.get()); }
+    void Stop() { StopPollThread(PollThread, m_pPollParams.get()); }
+};
+
 TEST(Poller, PostsAtOnceAndThenPeriodically) {
     PollSink sink;
-    StatusPoller poller;
-    ASSERT_TRUE(poller.Start(sink.hwnd, 50));
+    Polling polling(sink.hwnd, 50);
+    ASSERT_TRUE(polling.m_pPollParams);
+    EXPECT_EQ(polling.m_pPollParams->pStopFlag, &polling.PollStopFlag);
+    ASSERT_TRUE(polling.Start());
     Sleep(20);
     EXPECT_EQ(sink.Drain(), 1);   // the first poll does not wait a period
     Sleep(500);
@@ -137,13 +165,14 @@ TEST(Poller, PostsAtOnceAndThenPeriodically) {
 
 TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
     PollSink sink;
-    StatusPoller poller;
-    ASSERT_TRUE(poller.Start(sink.hwnd, 1000));
+    Polling polling(sink.hwnd, 1000);
+    ASSERT_TRUE(polling.Start());
     Sleep(50);
     DWORD t0 = GetTickCount();
-    poller.Stop();
+    polling.Stop();
     EXPECT_LT(GetTickCount() - t0, 500u);   // not waiting for the next wake-up
-    EXPECT_FALSE(poller.Running());
+    EXPECT_EQ(polling.PollThread, nullptr);   // refers only to a running thread
+    EXPECT_EQ(polling.PollStopFlag.load(), 0);   // the thread acknowledged the stop
     sink.Drain();
     Sleep(1200);
     EXPECT_EQ(sink.Drain(), 0);
@@ -151,14 +180,77 @@ TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
 
 TEST(Poller, RestartLeavesOnePollerPosting) {
     PollSink sink;
-    StatusPoller poller;
-    for (int i = 0; i < 20; ++i) ASSERT_TRUE(poller.Start(sink.hwnd, 100));
+    Polling polling(sink.hwnd, 100);
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(polling.Start());
     sink.Drain();
     Sleep(1000);
     int n = sink.Drain();
     // One poller gives about 10 polls a second; two or more would give 20 or more.
     EXPECT_GE(n, 7);
     EXPECT_LE(n, 13);
+}
+
+TEST(Poller, ThreadStartedAfterAStopKeepsPosting) {
+    // The parameter block and its wake event live for the whole run: the
+    // stop's signal must not end the next thread (as when the user opens the
+    // window, or the port changes, after a failed restart).
+    PollSink sink;
+    Polling polling(sink.hwnd, 100);
+    ASSERT_TRUE(polling.Start());
+    Sleep(50);
+    polling.Stop();
+    ASSERT_TRUE(polling.Start());
+    sink.Drain();
+    Sleep(1000);
+    EXPECT_GE(sink.Drain(), 7);
+    EXPECT_NE(polling.PollThread, nullptr);
+    EXPECT_EQ(polling.PollThread->GetExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+}
+
+// The status window's stand-in: records the commands the tray sends it.
+class TrayOwner : public CWnd {
+public:
+    std::vector<int> commands;
+protected:
+    void OnOpen() { commands.push_back(ID_TRAY_OPEN); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(TrayOwner, CWnd)
+    ON_COMMAND(ID_TRAY_OPEN, &TrayOwner::OnOpen)
+END_MESSAGE_MAP()
+
+TEST(Tray, NamedCSysTrayAndItsMessagesPassThroughWindowProc) {
+    TrayOwner owner;
+    ASSERT_TRUE(owner.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    theApp.m_pMainWnd = &owner;
+
+    CSysTray tray;
+    EXPECT_EQ(tray.Create(CSysTray::kCallbackMessage, "ZYK-E Status Monitor Utility",
+                          LoadIconA(nullptr, IDI_APPLICATION)), 0);
+    ASSERT_NE(tray.m_hWnd, nullptr);
+
+    // The object behind the owner window, found from the window alone.
+    CWnd* found = CWnd::FromHandle(tray.m_hWnd);
+    ASSERT_EQ(found, &tray);
+    EXPECT_STREQ(found->GetRuntimeClass()->m_lpszClassName, "CSysTray");
+    EXPECT_TRUE(found->IsKindOf(RUNTIME_CLASS(CSysTray)));
+    EXPECT_TRUE(found->IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_FALSE(found->IsKindOf(RUNTIME_CLASS(CDialog)));
+    EXPECT_EQ(RUNTIME_CLASS(CSysTray)->m_pBaseClass, RUNTIME_CLASS(CWnd));
+
+    // The callback message reaches the map through WindowProc: a double click
+    // opens the status window, a single click does nothing.
+    found->SendMessage(CSysTray::kCallbackMessage, CSysTray::kIconId, WM_LBUTTONUP);
+    EXPECT_TRUE(owner.commands.empty());
+    found->SendMessage(CSysTray::kCallbackMessage, CSysTray::kIconId, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(owner.commands, std::vector<int>{ID_TRAY_OPEN});
+    // What the map does not take still gets the window's default processing.
+    found->SetWindowText("owner");
+    EXPECT_EQ(found->GetWindowText(), "owner");
+
+    tray.Remove();
+    theApp.m_pMainWnd = nullptr;
 }
 
 }  // namespace
