@@ -67,7 +67,9 @@ std::string Title(HWND dialog) { return bench::ControlText(dialog, 1004); }
 int main(int argc, char** argv) {
     const int changes = std::max(2, argc > 1 ? std::atoi(argv[1]) : 40);
     if (!Fixture()) { std::puts("fixture failed"); return 1; }
-    bench::Process monitor = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE));
+    bench::StartOptions quiet;
+    quiet.discardOutput = true;   // the monitor's console lines would mix with the figures
+    bench::Process monitor = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE), "", "", quiet);
     HWND dialog = bench::WaitWindow({"#32770", std::string(catalogue::ModelName) + " - Status Monitor", monitor.Id()},
                                     20000);
     if (!dialog || !bench::WaitUntil([&] { return Title(dialog) == "Ready"; }, 20000)) {
