@@ -65,37 +65,3 @@ int hwi_token_may_write(const unsigned char* record, unsigned long length) {
     }
     return 0;
 }
-
-unsigned long hwi_value_name(char* out, unsigned long capacity, const char* prefix, unsigned short port) {
-    static const char digits[] = "0123456789ABCDEF";
-    char hex[4];
-    unsigned long hex_length = 0;
-    unsigned long length = 0;
-    unsigned long i;
-    unsigned int rest = port;
-
-    do {
-        hex[hex_length++] = digits[rest & 0xF];
-        rest >>= 4;
-    } while (rest != 0);
-
-    while (prefix[length] != '\0') ++length;
-    if (out == 0 || length + hex_length + 1 > capacity) return 0;
-    for (i = 0; i < length; ++i) out[i] = prefix[i];
-    for (i = 0; i < hex_length; ++i) out[length + i] = hex[hex_length - 1 - i];
-    out[length + hex_length] = '\0';
-    return length + hex_length;
-}
-
-int hwi_sequence_pick(const unsigned char* sequence, unsigned long length, unsigned long index,
-                      unsigned char* value, unsigned long* next_index) {
-    if (sequence == 0 || length == 0) return 0;
-    if (index >= length) {
-        *value = sequence[length - 1];
-        *next_index = length;
-    } else {
-        *value = sequence[index];
-        *next_index = index + 1;
-    }
-    return 1;
-}

@@ -58,17 +58,6 @@ void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long i
 #define HWI_SE_PRIVILEGE_REMOVED 0x00000004UL
 int hwi_token_may_write(const unsigned char* record, unsigned long length);
 
-/* "<prefix><port in upper-case hex>", e.g. "Port379": names of the values the
- * test build reads and writes under its service key. Returns the length, or 0
- * when it does not fit `capacity` (terminator included). */
-unsigned long hwi_value_name(char* out, unsigned long capacity, const char* prefix, unsigned short port);
-
-/* Next byte of a played sequence: the byte at `index`, the last byte once the
- * sequence is exhausted. Returns 0 for an empty sequence, else 1 and sets
- * *value and *next_index (which stops one past the end). */
-int hwi_sequence_pick(const unsigned char* sequence, unsigned long length, unsigned long index,
-                      unsigned char* value, unsigned long* next_index);
-
 #ifdef __cplusplus
 }
 #endif

@@ -191,47 +191,4 @@ TEST(DriverRequest, OtherCodesFail) {
     }
 }
 
-TEST(DriverRequest, ValueNamesUseUpperCaseHexWithoutPadding) {
-    char name[16];
-    EXPECT_EQ(hwi_value_name(name, sizeof(name), "Port", 0x379), 7u);
-    EXPECT_STREQ(name, "Port379");
-    EXPECT_EQ(hwi_value_name(name, sizeof(name), "Sequence", 0x3BD), 11u);
-    EXPECT_STREQ(name, "Sequence3BD");
-    EXPECT_EQ(hwi_value_name(name, sizeof(name), "Port", 0), 5u);
-    EXPECT_STREQ(name, "Port0");
-    EXPECT_EQ(hwi_value_name(name, sizeof(name), "Port", 0xFFFF), 8u);
-    EXPECT_STREQ(name, "PortFFFF");
-
-    char tight[8];
-    EXPECT_EQ(hwi_value_name(tight, sizeof(tight), "Port", 0x379), 7u) << "exact fit with terminator";
-    std::memset(tight, 'x', sizeof(tight));
-    EXPECT_EQ(hwi_value_name(tight, 7, "Port", 0x379), 0u);
-    EXPECT_EQ(tight[0], 'x') << "nothing written when it does not fit";
-}
-
-TEST(DriverRequest, SequenceAdvancesAndHoldsItsLastByte) {
-    const unsigned char seq[] = {0x20, 0x98, 0x08};
-    unsigned char value = 0;
-    unsigned long next = 0;
-    std::vector<unsigned char> played;
-    unsigned long index = 0;
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(hwi_sequence_pick(seq, 3, index, &value, &next), 1);
-        played.push_back(value);
-        index = next;
-    }
-    EXPECT_EQ(played, (std::vector<unsigned char>{0x20, 0x98, 0x08, 0x08, 0x08}));
-    EXPECT_EQ(index, 3u);
-
-    // An index left from a longer sequence is held at the new end.
-    ASSERT_EQ(hwi_sequence_pick(seq, 2, 7, &value, &next), 1);
-    EXPECT_EQ(value, 0x98);
-    EXPECT_EQ(next, 2u);
-
-    value = 0x55;
-    EXPECT_EQ(hwi_sequence_pick(seq, 0, 0, &value, &next), 0);
-    EXPECT_EQ(hwi_sequence_pick(nullptr, 3, 0, &value, &next), 0);
-    EXPECT_EQ(value, 0x55);
-}
-
 }  // namespace

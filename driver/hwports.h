@@ -1,0 +1,23 @@
+/* Port access of the hwinterface driver, apart from the requests that ask for
+ * it. Each image links exactly one implementation: the production image
+ * reaches the hardware through the HAL (hwports_hal.c), the test build plays
+ * the ports from values under its service key (hwports_played.c). All four run
+ * at PASSIVE_LEVEL: DriverEntry, the unload routine and the device-control
+ * dispatch of a top-level driver. */
+#ifndef HWINTERFACE_HWPORTS_H
+#define HWINTERFACE_HWPORTS_H
+
+#include <ntifs.h>
+
+/* First thing DriverEntry does; a failure fails the load. `registryPath` is
+ * the driver's service key and does not outlive DriverEntry. */
+NTSTATUS HwiPortsStart(PCUNICODE_STRING registryPath);
+
+/* Undoes HwiPortsStart: last thing the unload routine does, and on a load
+ * that fails after a successful start. */
+void HwiPortsStop(void);
+
+UCHAR HwiReadPort(USHORT port);
+void HwiWritePort(USHORT port, UCHAR value);
+
+#endif
