@@ -31,7 +31,7 @@ BOOL CPortSelection::OnInitDialog() {
     CDialog::OnInitDialog();
     EnableInstall(false);
     if (!FillPortList()) {
-        MessageBox(setupui::kPortEnumerationFailed, setupui::kCaption, MB_OKCANCEL);
+        MessageBox(setup::core::kPortEnumerationFailed, setup::core::kCaption, MB_OKCANCEL);
         // Either answer leads to the exit confirmation.
         OnCancel();
     }
@@ -48,12 +48,12 @@ void CPortSelection::EnableInstall(bool enable) {
 }
 
 int CPortSelection::FillPortList() {
-    std::vector<setupui::PortRecord> records;
-    if (!setupui::EnumerateSpoolerPorts(records)) return 0;
-    const setupui::PortListing listing = setupui::BuildPortListing(records);
+    std::vector<setup::core::PortRecord> records;
+    if (!setup::ui::EnumerateSpoolerPorts(records)) return 0;
+    const setup::core::PortListing listing = setup::core::BuildPortListing(records);
 
     for (std::size_t i = 0; i < listing.entries.size(); ++i) {
-        const setupui::PortEntry& entry = listing.entries[i];
+        const setup::core::PortEntry& entry = listing.entries[i];
         // Inserted at its position, so the sorted list box keeps the spooler's order.
         const int index = m_listPorts.InsertString(static_cast<int>(i), entry.text.c_str());
         if (index < 0) continue;
@@ -64,7 +64,7 @@ int CPortSelection::FillPortList() {
             m_listPorts.SetCurSel(index);
             m_listPorts.GetText(index, m_strCurrentPort);
             g_strSelectedPort = entry.name;
-            EnableInstall(setupui::CanInstallOnPort(g_strSelectedPort));
+            EnableInstall(setup::core::CanInstallOnPort(g_strSelectedPort));
             UpdateData(FALSE);
         }
     }
@@ -80,12 +80,12 @@ void CPortSelection::OnSelchangePortList() {
     m_listPorts.GetText(index, m_strCurrentPort);
     g_strSelectedPort = *reinterpret_cast<const std::string*>(data);
     UpdateData(FALSE);
-    EnableInstall(setupui::CanInstallOnPort(g_strSelectedPort));
+    EnableInstall(setup::core::CanInstallOnPort(g_strSelectedPort));
 }
 
 void CPortSelection::OnInstall() {
     // OK is disabled until a port is chosen; a stray click while installing does nothing.
-    if (m_bInstalling || !setupui::CanInstallOnPort(g_strSelectedPort)) return;
+    if (m_bInstalling || !setup::core::CanInstallOnPort(g_strSelectedPort)) return;
     m_bInstalling = true;
 
     ShowWindow(SW_HIDE);
@@ -114,5 +114,5 @@ void CPortSelection::OnCancelButton() { OnCancel(); }
 
 void CPortSelection::OnCancel() {
     if (m_bInstalling) return;
-    if (ConfirmExitSetup(*this)) CDialog::OnCancel();
+    if (setup::ui::ConfirmExitSetup(*this)) CDialog::OnCancel();
 }

@@ -1,8 +1,8 @@
 #include "setup/PrinterConnection.h"
 
 #include "catalogue/Catalogue.h"
+#include "common/core/UsbPrinterIdentity.h"
 #include "framework/Framework.h"
-#include "monitor/portaccess/core/DeviceName.h"
 #include "setup/PortSelection.h"
 #include "setup/SetupDlg.h"
 #include "setup/SetupPlatform.h"
@@ -18,16 +18,16 @@
 namespace {
 
 // The arrival path's steps, carried out by the installer object.
-class InstallerArrivalSteps : public setupui::ArrivalSteps {
+class InstallerArrivalSteps : public setup::core::ArrivalSteps {
 public:
     explicit InstallerArrivalSteps(CInstaller& installer) : m_installer(installer) {}
 
     bool StageInf() override { return m_installer.StageInf() == 1; }
 
     std::optional<std::string> ReadUsbPort() override {
-        setupui::Win32UsbPortRegistry registry;
-        std::optional<std::string> port = setupui::ResolveUsbPort(registry, catalogue::ModelUsbSerial);
-        if (!port) AfxMessageBox(setupui::kConnectPrinterProperly, MB_OK | MB_ICONEXCLAMATION);
+        setup::ui::Win32UsbPortRegistry registry;
+        std::optional<std::string> port = setup::core::ResolveUsbPort(registry, catalogue::ModelUsbSerial);
+        if (!port) AfxMessageBox(setup::core::kConnectPrinterProperly, MB_OK | MB_ICONEXCLAMATION);
         return port;
     }
 
@@ -53,7 +53,7 @@ END_MESSAGE_MAP()
 BOOL CPrinterConnection::OnInitDialog() {
     CDialog::OnInitDialog();
     // Not tested: without a registration no arrival is seen and Manual or Cancel remain.
-    m_hDevNotify.reset(setupui::RegisterUsbDeviceArrivals(m_hWnd));
+    m_hDevNotify.reset(setup::ui::RegisterUsbDeviceArrivals(m_hWnd));
     return TRUE;
 }
 
@@ -68,8 +68,8 @@ BOOL CPrinterConnection::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
     // The header says how many bytes the system handed over; nothing past them is read.
     DWORD size = 0;
     std::memcpy(&size, broadcast, sizeof size);
-    if (portaccess::ClassifyDeviceChange(nEventType, broadcast, size, catalogue::ModelUsbSerial) !=
-        portaccess::DeviceChange::Arrived)
+    if (pw::usb::ClassifyDeviceChange(nEventType, broadcast, size, catalogue::ModelUsbSerial) !=
+        pw::usb::DeviceChange::Arrived)
         return FALSE;
     m_bArrived = true;
     InstallArrivedPrinter();
@@ -92,14 +92,14 @@ void CPrinterConnection::InstallArrivedPrinter() {
     Sleep(2000);
 
     InstallerArrivalSteps steps(installer);
-    const setupui::FlowReport report = setupui::RunArrivalInstallation(steps);
+    const setup::core::FlowReport report = setup::core::RunArrivalInstallation(steps);
 
     pleaseWait.ShowWindow(SW_HIDE);
     wait.reset();
-    if (report == setupui::FlowReport::InstallerResult) {
+    if (report == setup::core::FlowReport::InstallerResult) {
         installer.ShowResult();
     } else {
-        ::MessageBoxA(nullptr, setupui::kNothingInstalled, setupui::kCaption, MB_OK | MB_ICONHAND);
+        ::MessageBoxA(nullptr, setup::core::kNothingInstalled, setup::core::kCaption, MB_OK | MB_ICONHAND);
     }
     pleaseWait.DestroyWindow();
 }
@@ -119,7 +119,7 @@ void CPrinterConnection::OnCancelButton() { OnCancel(); }
 
 void CPrinterConnection::OnCancel() {
     if (m_bArrived) return;
-    if (!ConfirmExitSetup(*this)) return;
+    if (!setup::ui::ConfirmExitSetup(*this)) return;
     m_hDevNotify.reset();
     CDialog::OnCancel();
 }

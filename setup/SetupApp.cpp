@@ -12,18 +12,18 @@
 CSetupApp theApp;
 
 BOOL CSetupApp::InitInstance() {
-    CInstanceMutex lock(kSetupInstanceLockName);
+    CInstanceMutex lock(setup::ui::kInstanceLockName);
     {
-        setupui::Win32StartupProbe probe(lock);
-        const setupui::StartupVerdict verdict = setupui::CheckStartup(probe);
-        if (verdict != setupui::StartupVerdict::Proceed) {
-            ::MessageBoxA(nullptr, setupui::StartupMessage(verdict), setupui::kCaption, MB_OK | MB_ICONHAND);
+        setup::ui::Win32StartupProbe probe(lock);
+        const setup::core::StartupVerdict verdict = setup::core::CheckStartup(probe);
+        if (verdict != setup::core::StartupVerdict::Proceed) {
+            ::MessageBoxA(nullptr, setup::core::StartupMessage(verdict), setup::core::kCaption, MB_OK | MB_ICONHAND);
             lock.Close();
             return FALSE;
         }
     }
 
-    setupui::SetupInitCommonControls();
+    setup::ui::SetupInitCommonControls();
     CWinApp::InitInstance();
     AfxEnableControlContainer();
 

@@ -11,5 +11,7 @@ public:
     BOOL InitInstance() override;
 };
 
+namespace setup::ui {
 // The lock every installer takes, whatever model it installs.
-inline constexpr char kSetupInstanceLockName[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
+inline constexpr char kInstanceLockName[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
+}  // namespace setup::ui

@@ -6,8 +6,8 @@
 #include "setup/core/SetupTexts.h"
 #include "setup/engine/FileCopy.h"
 
-bool ConfirmExitSetup(CWnd& owner) {
-    return owner.MessageBox(setupui::kExitConfirmation, setupui::kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+bool setup::ui::ConfirmExitSetup(CWnd& owner) {
+    return owner.MessageBox(core::kExitConfirmation, core::kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
@@ -109,5 +109,5 @@ void CSetupDlg::OnOK() {
 }
 
 void CSetupDlg::OnCancel() {
-    if (ConfirmExitSetup(*this)) CDialog::OnCancel();
+    if (setup::ui::ConfirmExitSetup(*this)) CDialog::OnCancel();
 }

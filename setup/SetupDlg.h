@@ -36,6 +36,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+namespace setup::ui {
 // The confirmation that guards Cancel in every dialog of the setup: true when
 // the user answers Yes.
 bool ConfirmExitSetup(CWnd& owner);
+}  // namespace setup::ui

@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
-namespace setupui {
+namespace setup::ui {
 
 bool Win32StartupProbe::AnotherInstanceRunning() { return m_lock.IsAlreadyRunning(); }
 
-OsVersion Win32StartupProbe::Version() {
+core::OsVersion Win32StartupProbe::Version() {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;  // 148
-    OsVersion version;
+    core::OsVersion version;
     // Without a manifest entry for later systems, 6.2 and above report 6.2.
     if (GetVersionExA(&info)) {
         version.major = info.dwMajorVersion;
@@ -32,7 +32,7 @@ bool Win32StartupProbe::RunsUnderWow64() {
 
 bool Win32StartupProbe::UserIsAdministrator() { return SetupIsUserAnAdmin() != FALSE; }
 
-bool EnumerateSpoolerPorts(std::vector<PortRecord>& ports) {
+bool EnumerateSpoolerPorts(std::vector<core::PortRecord>& ports) {
     ports.clear();
     BYTE probe[10] = {};
     DWORD needed = 0;
@@ -52,14 +52,14 @@ bool EnumerateSpoolerPorts(std::vector<PortRecord>& ports) {
     DWORD filled = 0;
     count = 0;
     if (!EnumPortsA(nullptr, 2, buffer.get(), static_cast<DWORD>(buffer.size()), &filled, &count)) return false;
-    return ParsePortRecords(buffer.get(), buffer.size(), count, reinterpret_cast<std::uintptr_t>(buffer.get()),
+    return core::ParsePortRecords(buffer.get(), buffer.size(), count, reinterpret_cast<std::uintptr_t>(buffer.get()),
                             sizeof(void*), ports);
 }
 
 std::optional<std::uint32_t> Win32UsbPortRegistry::ReadDword(const std::vector<std::string>& subkeys,
                                                              const char* valueName) {
     pw::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUsbPrintClassKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, core::kUsbPrintClassKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     for (const std::string& name : subkeys) {
         pw::unique_hkey next;
@@ -87,4 +87,4 @@ HDEVNOTIFY RegisterUsbDeviceArrivals(HWND window) {
     return RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
-}  // namespace setupui
+}  // namespace setup::ui

@@ -7,6 +7,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "monitor/portaccess/core/UsbScan.h"
 
 namespace {
 
@@ -55,14 +56,14 @@ bool FindUsbPrinterPresent() {
     return portaccess::ScanForUsbPrinter(interfaces, catalogue::ModelUsbSerial);
 }
 
-portaccess::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast) {
+pw::usb::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast) {
     // Other events may carry no broadcast at all: look at lParam only for these two.
     if (eventType != DBT_DEVICEARRIVAL && eventType != DBT_DEVICEREMOVECOMPLETE)
-        return portaccess::DeviceChange::None;
+        return pw::usb::DeviceChange::None;
     const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(broadcast);
-    if (header == nullptr) return portaccess::DeviceChange::None;
+    if (header == nullptr) return pw::usb::DeviceChange::None;
     // The sender vouches for dbch_size bytes; nothing beyond them is read.
-    return portaccess::ClassifyDeviceChange(static_cast<unsigned long>(eventType),
-                                            reinterpret_cast<const unsigned char*>(header),
-                                            header->dbch_size, catalogue::ModelUsbSerial);
+    return pw::usb::ClassifyDeviceChange(static_cast<unsigned long>(eventType),
+                                         reinterpret_cast<const unsigned char*>(header),
+                                         header->dbch_size, catalogue::ModelUsbSerial);
 }

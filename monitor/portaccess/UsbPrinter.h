@@ -1,11 +1,12 @@
 // Recognising the monitored printer's USB device: the scan of present USB
 // printer interfaces and the check of a WM_DEVICECHANGE broadcast.
-// The name rule itself is portable (core/DeviceName.h) and shared with the installer.
+// The identity rule itself is portable and shared with the installer
+// (common/core/UsbPrinterIdentity.h).
 #pragma once
 
 #include <windows.h>
 
-#include "monitor/portaccess/core/DeviceName.h"
+#include "common/core/UsbPrinterIdentity.h"
 
 // True when an interface of the USB printer class with the path of this
 // model's printer (vendor 0F3A, product 1101, ModelUsbSerial) is present.
@@ -14,4 +15,10 @@ bool FindUsbPrinterPresent();
 // Decides a WM_DEVICECHANGE (wParam, lParam) for this model's printer:
 // Arrived / Removed only for an arrival / remove-complete of a device-interface
 // broadcast naming it; None for everything else (null lParam included).
-portaccess::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast);
+pw::usb::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast);
+
+// Transitional: monitor/ and its Wine tests still name the broadcast's meaning
+// portaccess::DeviceChange; remove once they say pw::usb::DeviceChange.
+namespace portaccess {
+using DeviceChange = pw::usb::DeviceChange;
+}  // namespace portaccess

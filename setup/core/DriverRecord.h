@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace setup {
+namespace setup::core {
 
 namespace driver_record {
 constexpr std::uint32_t kVersion = 3;
@@ -32,4 +32,4 @@ constexpr std::uint32_t kAttributes = 0x204;
 constexpr std::uint32_t kPriority = 1;
 }  // namespace queue_record
 
-}  // namespace setup
+}  // namespace setup::core

@@ -1,6 +1,6 @@
 #include "setup/core/InstallFlow.h"
 
-namespace setupui {
+namespace setup::core {
 
 FlowReport RunArrivalInstallation(ArrivalSteps& steps) {
     if (!steps.StageInf()) return FlowReport::InstallerResult;
@@ -12,4 +12,4 @@ FlowReport RunArrivalInstallation(ArrivalSteps& steps) {
 
 bool CanInstallOnPort(const std::string& port) { return !port.empty(); }
 
-}  // namespace setupui
+}  // namespace setup::core

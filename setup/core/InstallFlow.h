@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace setupui {
+namespace setup::core {
 
 class ArrivalSteps {
 public:
@@ -32,4 +32,4 @@ FlowReport RunArrivalInstallation(ArrivalSteps& steps);
 // OK of the port dialog may hand over only a real port name.
 bool CanInstallOnPort(const std::string& port);
 
-}  // namespace setupui
+}  // namespace setup::core

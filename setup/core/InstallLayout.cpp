@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace setup {
+namespace setup::core {
 
 namespace {
 constexpr std::size_t ConstLength(const char* s) {
@@ -87,4 +87,4 @@ bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text) {
     return true;
 }
 
-}  // namespace setup
+}  // namespace setup::core

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace setup {
+namespace setup::core {
 
 // The driver package patterns copied flat into D, as one double-null-terminated list.
 extern const std::string kPackagePatterns;
@@ -72,4 +72,15 @@ std::string InfPath(const std::string& driverDir);
 // false (buffer left empty) when it does not fit.
 bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text);
 
+}  // namespace setup::core
+
+// Transitional, for package/Uninstall.cpp until it names setup::core: remove then.
+namespace setup {
+using core::AutoRunValueName;
+using core::InfPath;
+using core::kRunKey;
+using core::kUninstallKey;
+using core::MonitorExecutable;
+using core::ShortcutFile;
+using core::ShortcutFolder;
 }  // namespace setup

@@ -1,6 +1,8 @@
 #include "setup/core/InstallSequence.h"
 
-namespace setup {
+#include "setup/core/SetupTexts.h"
+
+namespace setup::core {
 
 std::string DriverAndMonitorInstalledText(const std::string& printerName) {
     return printerName + " Printer Driver & Status Monitor installed successfully.";
@@ -45,4 +47,4 @@ ResultMessage ChooseResultMessage(const InstallOutcome& outcome) {
     return {outcome.result, kIconInformation};
 }
 
-}  // namespace setup
+}  // namespace setup::core

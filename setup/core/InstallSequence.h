@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace setup {
+namespace setup::core {
 
 // The steps of one installation as the sequence needs them.
 class InstallSteps {
@@ -55,11 +55,4 @@ struct ResultMessage {
 // The one message that reports an outcome, chosen by its first unset flag.
 ResultMessage ChooseResultMessage(const InstallOutcome& outcome);
 
-// The texts shared by the installer's messages.
-inline constexpr const char* kSetupCaption = "ZYKE Printer Driver - Setup";
-inline constexpr const char* kErrorNoDriverDirectory = "Unexpected error 0x001C occured.";
-inline constexpr const char* kErrorDriverRefused = "Unexpected error 0x002C occured.";
-inline constexpr const char* kErrorNoQueue = "Unexpected error 0x003C occured.";
-inline constexpr const char* kErrorDriverUnknown = "Printer driver unknown.";
-
-}  // namespace setup
+}  // namespace setup::core

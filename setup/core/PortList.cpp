@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace setupui {
+namespace setup::core {
 
 std::string PortEntryText(const std::string& name, const std::optional<std::string>& description) {
     std::string text = name;
@@ -75,4 +75,4 @@ bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_
     return true;
 }
 
-}  // namespace setupui
+}  // namespace setup::core

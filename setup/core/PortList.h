@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace setupui {
+namespace setup::core {
 
 struct PortRecord {
     std::string name;
@@ -46,4 +46,4 @@ PortListing BuildPortListing(const std::vector<PortRecord>& records);
 bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_t count,
                       std::uint64_t baseAddress, unsigned pointerSize, std::vector<PortRecord>& out);
 
-}  // namespace setupui
+}  // namespace setup::core

@@ -1,6 +1,6 @@
 #include "setup/core/PrinterQueue.h"
 
-namespace setup {
+namespace setup::core {
 
 std::string CopyName(const std::string& modelName, unsigned n) {
     return modelName + " (Copy " + std::to_string(n) + ")";
@@ -31,4 +31,4 @@ bool AddPrinterQueue(QueueSpooler& spooler, const std::string& modelName, std::s
     return created;
 }
 
-}  // namespace setup
+}  // namespace setup::core

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace setup {
+namespace setup::core {
 
 // The spooler errors the queue creation tells apart.
 constexpr unsigned long kErrorUnknownPort = 1796;
@@ -42,4 +42,4 @@ std::string CopyName(const std::string& modelName, unsigned n);
 bool AddPrinterQueue(QueueSpooler& spooler, const std::string& modelName, std::string& printerName,
                      const QueueRetryPolicy& policy = {});
 
-}  // namespace setup
+}  // namespace setup::core

@@ -1,13 +1,12 @@
-// The installer's own texts shown by its dialogs, byte for byte as the user
-// sees them. Kept in one place so the dialogs and the tests agree.
+// The installer's own texts, byte for byte as the user sees them: those of
+// its dialogs and those of the installation's messages. Kept in one place so
+// the dialogs, the engine and the tests agree.
 #pragma once
 
-#include "setup/core/InstallSequence.h"
-
-namespace setupui {
+namespace setup::core {
 
 // Every message box and dialog of the installer has this caption.
-inline constexpr const char* kCaption = setup::kSetupCaption;
+inline constexpr char kCaption[] = "ZYKE Printer Driver - Setup";
 
 inline constexpr char kAlreadyRunning[] =
     "Another application is already running. Please terminate the previous application.";
@@ -29,4 +28,10 @@ inline constexpr char kNothingInstalled[] =
     "The printer was not installed.\n"
     "Connect the printer, turn it on and run Setup again.";
 
-}  // namespace setupui
+// The installation's failures, reported once at its end.
+inline constexpr char kErrorNoDriverDirectory[] = "Unexpected error 0x001C occured.";
+inline constexpr char kErrorDriverRefused[] = "Unexpected error 0x002C occured.";
+inline constexpr char kErrorNoQueue[] = "Unexpected error 0x003C occured.";
+inline constexpr char kErrorDriverUnknown[] = "Printer driver unknown.";
+
+}  // namespace setup::core

@@ -2,7 +2,7 @@
 
 #include "setup/core/SetupTexts.h"
 
-namespace setupui {
+namespace setup::core {
 
 bool IsSupportedVersion(OsVersion version) { return version.major == 6 && version.minor >= 1; }
 
@@ -25,4 +25,4 @@ const char* StartupMessage(StartupVerdict verdict) {
     return nullptr;
 }
 
-}  // namespace setupui
+}  // namespace setup::core

@@ -4,7 +4,7 @@
 // program, so a later check is never asked once an earlier one refuses.
 #pragma once
 
-namespace setupui {
+namespace setup::core {
 
 struct OsVersion {
     unsigned long major = 0;
@@ -31,4 +31,4 @@ StartupVerdict CheckStartup(StartupProbe& probe);
 // The refusal's message box text; null for Proceed.
 const char* StartupMessage(StartupVerdict verdict);
 
-}  // namespace setupui
+}  // namespace setup::core

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace setupui {
+namespace setup::core {
 
 std::string UsbInterfaceKeyName(const std::string& usbSerial) {
     return "##?#USB#Vid_0f3a&Pid_1101#" + usbSerial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -25,4 +25,4 @@ std::optional<std::string> ResolveUsbPort(UsbPortRegistry& registry, const std::
     return FormatUsbPort(*port);
 }
 
-}  // namespace setupui
+}  // namespace setup::core

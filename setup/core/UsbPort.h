@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace setupui {
+namespace setup::core {
 
 inline constexpr char kUsbPrintClassKey[] =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -38,4 +38,4 @@ public:
 // guess at USB001.
 std::optional<std::string> ResolveUsbPort(UsbPortRegistry& registry, const std::string& usbSerial);
 
-}  // namespace setupui
+}  // namespace setup::core

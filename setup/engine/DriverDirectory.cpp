@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <new>
 
-namespace setup_engine {
+namespace setup::engine {
 
 namespace {
 // Far beyond any real path; a larger answer is not a size we trust.
@@ -39,4 +39,4 @@ int QueryDriverDirectory(std::unique_ptr<char[]>& buffer) {
     return 1;
 }
 
-}  // namespace setup_engine
+}  // namespace setup::engine

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-namespace setup_engine {
+namespace setup::engine {
 
 // 1 when buffer now holds the directory (null-terminated), 0 otherwise.
 int QueryDriverDirectory(std::unique_ptr<char[]>& buffer);
 
-}  // namespace setup_engine
+}  // namespace setup::engine

@@ -1,7 +1,7 @@
 #include "setup/engine/FileCopy.h"
 
 #include "setup/core/InstallLayout.h"
-#include "setup/core/InstallSequence.h"
+#include "setup/core/SetupTexts.h"
 #include "setup/engine/DriverDirectory.h"
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace setup_engine {
+namespace setup::engine {
 
 int CopyPackageFiles(const char* driverDir) {
     if (driverDir == nullptr) return 0;
@@ -21,28 +21,28 @@ int CopyPackageFiles(const char* driverDir) {
     ZeroMemory(&op, sizeof op);
     op.hwnd = nullptr;
     op.wFunc = FO_COPY;
-    op.pFrom = setup::kPackagePatterns.c_str();  // six patterns, double-null-terminated
+    op.pFrom = core::kPackagePatterns.c_str();  // six patterns, double-null-terminated
     op.pTo = destination.c_str();
     // Overwrite earlier copies without asking; the shell may show its progress and its own errors.
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
     return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted ? 1 : 0;
 }
 
-}  // namespace setup_engine
+}  // namespace setup::engine
 
 CFileCopy::CFileCopy(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 CFileCopy::~CFileCopy() = default;
 
-int CFileCopy::GetDriverDirectory() { return setup_engine::QueryDriverDirectory(m_pszDriverDir); }
+int CFileCopy::GetDriverDirectory() { return setup::engine::QueryDriverDirectory(m_pszDriverDir); }
 
-int CFileCopy::CopyDriverFiles() { return setup_engine::CopyPackageFiles(m_pszDriverDir.get()); }
+int CFileCopy::CopyDriverFiles() { return setup::engine::CopyPackageFiles(m_pszDriverDir.get()); }
 
 void CFileCopy::StageDriverFiles() {
     BeginWaitCursor();
     if (!GetDriverDirectory()) {
         EndWaitCursor();
-        MessageBox(setup::kErrorNoDriverDirectory, setup::kSetupCaption, MB_OK | MB_ICONHAND);
+        MessageBox(setup::core::kErrorNoDriverDirectory, setup::core::kCaption, MB_OK | MB_ICONHAND);
         return;
     }
     if (!CopyDriverFiles()) {

@@ -18,11 +18,11 @@
 
 #include <memory>
 
-namespace setup_engine {
+namespace setup::engine {
 // Copies the package patterns from the current directory flat into driverDir
 // (a null-terminated path). 1 when the shell copy succeeded, 0 otherwise.
 int CopyPackageFiles(const char* driverDir);
-}  // namespace setup_engine
+}  // namespace setup::engine
 
 class CFileCopy : public CDialog {
 public:

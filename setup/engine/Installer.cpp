@@ -5,6 +5,7 @@
 #include "setup/core/InstallLayout.h"
 #include "setup/core/InstallSequence.h"
 #include "setup/core/PrinterQueue.h"
+#include "setup/core/SetupTexts.h"
 #include "setup/engine/DriverDirectory.h"
 #include "setup/engine/ShortcutDrive.h"
 #include "setup/engine/SpoolerRecords.h"
@@ -41,13 +42,13 @@ bool ToWide(const std::string& text, wchar_t* out, int capacity) {
     return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, capacity) > 0;
 }
 
-bool SetString(HKEY key, const setup::RegistryString& value) {
+bool SetString(HKEY key, const setup::core::RegistryString& value) {
     return RegSetValueExA(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
                           value.size()) == ERROR_SUCCESS;
 }
 
 // The spooler as the queue creation sees it: one record, the name changed per attempt.
-class Spooler : public setup::QueueSpooler {
+class Spooler : public setup::core::QueueSpooler {
 public:
     Spooler(CInstaller& owner, const std::string& port) : m_owner(owner), m_record(port) {}
 
@@ -64,17 +65,17 @@ public:
     }
     void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
     void ReportDriverUnknown() override {
-        m_owner.MessageBox(setup::kErrorDriverUnknown, setup::kSetupCaption, MB_OK | MB_ICONHAND);
+        m_owner.MessageBox(setup::core::kErrorDriverUnknown, setup::core::kCaption, MB_OK | MB_ICONHAND);
     }
 
 private:
     CInstaller& m_owner;
-    setup_engine::PrinterRecord m_record;
+    setup::engine::PrinterRecord m_record;
     unsigned long m_lastError = 0;
 };
 
 // The installation sequence's view of the installer's steps.
-class Steps : public setup::InstallSteps {
+class Steps : public setup::core::InstallSteps {
 public:
     Steps(CInstaller& installer, void (*launch)(CInstaller&)) : m_installer(installer), m_launch(launch) {}
     bool GetDriverDirectory() override { return m_installer.GetDriverDirectory() == 1; }
@@ -103,7 +104,7 @@ std::string CInstaller::DriverDir() const { return m_pszDriverDir ? std::string(
 void CInstaller::InstallPrinter() {
     BeginWaitCursor();
     Steps steps(*this, [](CInstaller& self) { self.LaunchMonitor(); });
-    const setup::InstallOutcome outcome = setup::RunInstallation(steps, catalogue::ModelName);
+    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, catalogue::ModelName);
     m_bDirectoryFound = outcome.directoryFound;
     m_bDriverAdded = outcome.driverAdded;
     m_bQueueAdded = outcome.queueAdded;
@@ -112,30 +113,30 @@ void CInstaller::InstallPrinter() {
 }
 
 void CInstaller::ShowResult() {
-    setup::InstallOutcome outcome;
+    setup::core::InstallOutcome outcome;
     outcome.directoryFound = m_bDirectoryFound != 0;
     outcome.driverAdded = m_bDriverAdded != 0;
     outcome.queueAdded = m_bQueueAdded != 0;
     outcome.result = m_strResult;
-    const setup::ResultMessage message = setup::ChooseResultMessage(outcome);
-    MessageBox(message.text.c_str(), setup::kSetupCaption, MB_OK | message.icon);
+    const setup::core::ResultMessage message = setup::core::ChooseResultMessage(outcome);
+    MessageBox(message.text.c_str(), setup::core::kCaption, MB_OK | message.icon);
 }
 
-int CInstaller::GetDriverDirectory() { return setup_engine::QueryDriverDirectory(m_pszDriverDir); }
+int CInstaller::GetDriverDirectory() { return setup::engine::QueryDriverDirectory(m_pszDriverDir); }
 
 int CInstaller::RegisterDriver() {
-    setup_engine::DriverRecord record;
+    setup::engine::DriverRecord record;
     return AddPrinterDriverA(nullptr, 6, reinterpret_cast<BYTE*>(record.get())) ? 1 : 0;
 }
 
 int CInstaller::AddPrinterQueue() {
     Spooler spooler(*this, m_strPort);
-    return setup::AddPrinterQueue(spooler, catalogue::ModelName, m_strPrinterName) ? 1 : 0;
+    return setup::core::AddPrinterQueue(spooler, catalogue::ModelName, m_strPrinterName) ? 1 : 0;
 }
 
 int CInstaller::StageInf() {
     if (!GetDriverDirectory()) return 0;
-    if (!setup::CopyBounded(m_szInfPath, sizeof m_szInfPath, setup::InfPath(DriverDir()))) return 0;
+    if (!setup::core::CopyBounded(m_szInfPath, sizeof m_szInfPath, setup::core::InfPath(DriverDir()))) return 0;
     if (SetupCopyOEMInfA(m_szInfPath, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, m_szOemInf, sizeof m_szOemInf,
                          nullptr, nullptr))
         return 1;
@@ -145,14 +146,14 @@ int CInstaller::StageInf() {
 
 int CInstaller::DeployMonitor() {
     if (!m_pszDriverDir) return 0;  // without D every path below would point at the drive's root
-    const std::string target = setup::MonitorTargetDir(DriverDir());  // ends in two nulls
+    const std::string target = setup::core::MonitorTargetDir(DriverDir());  // ends in two nulls
     wchar_t wideTarget[MAX_PATH];
     SHCreateDirectoryFn createDirectory = SHCreateDirectoryProc();
     if (!createDirectory || !ToWide(target, wideTarget, MAX_PATH)) return 0;
     const int created = createDirectory(nullptr, wideTarget);
     if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS) return 0;
 
-    const auto source = setup::MonitorSource();  // zero-filled, so double-null-terminated
+    const auto source = setup::core::MonitorSource();  // zero-filled, so double-null-terminated
     SHFILEOPSTRUCTA op;
     ZeroMemory(&op, sizeof op);
     op.hwnd = nullptr;
@@ -169,24 +170,24 @@ int CInstaller::DeployMonitor() {
 void CInstaller::RegisterAutoRun() {
     if (!m_pszDriverDir) return;
     pw::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
-    SetString(key.get(), {setup::AutoRunValueName(), setup::AutoRunValueData(DriverDir())});
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kRunKey, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+    SetString(key.get(), {setup::core::AutoRunValueName(), setup::core::AutoRunValueData(DriverDir())});
 }
 
 void CInstaller::CreateShortcut() {
     // The apartment stays for the rest of the installer's user-interface thread.
     if (!m_pszDriverDir) return;
     CoInitialize(nullptr);
-    const std::string description = setup::ShortcutDescription();
+    const std::string description = setup::core::ShortcutDescription();
 
     // Without a readable Programs folder the shortcut goes on the system drive.
-    const char drive = setup::FindShortcutDrive(KEY_ALL_ACCESS);
+    const char drive = setup::engine::FindShortcutDrive(KEY_ALL_ACCESS);
     if (drive == 0) return;
 
-    const std::string folder = setup::ShortcutFolder(drive);
+    const std::string folder = setup::core::ShortcutFolder(drive);
     CreateDirectoryA(folder.c_str(), nullptr);  // it may exist already
-    const std::string linkFile = setup::ShortcutFile(folder);
-    const std::string target = setup::MonitorExecutable(DriverDir());
+    const std::string linkFile = setup::core::ShortcutFile(folder);
+    const std::string target = setup::core::MonitorExecutable(DriverDir());
 
     pw::com_ptr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())))
@@ -203,15 +204,15 @@ void CInstaller::CreateShortcut() {
 
 int CInstaller::WriteUninstallEntry() {
     if (!m_pszDriverDir) return 0;
-    const setup::UninstallValues values = setup::MakeUninstallValues(DriverDir());
+    const setup::core::UninstallValues values = setup::core::MakeUninstallValues(DriverDir());
     {
         pw::unique_hkey created;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::core::kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, created.put(), nullptr) != ERROR_SUCCESS)
             return 0;
     }
     pw::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kUninstallKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
         return 0;
     int written = 0;
     if (SetString(key.get(), values.displayName) && SetString(key.get(), values.uninstallString)) written = 1;
@@ -221,6 +222,6 @@ int CInstaller::WriteUninstallEntry() {
 
 void CInstaller::LaunchMonitor() {
     if (!m_pszDriverDir) return;
-    const std::string monitor = setup::MonitorExecutable(DriverDir());
+    const std::string monitor = setup::core::MonitorExecutable(DriverDir());
     ShellExecuteA(nullptr, "open", monitor.c_str(), nullptr, nullptr, SW_MINIMIZE);
 }

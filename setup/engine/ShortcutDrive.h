@@ -10,24 +10,29 @@
 
 #include <string>
 
-namespace setup {
+namespace setup::engine {
 
 inline char FindShortcutDrive(REGSAM access) {
     char programsDrive = 0;
     {
         pw::unique_hkey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, access, key.put()) == ERROR_SUCCESS) {
-            BYTE programs[kProgramsBufferSize] = {};
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, core::kShellFoldersKey, 0, access, key.put()) == ERROR_SUCCESS) {
+            BYTE programs[core::kProgramsBufferSize] = {};
             DWORD size = sizeof programs;
             DWORD type = 0;
-            if (RegQueryValueExA(key.get(), kProgramsValue, nullptr, &type, programs, &size) == ERROR_SUCCESS &&
+            if (RegQueryValueExA(key.get(), core::kProgramsValue, nullptr, &type, programs, &size) == ERROR_SUCCESS &&
                 (type == REG_SZ || type == REG_EXPAND_SZ))
-                programsDrive = ProgramsDriveLetter(programs, size);
+                programsDrive = core::ProgramsDriveLetter(programs, size);
         }
     }
     char windowsDir[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    return ShortcutDrive(programsDrive, length < MAX_PATH ? std::string(windowsDir) : std::string());
+    return core::ShortcutDrive(programsDrive, length < MAX_PATH ? std::string(windowsDir) : std::string());
 }
 
+}  // namespace setup::engine
+
+// Transitional, for package/Uninstall.cpp until it names setup::engine: remove then.
+namespace setup {
+using engine::FindShortcutDrive;
 }  // namespace setup

@@ -3,9 +3,9 @@
 #include "catalogue/Catalogue.h"
 #include "setup/core/DriverRecord.h"
 
-namespace setup_engine {
+namespace setup::engine {
 
-namespace rec = setup::driver_record;
+namespace rec = core::driver_record;
 
 DriverRecord::DriverRecord()
     : m_name(catalogue::ModelName), m_driverPath(rec::kDriverPath), m_dataFile(catalogue::ModelGpdFile),
@@ -32,15 +32,15 @@ DriverRecord::DriverRecord()
 
 PrinterRecord::PrinterRecord(const std::string& port)
     : m_share(catalogue::ModelShareName), m_port(port), m_driver(catalogue::ModelName),
-      m_processor(setup::queue_record::kPrintProcessor) {
+      m_processor(core::queue_record::kPrintProcessor) {
     ZeroMemory(&m_info, sizeof m_info);
     m_info.pServerName = nullptr;
     m_info.pShareName = m_share.get();  // named, but the queue is not marked shared
     m_info.pPortName = m_port.get();
     m_info.pDriverName = m_driver.get();
     m_info.pPrintProcessor = m_processor.get();
-    m_info.Attributes = setup::queue_record::kAttributes;
-    m_info.Priority = setup::queue_record::kPriority;
+    m_info.Attributes = core::queue_record::kAttributes;
+    m_info.Priority = core::queue_record::kPriority;
     SetName(catalogue::ModelName);
 }
 
@@ -50,4 +50,4 @@ void PrinterRecord::SetName(const std::string& printerName) {
     m_info.pPrinterName = m_name.data();
 }
 
-}  // namespace setup_engine
+}  // namespace setup::engine

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace setup_engine {
+namespace setup::engine {
 
 // A writable, null-terminated copy of a string (embedded nulls kept).
 class RecordString {
@@ -48,4 +48,4 @@ private:
     PRINTER_INFO_2A m_info;
 };
 
-}  // namespace setup_engine
+}  // namespace setup::engine

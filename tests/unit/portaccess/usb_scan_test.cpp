@@ -1,4 +1,4 @@
-#include "monitor/portaccess/core/DeviceName.h"
+#include "monitor/portaccess/core/UsbScan.h"
 
 #include <gtest/gtest.h>
 

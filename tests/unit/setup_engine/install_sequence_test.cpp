@@ -10,7 +10,7 @@ namespace {
 const std::string kModel = "ZYK LXD 455 Sentinel";
 
 // Steps that answer as configured and record the order they were called in.
-class ScriptedSteps : public setup::InstallSteps {
+class ScriptedSteps : public setup::core::InstallSteps {
 public:
     bool directory = true, driver = true, queue = true, monitor = true, inf = true, uninstall = true;
     std::string printerName = kModel;
@@ -38,13 +38,13 @@ using Calls = std::vector<std::string>;
 
 TEST(InstallSequence, FullInstallationDeploysRegistersAndLaunchesTheMonitor) {
     ScriptedSteps steps;
-    const setup::InstallOutcome outcome = setup::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "deploy", "autorun", "shortcut", "launch", "inf",
                                   "uninstall"}));
     EXPECT_TRUE(outcome.directoryFound && outcome.driverAdded && outcome.queueAdded);
     EXPECT_EQ(outcome.result, "ZYK LXD 455 Sentinel Printer Driver & Status Monitor installed successfully.");
 
-    const setup::ResultMessage message = setup::ChooseResultMessage(outcome);
+    const setup::core::ResultMessage message = setup::core::ChooseResultMessage(outcome);
     EXPECT_EQ(message.text, outcome.result);
     EXPECT_EQ(message.icon, 0x40u);
 }
@@ -65,10 +65,10 @@ TEST(InstallSequence, EachFailedStepStopsTheSequenceAndSelectsItsCode) {
         steps.directory = c.directory;
         steps.driver = c.driver;
         steps.queue = c.queue;
-        const setup::InstallOutcome outcome = setup::RunInstallation(steps, kModel);
+        const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
         EXPECT_EQ(steps.calls, c.calls) << c.text;
         EXPECT_TRUE(outcome.result.empty()) << c.text;
-        const setup::ResultMessage message = setup::ChooseResultMessage(outcome);
+        const setup::core::ResultMessage message = setup::core::ChooseResultMessage(outcome);
         EXPECT_EQ(message.text, c.text);
         EXPECT_EQ(message.icon, 0x10u) << c.text;
     }
@@ -77,16 +77,17 @@ TEST(InstallSequence, EachFailedStepStopsTheSequenceAndSelectsItsCode) {
 TEST(InstallSequence, MissingMonitorGivesTheDriverOnlyTextAndNoRegistration) {
     ScriptedSteps steps;
     steps.monitor = false;
-    const setup::InstallOutcome outcome = setup::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "deploy", "inf", "uninstall"}));
-    EXPECT_EQ(setup::ChooseResultMessage(outcome).text, "ZYK LXD 455 Sentinel Printer Driver installed successfully.");
-    EXPECT_EQ(setup::ChooseResultMessage(outcome).icon, 0x40u);
+    EXPECT_EQ(setup::core::ChooseResultMessage(outcome).text,
+              "ZYK LXD 455 Sentinel Printer Driver installed successfully.");
+    EXPECT_EQ(setup::core::ChooseResultMessage(outcome).icon, 0x40u);
 }
 
 TEST(InstallSequence, CopyQueueSkipsTheMonitorButStagesInfAndWritesUninstall) {
     ScriptedSteps steps;
     steps.printerName = kModel + " (Copy 2)";
-    const setup::InstallOutcome outcome = setup::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "inf", "uninstall"}));
     EXPECT_EQ(outcome.result, "ZYK LXD 455 Sentinel (Copy 2) Printer Driver installed successfully.");
 }
@@ -94,7 +95,7 @@ TEST(InstallSequence, CopyQueueSkipsTheMonitorButStagesInfAndWritesUninstall) {
 TEST(InstallSequence, NameComparisonIsCaseSensitive) {
     ScriptedSteps steps;
     steps.printerName = "zyk lxd 455 sentinel";
-    setup::RunInstallation(steps, kModel);
+    setup::core::RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "inf", "uninstall"}));
 }
 
@@ -102,9 +103,9 @@ TEST(InstallSequence, LateFailuresChangeNeitherFlagsNorText) {
     ScriptedSteps steps;
     steps.inf = false;
     steps.uninstall = false;
-    const setup::InstallOutcome outcome = setup::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
     EXPECT_TRUE(outcome.queueAdded);
-    EXPECT_EQ(setup::ChooseResultMessage(outcome).text,
+    EXPECT_EQ(setup::core::ChooseResultMessage(outcome).text,
               "ZYK LXD 455 Sentinel Printer Driver & Status Monitor installed successfully.");
 }
 

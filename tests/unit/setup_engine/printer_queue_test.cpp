@@ -12,7 +12,7 @@ const std::string kModel = "ZYK LXD 455 Sentinel";
 
 // A spooler that answers each AddQueue with the next scripted error (0 creates
 // the queue) and records everything it was asked.
-class ScriptedSpooler : public setup::QueueSpooler {
+class ScriptedSpooler : public setup::core::QueueSpooler {
 public:
     explicit ScriptedSpooler(std::deque<unsigned long> answers, unsigned long whenExhausted = 0)
         : m_answers(std::move(answers)), m_whenExhausted(whenExhausted) {}
@@ -48,7 +48,7 @@ using Names = std::vector<std::string>;
 TEST(PrinterQueue, FreeNameIsCreatedOnceAndMadeDefault) {
     ScriptedSpooler spooler({0});
     std::string name;
-    EXPECT_TRUE(setup::AddPrinterQueue(spooler, kModel, name));
+    EXPECT_TRUE(setup::core::AddPrinterQueue(spooler, kModel, name));
     EXPECT_EQ(name, kModel);
     EXPECT_EQ(spooler.attempts, Names{kModel});
     EXPECT_EQ(spooler.defaults, Names{kModel});
@@ -59,12 +59,12 @@ TEST(PrinterQueue, FreeNameIsCreatedOnceAndMadeDefault) {
 TEST(PrinterQueue, TakenNamesCountCopiesFromOne) {
     ScriptedSpooler once({1802, 0});
     std::string name;
-    EXPECT_TRUE(setup::AddPrinterQueue(once, kModel, name));
+    EXPECT_TRUE(setup::core::AddPrinterQueue(once, kModel, name));
     EXPECT_EQ(name, "ZYK LXD 455 Sentinel (Copy 1)");
     EXPECT_EQ(once.defaults, Names{"ZYK LXD 455 Sentinel (Copy 1)"});
 
     ScriptedSpooler twice({1802, 1802, 0});
-    EXPECT_TRUE(setup::AddPrinterQueue(twice, kModel, name));
+    EXPECT_TRUE(setup::core::AddPrinterQueue(twice, kModel, name));
     EXPECT_EQ(name, "ZYK LXD 455 Sentinel (Copy 2)");
     EXPECT_EQ(twice.attempts, (Names{kModel, kModel + " (Copy 1)", kModel + " (Copy 2)"}));
     EXPECT_EQ(twice.defaults, Names{"ZYK LXD 455 Sentinel (Copy 2)"});
@@ -74,7 +74,7 @@ TEST(PrinterQueue, TakenNamesCountCopiesFromOne) {
 TEST(PrinterQueue, UnknownPortIsRetriedEveryTwoSecondsWithTheSameName) {
     ScriptedSpooler spooler({1796, 1796, 1796, 0});
     std::string name;
-    EXPECT_TRUE(setup::AddPrinterQueue(spooler, kModel, name));
+    EXPECT_TRUE(setup::core::AddPrinterQueue(spooler, kModel, name));
     EXPECT_EQ(spooler.attempts, (Names(4, kModel)));
     EXPECT_EQ(spooler.sleeps, (std::vector<unsigned>(3, 2000)));
     EXPECT_EQ(spooler.defaults, Names{kModel});
@@ -83,7 +83,7 @@ TEST(PrinterQueue, UnknownPortIsRetriedEveryTwoSecondsWithTheSameName) {
 TEST(PrinterQueue, PortThatAppearsWithTheNameTakenGoesOnToCopies) {
     ScriptedSpooler spooler({1796, 1802, 0});
     std::string name;
-    EXPECT_TRUE(setup::AddPrinterQueue(spooler, kModel, name));
+    EXPECT_TRUE(setup::core::AddPrinterQueue(spooler, kModel, name));
     EXPECT_EQ(name, kModel + " (Copy 1)");
     EXPECT_EQ(spooler.sleeps.size(), 1u);
 }
@@ -91,7 +91,7 @@ TEST(PrinterQueue, PortThatAppearsWithTheNameTakenGoesOnToCopies) {
 TEST(PrinterQueue, UnknownPortGivesUpAfterAboutAMinute) {
     ScriptedSpooler spooler({}, 1796);
     std::string name;
-    EXPECT_FALSE(setup::AddPrinterQueue(spooler, kModel, name));
+    EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name));
     unsigned waited = 0;
     for (unsigned ms : spooler.sleeps) waited += ms;
     EXPECT_GE(waited, 50000u);
@@ -107,7 +107,7 @@ TEST(PrinterQueue, UnknownDriverIsReportedAndFails) {
                                                     std::deque<unsigned long>{1802, 1802, 1797}}) {
         ScriptedSpooler spooler(script);
         std::string name;
-        EXPECT_FALSE(setup::AddPrinterQueue(spooler, kModel, name));
+        EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name));
         EXPECT_EQ(spooler.driverUnknownReports, 1);
         EXPECT_TRUE(spooler.defaults.empty());
         EXPECT_EQ(spooler.attempts.size(), script.size());
@@ -120,7 +120,7 @@ TEST(PrinterQueue, OtherErrorsEndWithoutReport) {
                                                     std::deque<unsigned long>{1802, 1796}}) {
         ScriptedSpooler spooler(script);
         std::string name;
-        EXPECT_FALSE(setup::AddPrinterQueue(spooler, kModel, name));
+        EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name));
         EXPECT_EQ(spooler.attempts.size(), script.size());
         EXPECT_TRUE(spooler.defaults.empty());
         EXPECT_TRUE(spooler.sleeps.empty());
@@ -131,9 +131,9 @@ TEST(PrinterQueue, OtherErrorsEndWithoutReport) {
 TEST(PrinterQueue, SpoolerRefusingEveryNameDoesNotLoopForever) {
     ScriptedSpooler spooler({}, 1802);
     std::string name;
-    setup::QueueRetryPolicy policy;
+    setup::core::QueueRetryPolicy policy;
     policy.maxCopies = 12;
-    EXPECT_FALSE(setup::AddPrinterQueue(spooler, kModel, name, policy));
+    EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name, policy));
     EXPECT_EQ(spooler.attempts.size(), 13u);
     EXPECT_EQ(spooler.attempts.back(), kModel + " (Copy 12)");
 }

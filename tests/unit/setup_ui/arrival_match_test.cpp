@@ -1,7 +1,7 @@
 // The installer waits for exactly its own model's printer: the broadcast rule
 // it shares with the monitor, applied to the serial string of this build.
 #include "catalogue/Catalogue.h"
-#include "monitor/portaccess/core/DeviceName.h"
+#include "common/core/UsbPrinterIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-using portaccess::ClassifyDeviceChange;
-using portaccess::DeviceChange;
+using pw::usb::ClassifyDeviceChange;
+using pw::usb::DeviceChange;
 
 namespace {
 

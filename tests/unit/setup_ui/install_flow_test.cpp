@@ -5,7 +5,7 @@
 
 #include <map>
 
-using namespace setupui;
+using namespace setup::core;
 
 TEST(UsbPort, FormatsAtLeastThreeDigits) {
     EXPECT_EQ(FormatUsbPort(0), "USB000");

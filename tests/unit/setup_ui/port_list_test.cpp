@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-using namespace setupui;
+using namespace setup::core;
 
 TEST(PortList, EntryTextJoinsNameAndDescription) {
     EXPECT_EQ(PortEntryText("LPT1:", std::string("Printer Port")), "LPT1: (Printer Port)");

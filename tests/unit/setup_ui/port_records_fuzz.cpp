@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t base = static_cast<std::uint64_t>(data[2]) << 4;
     // A copy of exactly the remaining bytes, so a read past them is caught.
     std::vector<std::uint8_t> buffer(data + 3, data + size);
-    std::vector<setupui::PortRecord> records;
-    if (setupui::ParsePortRecords(buffer.data(), buffer.size(), count, base, width, records)) {
-        const setupui::PortListing listing = setupui::BuildPortListing(records);
+    std::vector<setup::core::PortRecord> records;
+    if (setup::core::ParsePortRecords(buffer.data(), buffer.size(), count, base, width, records)) {
+        const setup::core::PortListing listing = setup::core::BuildPortListing(records);
         if (listing.entries.size() != records.size()) __builtin_trap();
     }
     return 0;

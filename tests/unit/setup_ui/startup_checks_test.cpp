@@ -5,7 +5,7 @@
 
 #include <string>
 
-using namespace setupui;
+using namespace setup::core;
 
 namespace {
 

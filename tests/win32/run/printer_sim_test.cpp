@@ -139,23 +139,23 @@ TEST(PrinterStandIns, TheMonitorsOwnLptReadingSeesEachState) {
 
 TEST(PrinterStandIns, UsbPlugIsWhatBothProgramsRead) {
     const std::string serial = catalogue::ModelUsbSerial;
-    setupui::Win32UsbPortRegistry registry;
+    setup::ui::Win32UsbPortRegistry registry;
     EXPECT_FALSE(sim::IsUsbPlugged(serial));
     EXPECT_FALSE(FindUsbPrinterPresent());
-    EXPECT_FALSE(setupui::ResolveUsbPort(registry, serial));
+    EXPECT_FALSE(setup::core::ResolveUsbPort(registry, serial));
 
     std::string error;
     ASSERT_TRUE(sim::PlugUsb(serial, error)) << error;
     EXPECT_TRUE(sim::IsUsbPlugged(serial));
     EXPECT_TRUE(FindUsbPrinterPresent());                                  // the monitor's scan
-    EXPECT_EQ(setupui::ResolveUsbPort(registry, serial), std::optional<std::string>("USB001"));  // the installer's
-    std::vector<setupui::PortRecord> ports;
-    ASSERT_TRUE(setupui::EnumerateSpoolerPorts(ports));
-    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const setupui::PortRecord& p) { return p.name == "USB001"; }));
+    EXPECT_EQ(setup::core::ResolveUsbPort(registry, serial), std::optional<std::string>("USB001"));  // the installer's
+    std::vector<setup::core::PortRecord> ports;
+    ASSERT_TRUE(setup::ui::EnumerateSpoolerPorts(ports));
+    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const setup::core::PortRecord& p) { return p.name == "USB001"; }));
 
     ASSERT_TRUE(sim::UnplugUsb(serial, error)) << error;
     EXPECT_FALSE(FindUsbPrinterPresent());
-    EXPECT_FALSE(setupui::ResolveUsbPort(registry, serial));
+    EXPECT_FALSE(setup::core::ResolveUsbPort(registry, serial));
     // Plugging again re-links the same interface.
     ASSERT_TRUE(sim::PlugUsb(serial, error)) << error;
     EXPECT_TRUE(FindUsbPrinterPresent());

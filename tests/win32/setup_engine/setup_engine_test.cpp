@@ -449,7 +449,7 @@ TEST(SetupEngineScenario, StagingReadsNothingPastTheDirectoryBuffer) {
     std::memcpy(path, d.c_str(), d.size() + 1);
 
     DeleteFileA((d + "\\ZYKE9pin.dll").c_str());
-    EXPECT_EQ(setup_engine::CopyPackageFiles(path), 1);
+    EXPECT_EQ(setup::engine::CopyPackageFiles(path), 1);
     EXPECT_TRUE(bench::FileExists(d + "\\ZYKE9pin.dll"));
     EXPECT_TRUE(bench::FileExists(d + "\\" + catalogue::ModelGpdFile));
 }

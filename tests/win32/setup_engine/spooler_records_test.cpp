@@ -13,7 +13,7 @@
 namespace {
 
 TEST(SpoolerRecords, DriverRecordAsTabled) {
-    setup_engine::DriverRecord record;
+    setup::engine::DriverRecord record;
     const DRIVER_INFO_6A& info = *record.get();
     EXPECT_EQ(info.cVersion, 3u);
     EXPECT_STREQ(info.pName, catalogue::ModelName);
@@ -45,7 +45,7 @@ TEST(SpoolerRecords, DriverRecordAsTabled) {
 }
 
 TEST(SpoolerRecords, PrinterRecordZeroFilledThenSet) {
-    setup_engine::PrinterRecord record("USB001");
+    setup::engine::PrinterRecord record("USB001");
     const PRINTER_INFO_2A& info = *record.get();
     EXPECT_EQ(info.pServerName, nullptr);
     EXPECT_STREQ(info.pPrinterName, catalogue::ModelName);

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-using namespace setupui;
+using namespace setup::core;
+using namespace setup::ui;
 
 namespace {
 

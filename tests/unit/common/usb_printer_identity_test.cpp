@@ -1,4 +1,4 @@
-#include "monitor/portaccess/core/DeviceName.h"
+#include "common/core/UsbPrinterIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -10,42 +10,42 @@
 
 namespace {
 
-using portaccess::DeviceChange;
+using pw::usb::DeviceChange;
 
 const char kSerial[] = "zyk-455sent";
 const char kPath[] = "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455sent#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
 TEST(InterfacePath, ExactPathOnly) {
-    EXPECT_EQ(portaccess::ExpectedInterfacePath(kSerial), kPath);
-    EXPECT_TRUE(portaccess::MatchesInterfacePath(kPath, kSerial));
+    EXPECT_EQ(pw::usb::ExpectedInterfacePath(kSerial), kPath);
+    EXPECT_TRUE(pw::usb::MatchesInterfacePath(kPath, kSerial));
     // Any letter in upper case breaks the match.
     const std::string path = kPath;
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (path[i] < 'a' || path[i] > 'z') continue;
         std::string upper = path;
         upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
-        EXPECT_FALSE(portaccess::MatchesInterfacePath(upper, kSerial)) << upper;
+        EXPECT_FALSE(pw::usb::MatchesInterfacePath(upper, kSerial)) << upper;
     }
-    EXPECT_FALSE(portaccess::MatchesInterfacePath(path.substr(0, path.size() - 1), kSerial));
-    EXPECT_FALSE(portaccess::MatchesInterfacePath(path + "x", kSerial));
-    EXPECT_FALSE(portaccess::MatchesInterfacePath(
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath(path.substr(0, path.size() - 1), kSerial));
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath(path + "x", kSerial));
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath(
         "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", kSerial));
-    EXPECT_FALSE(portaccess::MatchesInterfacePath("", kSerial));
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath("", kSerial));
 }
 
 TEST(InterfacePath, BufferLimits) {
     // The longest serial whose path still fits the 150-character buffer.
     const std::string serial84(84, 's');
-    const std::string path84 = portaccess::ExpectedInterfacePath(serial84);
+    const std::string path84 = pw::usb::ExpectedInterfacePath(serial84);
     EXPECT_EQ(path84.size(), 149u);
-    EXPECT_TRUE(portaccess::MatchesInterfacePath(path84, serial84));
+    EXPECT_TRUE(pw::usb::MatchesInterfacePath(path84, serial84));
     const std::string serial85(85, 's');
-    EXPECT_EQ(portaccess::ExpectedInterfacePath(serial85), "");
-    EXPECT_FALSE(portaccess::MatchesInterfacePath(
+    EXPECT_EQ(pw::usb::ExpectedInterfacePath(serial85), "");
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath(
         "\\\\?\\usb#vid_0f3a&pid_1101#" + serial85 + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", serial85));
     // A device path of 256 characters or more never matches.
     const std::string longPath(256, 'a');
-    EXPECT_FALSE(portaccess::MatchesInterfacePath(longPath, kSerial));
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath(longPath, kSerial));
 }
 
 // A DEV_BROADCAST_DEVICEINTERFACE_A in a heap block of exactly the bytes
@@ -73,7 +73,7 @@ private:
     std::unique_ptr<unsigned char[]> m_data;
 };
 
-bool NameMatches(const Broadcast& b) { return portaccess::BroadcastNameMatches(b.data(), b.size(), kSerial); }
+bool NameMatches(const Broadcast& b) { return pw::usb::BroadcastNameMatches(b.data(), b.size(), kSerial); }
 
 TEST(BroadcastName, ComparedWithoutCaseAfterPrefixAndClassAreCut) {
     EXPECT_TRUE(NameMatches(Broadcast::Named(
@@ -111,23 +111,23 @@ TEST(BroadcastName, MalformedNamesNeitherMatchNorOverread) {
     // No room for a name at all.
     EXPECT_FALSE(NameMatches(Broadcast("")));
     Broadcast full = Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{x}");
-    EXPECT_FALSE(portaccess::BroadcastNameMatches(full.data(), 27, kSerial));
-    EXPECT_FALSE(portaccess::BroadcastNameMatches(full.data(), 0, kSerial));
-    EXPECT_FALSE(portaccess::BroadcastNameMatches(nullptr, 200, kSerial));
+    EXPECT_FALSE(pw::usb::BroadcastNameMatches(full.data(), 27, kSerial));
+    EXPECT_FALSE(pw::usb::BroadcastNameMatches(full.data(), 0, kSerial));
+    EXPECT_FALSE(pw::usb::BroadcastNameMatches(nullptr, 200, kSerial));
     // A dbcc_size that cuts the terminator off: the name is bounded by it.
-    EXPECT_FALSE(portaccess::BroadcastNameMatches(full.data(), full.size() - 1, kSerial));
-    EXPECT_TRUE(portaccess::BroadcastNameMatches(full.data(), full.size(), kSerial));
+    EXPECT_FALSE(pw::usb::BroadcastNameMatches(full.data(), full.size() - 1, kSerial));
+    EXPECT_TRUE(pw::usb::BroadcastNameMatches(full.data(), full.size(), kSerial));
 }
 
 TEST(DeviceChangeRule, ArrivalAndRemovalOfThePrinter) {
     Broadcast b = Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, b.data(), b.size(), kSerial), DeviceChange::Arrived);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8004, b.data(), b.size(), kSerial), DeviceChange::Removed);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, b.data(), b.size(), kSerial), DeviceChange::Arrived);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8004, b.data(), b.size(), kSerial), DeviceChange::Removed);
     // Query-remove, remove-pending, remove-failed, custom events and device-nodes-changed change nothing.
     for (unsigned long event : {0x8001UL, 0x8002UL, 0x8003UL, 0x8006UL, 0x0007UL, 0x0018UL})
-        EXPECT_EQ(portaccess::ClassifyDeviceChange(event, b.data(), b.size(), kSerial), DeviceChange::None) << event;
+        EXPECT_EQ(pw::usb::ClassifyDeviceChange(event, b.data(), b.size(), kSerial), DeviceChange::None) << event;
     Broadcast other = Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#zyk-450df#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, other.data(), other.size(), kSerial), DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, other.data(), other.size(), kSerial), DeviceChange::None);
 }
 
 TEST(DeviceChangeRule, OnlyDeviceInterfaceBroadcastsCount) {
@@ -135,25 +135,25 @@ TEST(DeviceChangeRule, OnlyDeviceInterfaceBroadcastsCount) {
     // OEM, devnode, volume, port, network, handle.
     for (std::uint32_t type : {0u, 1u, 2u, 3u, 4u, 6u}) {
         Broadcast b(name, type);
-        EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, b.data(), b.size(), kSerial), DeviceChange::None) << type;
+        EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, b.data(), b.size(), kSerial), DeviceChange::None) << type;
     }
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, nullptr, 100, kSerial), DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, nullptr, 100, kSerial), DeviceChange::None);
 }
 
 TEST(DeviceChangeRule, SizesAreBoundedByWhatIsReadable) {
     const std::string name = std::string("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{x}") + '\0';
     // A header claiming more than the caller can vouch for is cut to the readable bytes.
     Broadcast inflated(name, 5, 0x7FFFFFFF);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size(), kSerial),
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size(), kSerial),
               DeviceChange::Arrived);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size() - 1, kSerial),
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size() - 1, kSerial),
               DeviceChange::None);
     // A header claiming less than its name bounds the name.
     Broadcast shrunk(name, 5, 30);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, shrunk.data(), shrunk.size(), kSerial), DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, shrunk.data(), shrunk.size(), kSerial), DeviceChange::None);
     Broadcast tiny(name, 5, 4);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, tiny.data(), tiny.size(), kSerial), DeviceChange::None);
-    EXPECT_EQ(portaccess::ClassifyDeviceChange(0x8000, inflated.data(), 11, kSerial), DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, tiny.data(), tiny.size(), kSerial), DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), 11, kSerial), DeviceChange::None);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "monitor/portaccess/core/DeviceName.h"
+#include "common/core/UsbPrinterIdentity.h"
 
 #include <cstdint>
 #include <cstring>
 
-namespace portaccess {
+namespace pw::usb {
 namespace {
 
 constexpr std::size_t kBroadcastHeader = 28;   // size, device type, reserved, class GUID
@@ -72,21 +72,4 @@ DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* 
     return eventType == kDbtDeviceArrival ? DeviceChange::Arrived : DeviceChange::Removed;
 }
 
-
-bool ScanForUsbPrinter(UsbInterfaceSource& source, std::string_view serial) {
-    std::string path;
-    for (unsigned long index = 0; index < kMaxInterfaceIndex; ++index) {
-        switch (source.Select(index)) {
-        case UsbInterfaceSource::Entry::NoMoreItems:
-            return false;
-        case UsbInterfaceSource::Entry::Unreadable:
-            continue;
-        case UsbInterfaceSource::Entry::Present:
-            break;
-        }
-        if (source.DevicePath(path) && MatchesInterfacePath(path, serial)) return true;
-    }
-    return false;
-}
-
-}  // namespace portaccess
+}  // namespace pw::usb

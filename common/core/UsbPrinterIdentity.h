@@ -1,13 +1,15 @@
-// The one rule by which both programs recognise the printer's USB device:
-// vendor 0F3A, product 1101 and the model's USB serial string.
-// Portable, no monitor dependencies: the installer uses it too.
+// How both programs recognise the printer's USB device: vendor 0F3A, product
+// 1101 and the model's USB serial string, in the two forms the system shows
+// it: the path of a USB printer interface (the monitor's scan) and the device
+// name of a WM_DEVICECHANGE broadcast (the monitor and the installer).
+// Portable: no Windows headers, so both programs and the host tests share it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace portaccess {
+namespace pw::usb {
 
 // Interface class of USB printers, as it appears in an interface path.
 constexpr const char kUsbPrintClassText[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -38,7 +40,7 @@ bool MatchesInterfacePath(std::string_view path, std::string_view serial);
 bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size,
                           std::string_view serial);
 
-// What a WM_DEVICECHANGE means for the monitored printer.
+// What a WM_DEVICECHANGE means for the printer.
 enum class DeviceChange { None, Arrived, Removed };
 
 constexpr unsigned long kDbtDeviceArrival = 0x8000;
@@ -52,24 +54,4 @@ constexpr unsigned long kDbtDevtypDeviceInterface = 5;
 DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* broadcast,
                                   std::size_t readable, std::string_view serial);
 
-
-// The scan's view of the present USB printer interfaces.
-class UsbInterfaceSource {
-public:
-    enum class Entry { Present, NoMoreItems, Unreadable };
-    virtual ~UsbInterfaceSource() = default;
-    // Selects the interface at `index`.
-    virtual Entry Select(unsigned long index) = 0;
-    // The selected interface's device path; false when its details cannot be read.
-    virtual bool DevicePath(std::string& path) = 0;
-};
-
-// Enumeration that keeps failing with errors other than "no more items" must
-// still end: no system lists this many printer interfaces.
-constexpr unsigned long kMaxInterfaceIndex = 4096;
-
-// True at the first interface whose path is this model's printer. Unreadable
-// indexes are skipped; the walk ends at "no more items" or kMaxInterfaceIndex.
-bool ScanForUsbPrinter(UsbInterfaceSource& source, std::string_view serial);
-
-}  // namespace portaccess
+}  // namespace pw::usb
