@@ -67,6 +67,8 @@ TEST(Controls, ListViewTabAndStaticImages) {
         ControlsDialog& d = static_cast<ControlsDialog&>(s);
         EXPECT_EQ(d.listView.SetImageList(&images, LVSIL_NORMAL), nullptr);
         EXPECT_EQ(d.listView.SetImageList(&images, LVSIL_NORMAL), images.GetSafeHandle());
+        // Without LVS_SHAREIMAGELISTS the list view destroys its image list.
+        EXPECT_EQ(d.listView.GetImageList(LVSIL_NORMAL), images.Detach());
         EXPECT_EQ(d.listView.InsertItem(0, "ZYK LXD 455 Sentinel", 0), 0);
         EXPECT_EQ(d.listView.GetItemCount(), 1);
         d.listView.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);

@@ -72,6 +72,7 @@ protected:
         list.SetCurSel(0);
         images.Create(IDB_MODEL, 0, 32, RGB(255, 255, 255));
         listView.SetImageList(&images, LVSIL_NORMAL);
+        images.Detach();   // the list view destroys it (no LVS_SHAREIMAGELISTS)
         listView.InsertItem(0, "ZYK LXD 455", 0);
         tab.InsertItem(0, "Printer Model");
         icon.SetIcon(LoadIconA(nullptr, IDI_INFORMATION));
