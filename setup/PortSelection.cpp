@@ -1,15 +1,13 @@
 #include "setup/PortSelection.h"
 
 #include "framework/Framework.h"
+#include "setup/PleaseWait.h"
 #include "setup/SetupDlg.h"
 #include "setup/SetupPlatform.h"
 #include "setup/core/InstallFlow.h"
 #include "setup/core/PortList.h"
 #include "setup/core/SetupTexts.h"
-#include "setup/engine/FileCopy.h"
 #include "setup/engine/Installer.h"
-
-#include <optional>
 
 std::string g_strSelectedPort;
 
@@ -89,22 +87,18 @@ void CPortSelection::OnInstall() {
     m_bInstalling = true;
 
     ShowWindow(SW_HIDE);
-    CFileCopy pleaseWait(nullptr);
-    pleaseWait.Create(IDD_FILE_COPY, nullptr);
-    std::optional<CWaitCursor> wait;
-    wait.emplace();
-    pleaseWait.ShowWindow(SW_SHOW);
-    pleaseWait.UpdateWindow();
+    setup::ui::PleaseWait pleaseWait;
+    // The window comes up first, then the wait cursor.
+    pleaseWait.Create();
+    pleaseWait.Show();
 
     CInstaller installer;
     installer.m_strPort = g_strSelectedPort;
     installer.InstallPrinter();
 
-    pleaseWait.ShowWindow(SW_HIDE);
-    wait.reset();
+    pleaseWait.Hide();
     installer.ShowResult();
     CDialog::OnOK();
-    pleaseWait.DestroyWindow();
 }
 
 // IDOK itself does nothing here: only the OK button (1008) installs.

@@ -3,13 +3,13 @@
 #include "catalogue/Catalogue.h"
 #include "common/core/UsbPrinterIdentity.h"
 #include "framework/Framework.h"
+#include "setup/PleaseWait.h"
 #include "setup/PortSelection.h"
 #include "setup/SetupDlg.h"
 #include "setup/SetupPlatform.h"
 #include "setup/core/InstallFlow.h"
 #include "setup/core/SetupTexts.h"
 #include "setup/core/UsbPort.h"
-#include "setup/engine/FileCopy.h"
 #include "setup/engine/Installer.h"
 
 #include <cstring>
@@ -82,26 +82,20 @@ void CPrinterConnection::InstallArrivedPrinter() {
     // Hides this dialog now; its modal loop ends when this handler returns.
     CDialog::OnOK();
 
-    std::optional<CWaitCursor> wait;
-    wait.emplace();
-    CFileCopy pleaseWait(nullptr);
-    pleaseWait.Create(IDD_FILE_COPY, nullptr);
-    pleaseWait.ShowWindow(SW_SHOW);
-    pleaseWait.UpdateWindow();
+    setup::ui::PleaseWait pleaseWait;
+    pleaseWait.Show();
     // The USB printing support needs a moment to set up the printer's port.
     Sleep(2000);
 
     InstallerArrivalSteps steps(installer);
     const setup::core::FlowReport report = setup::core::RunArrivalInstallation(steps);
 
-    pleaseWait.ShowWindow(SW_HIDE);
-    wait.reset();
+    pleaseWait.Hide();
     if (report == setup::core::FlowReport::InstallerResult) {
         installer.ShowResult();
     } else {
         ::MessageBoxA(nullptr, setup::core::kNothingInstalled, setup::core::kCaption, MB_OK | MB_ICONHAND);
     }
-    pleaseWait.DestroyWindow();
 }
 
 void CPrinterConnection::OnManual() {
