@@ -7,7 +7,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
 
@@ -261,8 +261,9 @@ TEST(SetupEngineScenario, ReinstallAfterDeletedQueueDeploysInPlace) {
     const std::string monitor = d + "\\PGW\\" + kKey + ".exe";
     ASSERT_TRUE(bench::WaitUntil([] { return bench::FileExists(kMarker); }, 15000));
     DeleteFileA(kMarker);
-    // The deployed monitor is replaced, not kept: mark the old copy.
-    ASSERT_TRUE(bench::WriteFileText(monitor, "old copy"));
+    // The deployed monitor is replaced, not kept: mark the old copy (once the
+    // started stand-in has ended and no longer holds its file).
+    ASSERT_TRUE(bench::WaitUntil([&] { return bench::WriteFileText(monitor, "old copy"); }, 15000));
     {
         PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
         pw::unique_printer printer;
