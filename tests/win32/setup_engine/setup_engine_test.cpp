@@ -7,7 +7,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
-#include "testbed/Bench.h"
+#include "tests/win32/bench/Bench.h"
 
 #include <gtest/gtest.h>
 
