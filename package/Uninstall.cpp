@@ -327,10 +327,10 @@ public:
                 if (q.driverName == catalogue::ModelName) return true;
         if (ReadDrivers().oursRegistered) return true;
         if (AutoRunPresent()) return true;
-        const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
-        if (drive != 0 && Present(setup::ShortcutFile(setup::ShortcutFolder(drive)))) return true;
+        const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
+        if (drive != 0 && Present(setup::core::ShortcutFile(setup::core::ShortcutFolder(drive)))) return true;
         if (!m_driverDir.empty()) {
-            if (Present(setup::MonitorExecutable(m_driverDir))) return true;
+            if (Present(setup::core::MonitorExecutable(m_driverDir))) return true;
             for (const uninstall::PackageFile& f : uninstall::PackageFiles(m_driverDir, true))
                 if (Present(f.path)) return true;
         }
@@ -392,15 +392,15 @@ private:
 
     bool AutoRunPresent() const {
         pw::unique_hkey run;
-        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_QUERY_VALUE, run.put()) == ERROR_SUCCESS &&
-               RegQueryValueExA(run.get(), setup::AutoRunValueName().c_str(), nullptr, nullptr, nullptr, nullptr) ==
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kRunKey, 0, KEY_QUERY_VALUE, run.put()) == ERROR_SUCCESS &&
+               RegQueryValueExA(run.get(), setup::core::AutoRunValueName().c_str(), nullptr, nullptr, nullptr, nullptr) ==
                    ERROR_SUCCESS;
     }
 
     bool EntryIsOurs() const {
         if (m_driverDir.empty()) return false;
         pw::unique_hkey key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kUninstallKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kUninstallKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
             return false;
         char value[MAX_PATH + 1] = {};
         DWORD size = MAX_PATH;
@@ -415,7 +415,7 @@ private:
 
     std::string OurInf() const {
         std::string bytes;
-        if (!m_driverDir.empty()) ReadFileBytes(setup::InfPath(m_driverDir), kMaxInfFile, bytes);
+        if (!m_driverDir.empty()) ReadFileBytes(setup::core::InfPath(m_driverDir), kMaxInfFile, bytes);
         return bytes;
     }
 
@@ -478,9 +478,9 @@ private:
 
     Outcome RemoveAutoRun() {
         pw::unique_hkey run;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kRunKey, 0, KEY_SET_VALUE, run.put()) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kRunKey, 0, KEY_SET_VALUE, run.put()) != ERROR_SUCCESS)
             return Outcome::Nothing;
-        const LONG rc = RegDeleteValueA(run.get(), setup::AutoRunValueName().c_str());
+        const LONG rc = RegDeleteValueA(run.get(), setup::core::AutoRunValueName().c_str());
         if (rc == ERROR_SUCCESS) return Outcome::Done;
         return rc == ERROR_FILE_NOT_FOUND ? Outcome::Nothing : Outcome::Failed;
     }
@@ -583,16 +583,16 @@ private:
     }
 
     Outcome RemoveShortcut() {
-        const char drive = setup::FindShortcutDrive(KEY_QUERY_VALUE);
+        const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
         if (drive == 0) return Outcome::Nothing;
-        const std::string folder = setup::ShortcutFolder(drive);
-        const Outcome link = RemoveFile(setup::ShortcutFile(folder));
+        const std::string folder = setup::core::ShortcutFolder(drive);
+        const Outcome link = RemoveFile(setup::core::ShortcutFile(folder));
         return uninstall::Combine(link, RemoveFolder(folder, link));
     }
 
     Outcome RemoveMonitorFiles() {
         if (m_driverDir.empty()) return Outcome::Nothing;
-        const Outcome exe = RemoveFile(setup::MonitorExecutable(m_driverDir));
+        const Outcome exe = RemoveFile(setup::core::MonitorExecutable(m_driverDir));
         return uninstall::Combine(exe, RemoveFolder(m_driverDir + "\\PGW", exe));
     }
 
@@ -609,7 +609,7 @@ private:
     }
 
     Outcome RemoveEntry() {
-        const LONG rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, setup::kUninstallKey);
+        const LONG rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, setup::core::kUninstallKey);
         if (rc == ERROR_SUCCESS) return Outcome::Done;
         return rc == ERROR_FILE_NOT_FOUND ? Outcome::Nothing : Outcome::Failed;
     }

@@ -73,14 +73,3 @@ std::string InfPath(const std::string& driverDir);
 bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text);
 
 }  // namespace setup::core
-
-// Transitional, for package/Uninstall.cpp until it names setup::core: remove then.
-namespace setup {
-using core::AutoRunValueName;
-using core::InfPath;
-using core::kRunKey;
-using core::kUninstallKey;
-using core::MonitorExecutable;
-using core::ShortcutFile;
-using core::ShortcutFolder;
-}  // namespace setup

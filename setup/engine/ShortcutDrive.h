@@ -31,8 +31,3 @@ inline char FindShortcutDrive(REGSAM access) {
 }
 
 }  // namespace setup::engine
-
-// Transitional, for package/Uninstall.cpp until it names setup::engine: remove then.
-namespace setup {
-using engine::FindShortcutDrive;
-}  // namespace setup
