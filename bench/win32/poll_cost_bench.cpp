@@ -10,9 +10,9 @@
 //   poll_cost_bench.exe [polls] [block]      (defaults 10000 and 100)
 // Prints "FIGURE name value" lines; exits non-zero when a figure cannot be
 // measured (a program missing, a poll not answered, no /proc).
-#include "QueueFixture.h"
 #include "bench/HostCpu.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 

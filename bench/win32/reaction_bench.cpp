@@ -4,60 +4,39 @@
 // period it is bound to.
 //   reaction_bench.exe [changes]     (default 40)
 // Prints "FIGURE name value" lines.
-#include "QueueFixture.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
 constexpr DWORD kReady = 0x98, kPaperOut = 0x20;
 
 void Figure(const char* name, double value) { std::printf("FIGURE %s %.3f\n", name, value); std::fflush(stdout); }
 
-bool SetRegister(DWORD value) { return bench::reg::SetDword(HKEY_LOCAL_MACHINE, kServiceKey, "Port379", value); }
-
-std::vector<std::uint8_t> ParallelResources() {
-    std::vector<std::uint8_t> b(36, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    put32(0, 1);
-    put32(4, 1);
-    b[12] = 1;
-    b[14] = 1;
-    put32(16, 1);
-    b[20] = 1;
-    b[21] = 1;
-    b[22] = 1;
-    put32(24, 0x378);
-    put32(32, 8);
-    return b;
-}
-
+// The driver's test build on LPT1 (found under "(LPT1)": no WMI provider),
+// loaded before the monitor starts, and the model's queue on LPT1:.
 bool Fixture() {
-    const std::string image = bench::JoinPath(bench::SystemDir(), "drivers\\hwinterface_test.sys");
-    if (!bench::CopyFileTo(bench::UnixToWindows(HWINTERFACE_TEST_SYS), image)) return false;
-    pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return false;
-    pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
-                                              SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                              image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    std::string error;
+    if (!fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS), "", catalogue::ModelName, error)) {
+        std::printf("%s\n", error.c_str());
+        return false;
+    }
+    if (!fixture::SetStatusRegister(kReady)) return false;
+    pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    pw::unique_service service(OpenServiceA(manager.get(), "hwinterface", SERVICE_START));
     if (!service) return false;
-    if (!SetRegister(kReady)) return false;
     StartServiceA(service.get(), 0, nullptr);
-    return bench::reg::SetBinary(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\(LPT1)\\Control",
-                                 "AllocConfig", ParallelResources(), REG_RESOURCE_LIST) &&
-           fixture::CreateQueue(catalogue::ModelName, "LPT1:");
+    return fixture::CreateQueue(catalogue::ModelName, "LPT1:");
 }
 
 std::string Title(HWND dialog) { return bench::ControlText(dialog, 1004); }
@@ -82,7 +61,7 @@ int main(int argc, char** argv) {
         // Changes fall at every phase of the sampling timer and the poller.
         Sleep(200 + (i * 137) % 900);
         const DWORD start = GetTickCount();
-        SetRegister(toPaperOut ? kPaperOut : kReady);
+        fixture::SetStatusRegister(toPaperOut ? kPaperOut : kReady);
         const std::string want = toPaperOut ? "Paper-Out Error" : "Ready";
         if (!bench::WaitUntil([&] { return Title(dialog) == want; }, 10000, 5)) {
             std::printf("no change to %s\n", want.c_str());

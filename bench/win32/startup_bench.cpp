@@ -5,8 +5,8 @@
 // each warms the prefix's caches and is not counted.
 //   startup_bench.exe [rounds]      (default 10)
 // Prints "FIGURE name value" lines (medians and worst, in ms).
-#include "QueueFixture.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 

@@ -1,8 +1,9 @@
 #include "tools/sim/Drive.h"
 
-#include "tools/sim/Sim.h"
 #include "catalogue/Catalogue.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
+#include "tools/sim/Sim.h"
 
 #include <cstdio>
 #include <string>
@@ -140,7 +141,7 @@ bool DriveSetup(const std::string& monitorCaption, Route route) {
     if (route == Route::Usb) {
         Say("USB connection dialog: the printer is plugged in");
         std::string error;
-        if (!PlugUsb(catalogue::ModelUsbSerial, error)) return Fail(error);
+        if (!fixture::PlugUsb(catalogue::ModelUsbSerial, error)) return Fail(error);
         if (SendUsbBroadcast({usb}, true, catalogue::ModelUsbSerial) != 1)
             return Fail("the arrival broadcast did not reach the USB connection dialog");
     } else {
@@ -226,14 +227,14 @@ bool CycleUsb(const std::string& monitorCaption) {
     bool all = true;
     if (!WaitTitle(status, "Ready", 20000)) all = Fail("the monitor does not show the plugged-in printer as ready");
     Say("USB printer unplugged");
-    if (!UnplugUsb(serial, error)) return Fail(error);
+    if (!fixture::UnplugUsb(serial, error)) return Fail(error);
     SendUsbBroadcast(NotificationWindows(monitorCaption), false, serial);
     if (!WaitTitle(status, "Communicaton Error", 20000))
         all = Fail("the monitor did not notice the removal");
     else if (!ShowInWindow(status, monitorCaption, "Communicaton Error", "monitor-usb-unplugged"))
         all = false;
     Say("USB printer plugged in again");
-    if (!PlugUsb(serial, error)) return Fail(error);
+    if (!fixture::PlugUsb(serial, error)) return Fail(error);
     SendUsbBroadcast(NotificationWindows(monitorCaption), true, serial);
     if (!WaitTitle(status, "Ready", 20000))
         all = Fail("the monitor did not notice the arrival");

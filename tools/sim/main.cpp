@@ -13,6 +13,7 @@
 //                                             then cycle the printer's states
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "testbed/Fixture.h"
 #include "tools/sim/Drive.h"
 #include "tools/sim/Sim.h"
 
@@ -37,12 +38,12 @@ int Usage() {
 
 int Fixture(const char* image, const char* wmiProvider) {
     std::string error;
-    if (!sim::InstallStandIns(image, wmiProvider ? wmiProvider : "", catalogue::ModelName, error)) {
+    if (!fixture::InstallStandIns(image, wmiProvider ? wmiProvider : "", catalogue::ModelName, error)) {
         std::fprintf(stderr, "printer_sim: %s\n", error.c_str());
         return 1;
     }
     std::printf("printer_sim: driver test build at %s, LPT1 at 0x378%s, queue \"%s\" prepared\n",
-                sim::DriverImagePath().c_str(), wmiProvider ? " (named by the test WMI provider)" : "",
+                fixture::DriverImagePath().c_str(), wmiProvider ? " (named by the test WMI provider)" : "",
                 catalogue::ModelName);
     return 0;
 }
@@ -51,26 +52,26 @@ int Usb(const char* what) {
     const bool plug = std::strcmp(what, "plug") == 0;
     if (!plug && std::strcmp(what, "unplug") != 0) return Usage();
     std::string error;
-    if (!(plug ? sim::PlugUsb(catalogue::ModelUsbSerial, error) : sim::UnplugUsb(catalogue::ModelUsbSerial, error))) {
+    if (!(plug ? fixture::PlugUsb(catalogue::ModelUsbSerial, error) : fixture::UnplugUsb(catalogue::ModelUsbSerial, error))) {
         std::fprintf(stderr, "printer_sim: %s\n", error.c_str());
         return 1;
     }
     const int told = sim::SendUsbBroadcast(sim::NotificationWindows(kMonitorCaption), plug, catalogue::ModelUsbSerial);
     std::printf("printer_sim: USB printer %s (%s), %d window(s) notified\n", plug ? "plugged in" : "unplugged",
-                sim::UsbNotificationName(catalogue::ModelUsbSerial).c_str(), told);
+                fixture::UsbNotificationName(catalogue::ModelUsbSerial).c_str(), told);
     return 0;
 }
 
 int Status() {
-    const auto value = sim::ReadStatusRegister();
+    const auto value = fixture::ReadStatusRegister();
     const sim::StateInfo* state = value ? sim::StateOfRegister(*value) : nullptr;
     if (value)
         std::printf("printer:  %s (status register 0x%02lX)\n", state ? state->name : "?",
                     static_cast<unsigned long>(*value));
     else
         std::printf("printer:  no status register value (run tools/run first)\n");
-    std::printf("usb:      %s\n", sim::IsUsbPlugged(catalogue::ModelUsbSerial) ? "plugged" : "unplugged");
-    const std::string port = sim::QueuePort(catalogue::ModelName);
+    std::printf("usb:      %s\n", fixture::IsUsbPlugged(catalogue::ModelUsbSerial) ? "plugged" : "unplugged");
+    const std::string port = fixture::QueuePort(catalogue::ModelName);
     std::printf("queue:    %s\n", port.empty() ? "not installed" : ("\"" + std::string(catalogue::ModelName) +
                                                                    "\" on " + port).c_str());
     HWND window = FindWindowA("#32770", kMonitorCaption.c_str());
@@ -91,8 +92,8 @@ int Status() {
 int Watch() {
     // Ends with the prefix (tools/printer stop).
     for (;;) {
-        if (sim::PublishQueuePort(catalogue::ModelName) == sim::Publish::Written) {
-            std::printf("printer_sim: published the port %s of \"%s\"\n", sim::QueuePort(catalogue::ModelName).c_str(),
+        if (fixture::PublishQueuePort(catalogue::ModelName) == fixture::Publish::Written) {
+            std::printf("printer_sim: published the port %s of \"%s\"\n", fixture::QueuePort(catalogue::ModelName).c_str(),
                         catalogue::ModelName);
             std::fflush(stdout);
         }

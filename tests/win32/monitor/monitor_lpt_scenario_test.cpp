@@ -6,8 +6,8 @@
 // absolute path to the test build (Wine cannot load the relative one), and
 // the WMI locator is pointed at the test provider, which lists the parallel
 // port device whose resource list the test plants (Wine's own WMI has none).
-#include "QueueFixture.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 
@@ -15,7 +15,6 @@
 
 #include <winspool.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,12 +22,6 @@ namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 15;
 const std::string kCaption = std::string(catalogue::ModelName) + " - Status Monitor";
-const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
-const char* const kLocatorServer = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
-const char* const kPortDevice = "ACPI\\PNP0401\\4&2A1C2B&0";
-// The serial port, listed first: a search that is not for a parallel port's
-// own name would find it, and its resource list gives an address.
-const char* const kComDevice = "ACPI\\PNP0501\\1";
 const char* const kReadyMinimize = "Ready to print.\n(Window will minimize in 2sec...)";
 const char* const kLinkMessage =
     "Check all connections and make sure all device is turned ON.\nIf the power was turned off during printing, "
@@ -37,9 +30,7 @@ const char* const kLinkMessage =
 // Status register samples (the port at 0x378, so its status register is 0x379).
 constexpr DWORD kReady = 0x98, kPaperOut = 0x20, kOffline = 0x08, kNoLink = 0x78;
 
-void SetStatusRegister(DWORD value) {
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kServiceKey, "Port379", value));
-}
+void SetStatusRegister(DWORD value) { ASSERT_TRUE(fixture::SetStatusRegister(value)); }
 
 // The registers a search gone wrong would read: LPT1:'s, and the serial port's
 // at 0x3F8 + 1.
@@ -49,61 +40,28 @@ const char* const kWatchedRegisters[] = {"379", "3F9"};
 // how far it got in "SequenceIndex<port>": 255 ready samples count up to 255
 // reads of that register.
 void CountReads(const std::string& port) {
-    ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, kServiceKey, "Sequence" + port,
+    ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "Sequence" + port,
                                       std::vector<std::uint8_t>(255, static_cast<std::uint8_t>(kReady))));
-    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port);
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "SequenceIndex" + port);
 }
 DWORD ReadsOf(const std::string& port) {
-    return bench::reg::GetDword(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port).value_or(0);
+    return bench::reg::GetDword(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "SequenceIndex" + port).value_or(0);
 }
 void StopCounting(const std::string& port) {
-    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "Sequence" + port);
-    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, kServiceKey, "SequenceIndex" + port);
-}
-
-// A resource list with one I/O port range of 8 ports from `start`.
-std::vector<std::uint8_t> PortResources(std::uint32_t start) {
-    std::vector<std::uint8_t> b(36, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    put32(0, 1);          // one full descriptor
-    put32(4, 1);          // Isa
-    put32(8, 0);          // bus 0
-    b[12] = 1;            // version 1
-    b[14] = 1;            // revision 1
-    put32(16, 1);         // one partial descriptor
-    b[20] = 1;            // port
-    b[21] = 1;            // device exclusive
-    b[22] = 1;            // I/O space
-    put32(24, start);     // start (low half of 64 bits)
-    put32(32, 8);         // length
-    return b;
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "Sequence" + port);
+    bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "SequenceIndex" + port);
 }
 
 class LptMonitor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::string image = bench::JoinPath(bench::SystemDir(), "drivers\\hwinterface_test.sys");
-        ASSERT_TRUE(bench::CopyFileTo(bench::UnixToWindows(HWINTERFACE_TEST_SYS), image)) << GetLastError();
-        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        ASSERT_TRUE(manager);
-        pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
-                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                                                  SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
-                                                  nullptr, nullptr));
-        ASSERT_TRUE(service) << GetLastError();
-        ASSERT_TRUE(bench::reg::SetString(HKEY_CLASSES_ROOT, kLocatorServer, "",
-                                          bench::UnixToWindows(PW_WMI_FIXTURE_DLL)));
-        ASSERT_TRUE(bench::reg::SetMultiSz(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test\\Wmi", "Rows",
-                                           {std::string("Communications Port (COM1)\t") + kComDevice,
-                                            std::string("ECP Printer Port (LPT1)\t") + kPortDevice}));
-        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE,
-                                          std::string("SYSTEM\\CurrentControlSet\\Enum\\") + kPortDevice +
-                                              "\\Control",
-                                          "AllocConfig", PortResources(0x378), REG_RESOURCE_LIST));
-        ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE,
-                                          std::string("SYSTEM\\CurrentControlSet\\Enum\\") + kComDevice +
-                                              "\\Control",
-                                          "AllocConfig", PortResources(0x3F8), REG_RESOURCE_LIST));
+        std::string error;
+        ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
+                                             bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
+            << error;
+        // The serial port the WMI provider lists first has an address too: a
+        // search that is not for the parallel port's own name would find it.
+        ASSERT_TRUE(fixture::PlantResources(fixture::kComDevice, 0x3F8));
         ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "LPT1:"));
     }
 

@@ -4,12 +4,12 @@
 #include "monitor/PollThread.h"
 #include "monitor/SysTray.h"
 
-#include "QueueFixture.h"
 #include "common/Handles.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "resources/MonitorResource.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
 

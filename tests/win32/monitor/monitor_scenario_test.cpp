@@ -1,8 +1,8 @@
 // Pagewarden.exe end to end under Wine: started as the user's logon would
 // start it, watched and driven through its window, tray icon and menu, with
 // the queue and the USB broadcasts supplied by the test.
-#include "QueueFixture.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/MonitorCatalogue.h"
@@ -13,9 +13,7 @@
 #include <dbt.h>
 #include <winspool.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -28,17 +26,10 @@ const char* const kUsbMessage =
 
 std::string Exe() { return bench::UnixToWindows(PAGEWARDEN_EXE); }
 
-bool QueueExists() {
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    pw::unique_printer printer;
-    std::string name = catalogue::ModelName;
-    return OpenPrinterA(&name[0], printer.put(), &defaults) != FALSE;
-}
-
 // The model's queue on the given port, created or moved there.
 void UseQueueOn(const std::string& port) {
     ASSERT_TRUE(fixture::AddUsbPort());
-    if (QueueExists()) {
+    if (fixture::QueueExists(catalogue::ModelName)) {
         ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, port));
     } else {
         ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, port));
@@ -98,18 +89,11 @@ struct Monitor {
 
 // A device-interface broadcast naming this model's printer, sent as the system would.
 void SendUsbBroadcast(HWND window, WPARAM event, const std::string& serial) {
-    const std::string name =
-        "\\\\?\\USB#VID_0F3A&PID_1101#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    std::vector<unsigned char> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + name.size() + 1, 0);
-    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
-    b->dbcc_size = static_cast<DWORD>(bytes.size());
-    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    std::memcpy(b->dbcc_name, name.c_str(), name.size() + 1);
-    bench::Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()));
+    EXPECT_TRUE(bench::SendDeviceInterfaceChange(window, event, fixture::UsbNotificationName(serial)));
 }
 
 TEST(MonitorScenario, QueueMissingSaysNotInstalled) {
-    if (QueueExists()) {
+    if (fixture::QueueExists(catalogue::ModelName)) {
         ASSERT_TRUE(fixture::DeleteQueue(catalogue::ModelName));
     }
     Monitor m;
@@ -264,7 +248,8 @@ TEST(MonitorScenario, MenuExitRemovesTheIconAndEndsTheProcess) {
 // Last: the planted printer stays attached for the rest of the prefix's life.
 TEST(MonitorScenario, UsbPrinterAttachedAtStartIsReady) {
     UseQueueOn("USB001");
-    ASSERT_TRUE(fixture::PlantUsbPrinter(catalogue::ModelUsbSerial));
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(catalogue::ModelUsbSerial, error)) << error;
     Monitor m;
     ASSERT_TRUE(m.Start());
     EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();

@@ -1,8 +1,8 @@
 // Endurance of the running monitor: a long run of status polls through
 // changing states must leave its handle count, GDI and USER objects and
 // private bytes where they were after the first polls. Prints the figures.
-#include "QueueFixture.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
 
@@ -80,14 +80,7 @@ Footprint Measure(HANDLE process, DWORD pid) {
 }
 
 void SendUsbBroadcast(HWND window, WPARAM event) {
-    const std::string name = std::string("\\\\?\\USB#VID_0F3A&PID_1101#") + catalogue::ModelUsbSerial +
-                             "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    std::vector<unsigned char> bytes(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) + name.size() + 1, 0);
-    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(bytes.data());
-    b->dbcc_size = static_cast<DWORD>(bytes.size());
-    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    std::memcpy(b->dbcc_name, name.c_str(), name.size() + 1);
-    bench::Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(bytes.data()));
+    bench::SendDeviceInterfaceChange(window, event, fixture::UsbNotificationName(catalogue::ModelUsbSerial));
 }
 
 long EnvCount(const char* name, long fallback) {

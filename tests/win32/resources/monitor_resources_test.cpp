@@ -5,7 +5,7 @@
 #include "ResourceChecks.h"
 
 #include "common/Handles.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
 

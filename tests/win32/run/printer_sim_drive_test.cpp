@@ -3,39 +3,16 @@
 // onto LPT1:, and the monitor it starts following the printer through ready,
 // paper out, offline and off. This is what `tools/run --headless` does.
 #include "tools/sim/Drive.h"
-#include "tools/sim/Sim.h"
 
 #include "catalogue/Catalogue.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
 
 namespace {
 
 const std::string kMonitorCaption = std::string(catalogue::ModelName) + " - Status Monitor";
-
-// The published port as the Windows spooler keeps it, for as long as the test runs.
-class PortPublisher {
-public:
-    PortPublisher()
-        : m_thread([this] {
-              while (!m_stop) {
-                  sim::PublishQueuePort(catalogue::ModelName);
-                  Sleep(20);
-              }
-          }) {}
-    ~PortPublisher() {
-        m_stop = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 TEST(HeadlessRun, InstallsOnLpt1AndTheMonitorFollowsThePrinter) {
     const std::string medium = bench::PrefixPath("medium");
@@ -43,18 +20,19 @@ TEST(HeadlessRun, InstallsOnLpt1AndTheMonitorFollowsThePrinter) {
     const std::string sys = bench::UnixToWindows(HWINTERFACE_TEST_SYS);
     const std::string wmi = bench::UnixToWindows(PW_WMI_FIXTURE_DLL);
     std::string error;
-    ASSERT_TRUE(sim::InstallStandIns(sys, wmi, catalogue::ModelName, error)) << error;
-    PortPublisher publisher;
+    ASSERT_TRUE(fixture::InstallStandIns(sys, wmi, catalogue::ModelName, error)) << error;
+    // The published port as the Windows spooler keeps it, for as long as the test runs.
+    fixture::PortPublisher publisher(catalogue::ModelName);
 
     bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
     ASSERT_TRUE(setup) << setup.StartError();
     sim::SetScreenshotPrefix("headless_run_");
     ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
     EXPECT_TRUE(setup.WaitExit(20000));
-    EXPECT_EQ(sim::QueuePort(catalogue::ModelName), "LPT1:");
+    EXPECT_EQ(fixture::QueuePort(catalogue::ModelName), "LPT1:");
 
     EXPECT_TRUE(sim::CycleMonitor(kMonitorCaption));
-    EXPECT_EQ(sim::ReadStatusRegister(), 0x98u);   // left ready
+    EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);   // left ready
 
     // The monitor started by setup: exit it through its own command.
     HWND status = bench::FindTopWindow({"#32770", kMonitorCaption});

@@ -7,7 +7,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
 

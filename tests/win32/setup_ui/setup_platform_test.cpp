@@ -3,7 +3,7 @@
 #include "setup/SetupPlatform.h"
 
 #include "catalogue/Catalogue.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Snapshot.h"
 
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
 #include <windows.h>
 

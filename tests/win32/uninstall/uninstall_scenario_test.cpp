@@ -10,16 +10,14 @@
 #include "catalogue/Catalogue.h"
 #include "package/core/UninstallFlow.h"
 #include "package/core/UninstallRules.h"
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 #include "tools/sim/Drive.h"
-#include "tools/sim/Sim.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -27,26 +25,6 @@ const std::string kMonitorCaption = uninstall::MonitorCaption();
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics";
 
 std::string DriverDir() { return bench::SystemDir() + "\\spool\\drivers\\w32x86"; }
-
-// The published port as the Windows spooler keeps it, while the monitor runs.
-class PortPublisher {
-public:
-    PortPublisher()
-        : m_thread([this] {
-              while (!m_stop) {
-                  sim::PublishQueuePort(catalogue::ModelName);
-                  Sleep(20);
-              }
-          }) {}
-    ~PortPublisher() {
-        m_stop = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 bool ServiceExists(const char* name) {
     pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
@@ -158,16 +136,16 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     snapshot::Snapshot before;
     ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
     const std::optional<std::string> wmiServer =
-        bench::reg::GetString(HKEY_CLASSES_ROOT, sim::kLocatorServerKey, "");
-    const std::string newEnumKey = FirstMissingKey(sim::kEnumKey, sim::kLptDevice);
+        bench::reg::GetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "");
+    const std::string newEnumKey = FirstMissingKey(fixture::kEnumKey, fixture::kLptDevice);
 
     // The installation as a user does it, onto LPT1:.
-    ASSERT_TRUE(sim::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
+    ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
                                      bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
         << error;
     // The monitor reads the queue's published port; the publisher stops before
     // the removal, so that it cannot write into a queue key being deleted.
-    auto publisher = std::make_unique<PortPublisher>();
+    auto publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
     {
         bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
         ASSERT_TRUE(setup) << setup.StartError();
@@ -204,7 +182,7 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     EXPECT_TRUE(bench::FindTopWindows({"#32770", kMonitorCaption}).empty());
     EXPECT_TRUE(bench::WaitTrayIconCount(0, 5000));
     EXPECT_FALSE(ServiceExists(uninstall::kServiceName));
-    EXPECT_FALSE(bench::FileExists(sim::DriverImagePath()));
+    EXPECT_FALSE(bench::FileExists(fixture::DriverImagePath()));
     pw::unique_printer printer;
     EXPECT_FALSE(OpenPrinterA(const_cast<char*>(catalogue::ModelName), printer.put(), nullptr));
 
@@ -222,7 +200,7 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
 
     // The test's own stand-ins go, so that what is left is the programs' and Wine's.
     if (wmiServer)
-        bench::reg::SetString(HKEY_CLASSES_ROOT, sim::kLocatorServerKey, "", *wmiServer);
+        bench::reg::SetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "", *wmiServer);
     bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test");
     if (!newEnumKey.empty()) bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, newEnumKey);
 

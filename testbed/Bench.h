@@ -1,5 +1,6 @@
 // The Wine test bench: what a scenario needs to drive the built programs as a
-// user would, from inside the scenario's own Wine prefix.
+// user would, from inside the scenario's own Wine prefix. The simulated
+// printer (tools/sim) and the figures drive the programs with it too.
 //
 // tools/wine-run gives every test executable a fresh prefix (a copy-on-write
 // layer over the template prefix), its own wineserver and its own Xvfb display,

@@ -1,6 +1,6 @@
-#include "tests/win32/bench/Bench.h"
+#include "testbed/Bench.h"
 
-#include "tests/win32/bench/Png.h"
+#include "testbed/Png.h"
 
 #include <dbt.h>
 #include <tlhelp32.h>

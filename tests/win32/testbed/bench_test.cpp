@@ -1,7 +1,7 @@
 // The bench's own tests: they drive bench_target.exe the way scenarios drive
 // the programs, so a helper that finds nothing or presses nothing fails here first.
-#include "tests/win32/bench/Bench.h"
-#include "tests/win32/bench/Png.h"
+#include "testbed/Bench.h"
+#include "testbed/Png.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ TEST(BenchPaths, MapUnixPathsAndFindTheTrees) {
     EXPECT_EQ(bench::PrefixPath("medium\\setup.exe"), "C:\\medium\\setup.exe");
 
     EXPECT_TRUE(bench::FileExists(TargetExe())) << TargetExe();
-    EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::SourceDir(), "tests\\win32\\bench\\Bench.h")))
+    EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::SourceDir(), "testbed\\Bench.h")))
         << bench::SourceDir();
     EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::BuildRoot(), "CMakeCache.txt"))) << bench::BuildRoot();
     EXPECT_TRUE(bench::DirectoryExists(bench::SystemDir()));

@@ -1,4 +1,4 @@
-#include "tests/win32/bench/Png.h"
+#include "testbed/Png.h"
 
 #include <algorithm>
 #include <array>
