@@ -287,10 +287,10 @@ bool WritePublishedPort(const std::string& name, const std::string& bytes, DWORD
 Publish PublishQueuePort(const std::string& name) {
     const std::string port = QueuePort(name);
     if (port.empty()) return Publish::NoQueue;
+    const std::string wanted = PublishedValue(port);
     const std::optional<std::string> published =
         GetBytes(std::string(kPrintersKey) + name + "\\DsSpooler", "portName", REG_MULTI_SZ);
-    if (published && published->substr(0, published->find('\0')) == port) return Publish::Unchanged;
-    const std::string wanted = port + std::string("\0\0", 2);
+    if (published == wanted) return Publish::Unchanged;
     return WritePublishedPort(name, wanted) ? Publish::Written : Publish::Failed;
 }
 

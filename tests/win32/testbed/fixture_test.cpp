@@ -120,6 +120,12 @@ TEST(PrefixFixture, PublishesTheQueuesPortAsTheSpoolerWould) {
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("COM1:\0\0", 7));
 
+    // A pool is published one string per port, and then left alone.
+    ASSERT_TRUE(fixture::MoveQueue(queue, "LPT1:,LPT2:")) << GetLastError();
+    EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("LPT1:\0LPT2:\0\0", 13));
+    EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Unchanged);
+
     // A published value of another type is replaced, not trusted.
     ASSERT_TRUE(fixture::MoveQueue(queue, "COM1:")) << GetLastError();
     ASSERT_TRUE(fixture::WritePublishedPort(queue, std::string("COM1:", 6), REG_SZ));
@@ -127,6 +133,15 @@ TEST(PrefixFixture, PublishesTheQueuesPortAsTheSpoolerWould) {
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName", &type), std::string("COM1:\0\0", 7));
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
 
+    // The queue the scenarios create, and move, is published as this keeps it.
+    const std::string created = "Fixture Created Queue";
+    ASSERT_TRUE(fixture::AddUsbPort());
+    ASSERT_TRUE(fixture::CreateQueue(created, "LPT1:,LPT2:")) << GetLastError();
+    EXPECT_EQ(fixture::PublishQueuePort(created), fixture::Publish::Unchanged);
+    ASSERT_TRUE(fixture::ChangeQueuePort(created, "USB001")) << GetLastError();
+    EXPECT_EQ(fixture::PublishQueuePort(created), fixture::Publish::Unchanged);
+    ASSERT_TRUE(fixture::DeleteQueue(created));
+    EXPECT_FALSE(fixture::QueueExists(created));
 }
 
 }  // namespace
