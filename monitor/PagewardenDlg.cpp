@@ -227,9 +227,9 @@ void CPagewardenDlg::FindUsbPrinter() {
 
 BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
     switch (CheckUsbPrinterBroadcast(nEventType, static_cast<LPARAM>(dwData))) {
-    case portaccess::DeviceChange::Arrived: PrinterPresent = true; break;
-    case portaccess::DeviceChange::Removed: PrinterPresent = false; break;
-    case portaccess::DeviceChange::None: break;
+    case pw::usb::DeviceChange::Arrived: PrinterPresent = true; break;
+    case pw::usb::DeviceChange::Removed: PrinterPresent = false; break;
+    case pw::usb::DeviceChange::None: break;
     }
     return 0;
 }

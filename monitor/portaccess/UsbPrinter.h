@@ -16,9 +16,3 @@ bool FindUsbPrinterPresent();
 // Arrived / Removed only for an arrival / remove-complete of a device-interface
 // broadcast naming it; None for everything else (null lParam included).
 pw::usb::DeviceChange CheckUsbPrinterBroadcast(WPARAM eventType, LPARAM broadcast);
-
-// Transitional: monitor/ and its Wine tests still name the broadcast's meaning
-// portaccess::DeviceChange; remove once they say pw::usb::DeviceChange.
-namespace portaccess {
-using DeviceChange = pw::usb::DeviceChange;
-}  // namespace portaccess

@@ -78,19 +78,19 @@ TEST(UsbBroadcast, ArrivalAndRemovalOfThePrinter) {
     static_assert(offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name) == 28, "name offset of the broadcast");
     auto ours = MakeBroadcast("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
     const LPARAM p = reinterpret_cast<LPARAM>(ours.data());
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, p), portaccess::DeviceChange::Arrived);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEREMOVECOMPLETE, p), portaccess::DeviceChange::Removed);
+    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, p), pw::usb::DeviceChange::Arrived);
+    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEREMOVECOMPLETE, p), pw::usb::DeviceChange::Removed);
 
     auto other = MakeBroadcast("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-450DF#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
     EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(other.data())),
-              portaccess::DeviceChange::None);
+              pw::usb::DeviceChange::None);
 }
 
 TEST(UsbBroadcast, OtherEventsAreNotDereferenced) {
     // DBT_DEVNODES_CHANGED and friends carry no broadcast; lParam is not a pointer.
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVNODES_CHANGED, 0), portaccess::DeviceChange::None);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_CONFIGCHANGED, 1), portaccess::DeviceChange::None);
-    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, 0), portaccess::DeviceChange::None);
+    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVNODES_CHANGED, 0), pw::usb::DeviceChange::None);
+    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_CONFIGCHANGED, 1), pw::usb::DeviceChange::None);
+    EXPECT_EQ(CheckUsbPrinterBroadcast(DBT_DEVICEARRIVAL, 0), pw::usb::DeviceChange::None);
 }
 
 }  // namespace

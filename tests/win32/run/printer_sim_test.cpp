@@ -129,9 +129,9 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<Receiver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (msg == WM_DEVICECHANGE) {
-            const portaccess::DeviceChange change = CheckUsbPrinterBroadcast(wParam, lParam);
-            if (change == portaccess::DeviceChange::Arrived) ++self->arrived;
-            if (change == portaccess::DeviceChange::Removed) ++self->removed;
+            const pw::usb::DeviceChange change = CheckUsbPrinterBroadcast(wParam, lParam);
+            if (change == pw::usb::DeviceChange::Arrived) ++self->arrived;
+            if (change == pw::usb::DeviceChange::Removed) ++self->removed;
             return TRUE;
         }
         if (msg == WM_CLOSE) {
