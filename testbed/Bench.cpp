@@ -5,8 +5,6 @@
 #include <dbt.h>
 #include <tlhelp32.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -179,7 +177,7 @@ bool SetValue(HKEY root, const std::string& key, const std::string& name, DWORD 
                                static_cast<DWORD>(size)) == ERROR_SUCCESS;
 }
 
-std::string SafeName(const std::string& name) {
+std::string SafeFileName(const std::string& name) {
     std::string s = name.empty() ? std::string("shot") : name;
     for (char& c : s)
         if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -843,6 +841,11 @@ std::optional<std::string> GetString(HKEY root, const std::string& key, const st
     return s;
 }
 
+std::string GetRaw(HKEY root, const std::string& key, const std::string& name, DWORD* type) {
+    const auto bytes = GetBinary(root, key, name, type);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<no value>");
+}
+
 std::optional<DWORD> GetDword(HKEY root, const std::string& key, const std::string& name) {
     std::vector<std::uint8_t> data;
     DWORD type = 0;
@@ -929,12 +932,14 @@ bool DeleteValue(HKEY root, const std::string& key, const std::string& name) {
 
 // ---------------------------------------------------------------- screenshots
 
+std::string SafeName(const std::string& name) { return SafeFileName(name); }
+
 bool Screenshot(const std::string& name) {
     const std::string outUnix = EnvVar("PW_OUT");
     if (outUnix.empty() || outUnix[0] != '/') return false;
     const std::string outWin = UnixToWindows(outUnix);
     MakeDirs(outWin);
-    const std::string file = SafeName(name) + ".png";
+    const std::string file = SafeFileName(name) + ".png";
     const std::string targetWin = JoinPath(outWin, file);
     const std::string targetUnix = (outUnix.back() == '/' ? outUnix : outUnix + "/") + file;
     // Give the programs a moment to finish painting what they just showed.
@@ -945,24 +950,5 @@ bool Screenshot(const std::string& name) {
     return CaptureWithGdi(targetWin);
 }
 
-namespace {
-
-// Screenshots each failing test, so that a failure in a run nobody watched
-// still shows what was on the screen.
-class FailureShots : public ::testing::EmptyTestEventListener {
-    void OnTestEnd(const ::testing::TestInfo& info) override {
-        if (!info.result() || !info.result()->Failed()) return;
-        const std::string name = std::string(info.test_suite_name()) + "." + info.name() + ".failed";
-        if (Screenshot(name)) std::printf("screenshot of the failure: %s.png\n", SafeName(name).c_str());
-    }
-};
-
-const bool g_failureShotsInstalled = [] {
-    if (!EnvVar("PW_NO_FAILURE_SHOTS").empty()) return false;
-    ::testing::UnitTest::GetInstance()->listeners().Append(new FailureShots);
-    return true;
-}();
-
-}  // namespace
 
 }  // namespace bench

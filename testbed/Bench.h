@@ -261,6 +261,9 @@ std::optional<std::vector<std::string>> GetMultiSz(HKEY root, const std::string&
 // Raw bytes of any type; *type receives the value type.
 std::optional<std::vector<std::uint8_t>> GetBinary(HKEY root, const std::string& key,
                                                    const std::string& name, DWORD* type = nullptr);
+// The same raw bytes as a string (nulls kept), for comparing a value byte for
+// byte; "<no value>" when the key or value is missing.
+std::string GetRaw(HKEY root, const std::string& key, const std::string& name, DWORD* type = nullptr);
 bool KeyExists(HKEY root, const std::string& key);
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> SubKeys(HKEY root, const std::string& key);
@@ -278,9 +281,11 @@ bool DeleteValue(HKEY root, const std::string& key, const std::string& name);
 // programs through CreateProcess), or a GDI capture of the screen when import
 // is missing or PW_SCREENSHOT=gdi.
 //
-// Every test executable that links the bench also screenshots each failing
-// test as $PW_OUT/<Suite>.<Test>.failed.png, so a failure shows what was on
-// the screen (PW_NO_FAILURE_SHOTS=1 turns that off).
+// A test executable that links bench_failure_shots also screenshots each
+// failing test as $PW_OUT/<Suite>.<Test>.failed.png, so a failure shows what
+// was on the screen (PW_NO_FAILURE_SHOTS=1 turns that off).
 bool Screenshot(const std::string& name);
+// The file name (without .png) a screenshot of `name` is saved under.
+std::string SafeName(const std::string& name);
 
 }  // namespace bench

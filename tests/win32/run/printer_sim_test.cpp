@@ -9,6 +9,7 @@
 #include "monitor/portaccess/PortAccess.h"
 #include "monitor/portaccess/UsbPrinter.h"
 #include "monitor/portaccess/core/ParallelStatus.h"
+#include "testbed/Bench.h"
 #include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,6 @@
 namespace {
 
 const std::string kMonitorCaption = std::string(catalogue::ModelName) + " - Status Monitor";
-
-std::string ReadString(HKEY root, const std::string& path, const char* name, DWORD* type = nullptr) {
-    pw::unique_hkey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return "<no key>";
-    char data[512] = {};
-    DWORD size = sizeof data - 2, t = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return "<no value>";
-    if (type) *type = t;
-    return std::string(data, size);
-}
 
 TEST(PrinterStates, EachByteMeansItsStateToTheMonitor) {
     for (const sim::StateInfo& s : sim::kStates) {
@@ -70,7 +60,7 @@ TEST(PrinterStandIns, TheMonitorsOwnLptReadingSeesEachState) {
     EXPECT_EQ(c->dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
     EXPECT_EQ(c->dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_STRCASEEQ(c->lpBinaryPathName, fixture::DriverImagePath().c_str());
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + catalogue::ModelName, "Datatype"),
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + catalogue::ModelName, "Datatype"),
               std::string("RAW\0", 4));
     EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);   // a new printer is ready
 

@@ -9,6 +9,7 @@
 #include "monitor/portaccess/core/ResourceList.h"
 #include "setup/SetupPlatform.h"
 #include "setup/core/UsbPort.h"
+#include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
 
@@ -19,17 +20,6 @@
 #include <vector>
 
 namespace {
-
-std::string ReadString(HKEY root, const std::string& path, const char* name, DWORD* type = nullptr) {
-    pw::unique_hkey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return "<no key>";
-    char data[512] = {};
-    DWORD size = sizeof data - 2, t = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return "<no value>";
-    if (type) *type = t;
-    return std::string(data, size);
-}
 
 // A stand-in driver image: creating the service does not load it.
 std::string MakeImage() {
@@ -45,8 +35,8 @@ std::string MakeImage() {
 // The first I/O range of a device's planted AllocConfig, through the monitor's parser.
 std::optional<std::uint64_t> PlantedStart(const std::string& device) {
     DWORD type = 0;
-    const std::string list = ReadString(HKEY_LOCAL_MACHINE, std::string(fixture::kEnumKey) + device + "\\Control",
-                                        "AllocConfig", &type);
+    const std::string list =
+        bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kEnumKey) + device + "\\Control", "AllocConfig", &type);
     std::uint64_t start = 0;
     if (type != REG_RESOURCE_LIST ||
         !portaccess::FindFirstPortRange(reinterpret_cast<const unsigned char*>(list.data()), list.size(), start))
@@ -59,8 +49,8 @@ TEST(PrefixFixture, LptKeyWithoutTheWmiProvider) {
     std::string error;
     ASSERT_TRUE(fixture::InstallStandIns(MakeImage(), "", "Fixture Queue Without WMI", error)) << error;
     EXPECT_EQ(PlantedStart("(LPT1)"), std::optional<std::uint64_t>(0x378));
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + "Fixture Queue Without WMI",
-                         "Datatype"),
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + "Fixture Queue Without WMI",
+                                 "Datatype"),
               std::string("RAW\0", 4));
     // Any port's range, as the serial port beside LPT1 has one.
     ASSERT_TRUE(fixture::PlantResources(fixture::kComDevice, 0x3F8));
@@ -107,30 +97,30 @@ TEST(PrefixFixture, PublishesTheQueuesPortAsTheSpoolerWould) {
     ASSERT_TRUE(fixture::AddQueue(queue, "LPT1:")) << GetLastError();
     EXPECT_TRUE(fixture::QueueExists(queue));
     EXPECT_EQ(fixture::QueuePort(queue), "LPT1:");
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName"), "<no key>");
+    EXPECT_FALSE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, ds));
 
     DWORD type = 0;
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName", &type), std::string("LPT1:\0\0", 7));
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, ds, "portName", &type), std::string("LPT1:\0\0", 7));
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Unchanged);
 
     // The user moves the queue to another port: published again.
     ASSERT_TRUE(fixture::MoveQueue(queue, "COM1:")) << GetLastError();
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("COM1:\0\0", 7));
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("COM1:\0\0", 7));
 
     // A pool is published one string per port, and then left alone.
     ASSERT_TRUE(fixture::MoveQueue(queue, "LPT1:,LPT2:")) << GetLastError();
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("LPT1:\0LPT2:\0\0", 13));
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, ds, "portName"), std::string("LPT1:\0LPT2:\0\0", 13));
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Unchanged);
 
     // A published value of another type is replaced, not trusted.
     ASSERT_TRUE(fixture::MoveQueue(queue, "COM1:")) << GetLastError();
     ASSERT_TRUE(fixture::WritePublishedPort(queue, std::string("COM1:", 6), REG_SZ));
     EXPECT_EQ(fixture::PublishQueuePort(queue), fixture::Publish::Written);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ds, "portName", &type), std::string("COM1:\0\0", 7));
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, ds, "portName", &type), std::string("COM1:\0\0", 7));
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
 
     // The queue the scenarios create, and move, is published as this keeps it.
