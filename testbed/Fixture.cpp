@@ -5,6 +5,7 @@
 #include <setupapi.h>
 #include <winspool.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace fixture {
@@ -309,7 +310,13 @@ PortPublisher::~PortPublisher() {
 
 // ---------------------------------------------------------------- USB printer
 
-bool AddUsbPort() { return SetValue(kPortsKey, kUsbPort, REG_SZ, "", 1); }
+std::string UsbPortName(DWORD portNumber) {
+    char name[16];
+    std::snprintf(name, sizeof name, "USB%03lu", static_cast<unsigned long>(portNumber));
+    return name;
+}
+
+bool AddUsbPort(DWORD portNumber) { return SetValue(kPortsKey, UsbPortName(portNumber).c_str(), REG_SZ, "", 1); }
 
 std::string UsbInstanceId(const std::string& serial) { return "USB\\VID_0F3A&PID_1101\\" + serial; }
 
@@ -322,7 +329,7 @@ std::string UsbNotificationName(const std::string& serial) {
     return "\\\\?\\USB#VID_0F3A&PID_1101#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 }
 
-bool PlugUsb(const std::string& serial, std::string& error) {
+bool PlugUsb(const std::string& serial, std::string& error, DWORD portNumber) {
     pw::unique_hdevinfo set(SetupDiCreateDeviceInfoList(&kUsbSetupClass, nullptr));
     if (!set) {
         error = LastErrorText("SetupDiCreateDeviceInfoList");
@@ -351,7 +358,8 @@ bool PlugUsb(const std::string& serial, std::string& error) {
     // "Device Parameters" lies beside "Control", under "#"; without "Linked"
     // the interface counts as not present.
     const std::string parameters = control.substr(0, control.size() - 7) + "Device Parameters";
-    if (!SetDword(parameters, "Port Number", 1) || !AddUsbPort() || !SetDword(control, "Linked", 1)) {
+    if (!SetDword(parameters, "Port Number", portNumber) || !AddUsbPort(portNumber) ||
+        !SetDword(control, "Linked", 1)) {
         error = LastErrorText("writing the USB port's values");
         return false;
     }

@@ -110,15 +110,18 @@ private:
 };
 
 // ---------------------------------------------------------------- USB printer
-// Makes USB001 a known port of the spooler.
-bool AddUsbPort();
+// The spooler port the USB printing support names after a port number: 1 is USB001.
+std::string UsbPortName(DWORD portNumber);
+// Makes the port (USB001 unless told otherwise) a known port of the spooler.
+bool AddUsbPort(DWORD portNumber = 1);
 // The printer's USB device interface, by the model's serial string.
 std::string UsbInstanceId(const std::string& serial);          // USB\VID_0F3A&PID_1101\<serial>
 std::string UsbInterfaceControlKey(const std::string& serial); // ...\DeviceClasses\{usbprint}\##?#...\#\Control
 std::string UsbNotificationName(const std::string& serial);    // \\?\USB#VID_0F3A&PID_1101#<serial>#{usb device class}
 // Creates (or re-links) the interface, its port number and the spooler port
-// USB001, as the USB printing support does when the printer is plugged in.
-bool PlugUsb(const std::string& serial, std::string& error);
+// of that number (USB001 unless told otherwise), as the USB printing support
+// does when the printer is plugged in.
+bool PlugUsb(const std::string& serial, std::string& error, DWORD portNumber = 1);
 // Unlinks the interface: it is no longer present, as after the cable is pulled.
 bool UnplugUsb(const std::string& serial, std::string& error);
 bool IsUsbPlugged(const std::string& serial);
