@@ -4,64 +4,43 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <dbt.h>
+
 #include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "common/Handles.h"
+#include "testbed/Fixture.h"
 
 namespace {
 
-const GUID kUsbPrint = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
-// The printer device class; any class serves for the device record.
-const GUID kPrinterClass = {0x4d36e979, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-// Marks a printer interface active, as the USB printing support does for an attached printer.
-void LinkUsbPrinter(const std::string& serial);
-
-// Registers a USB device with a printer interface, attached when `linked`.
-void PlantUsbPrinter(const std::string& serial, bool linked) {
-    pw::unique_hdevinfo set(SetupDiCreateDeviceInfoList(&kPrinterClass, nullptr));
-    ASSERT_TRUE(set);
-    SP_DEVINFO_DATA device = {};
-    device.cbSize = sizeof(device);
-    const std::string instance = "USB\\VID_0F3A&PID_1101\\" + serial;
-    ASSERT_TRUE(SetupDiCreateDeviceInfoA(set.get(), instance.c_str(), &kPrinterClass, nullptr, nullptr, 0, &device))
-        << GetLastError();
-    ASSERT_TRUE(SetupDiRegisterDeviceInfo(set.get(), &device, 0, nullptr, nullptr, nullptr)) << GetLastError();
-    SP_DEVICE_INTERFACE_DATA iface = {};
-    iface.cbSize = sizeof(iface);
-    ASSERT_TRUE(SetupDiCreateDeviceInterfaceA(set.get(), &device, &kUsbPrint, nullptr, 0, &iface)) << GetLastError();
-    if (linked) LinkUsbPrinter(serial);
+// Plugs a printer of the family in, or pulls it, as the fixture does for every scenario.
+void Plug(const std::string& serial) {
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(serial, error)) << error;
 }
 
-void LinkUsbPrinter(const std::string& serial) {
-    const std::string key = "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\"
-                            "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\##?#usb#vid_0f3a&pid_1101#" +
-                            serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\#\\Control";
-    pw::unique_hkey control;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, control.put(),
-                              nullptr),
-              ERROR_SUCCESS);
-    const DWORD one = 1;
-    ASSERT_EQ(RegSetValueExA(control.get(), "Linked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one)),
-              ERROR_SUCCESS);
+void Unplug(const std::string& serial) {
+    std::string error;
+    ASSERT_TRUE(fixture::UnplugUsb(serial, error)) << error;
 }
 
 TEST(UsbScan, FindsOnlyThisModelsPrinter) {
     EXPECT_FALSE(FindUsbPrinterPresent()) << "no USB printer in a fresh prefix";
 
     // Same vendor and product, another model's serial; and ours, but not attached.
-    PlantUsbPrinter("zyk-455", true);
+    Plug("zyk-455");
     EXPECT_FALSE(FindUsbPrinterPresent());
-    PlantUsbPrinter("zyk-455sentx", true);
+    Plug("zyk-455sentx");
     EXPECT_FALSE(FindUsbPrinterPresent());
 
-    PlantUsbPrinter("zyk-455sent", false);
+    Plug("zyk-455sent");
+    Unplug("zyk-455sent");
     EXPECT_FALSE(FindUsbPrinterPresent()) << "an interface that is not present does not count";
 
-    LinkUsbPrinter("zyk-455sent");
+    Plug("zyk-455sent");
     EXPECT_TRUE(FindUsbPrinterPresent());
 }
 

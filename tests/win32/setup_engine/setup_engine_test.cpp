@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
 #include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -46,9 +47,7 @@ std::string DriverDir() {
 // (Wine cannot open a queue without one) and the legacy Start-menu path
 // (a junction on Windows 7).
 void PrepareFixture() {
-    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE,
-                                      "System\\CurrentControlSet\\Control\\Print\\Printers\\" + kModel, "Datatype",
-                                      "RAW"));
+    ASSERT_TRUE(fixture::PlantDatatype(kModel)) << GetLastError();
     ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
     DeleteFileA(kMarker);
 }

@@ -4,8 +4,11 @@
 
 #include "catalogue/Catalogue.h"
 #include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace setup::core;
 using namespace setup::ui;
@@ -35,8 +38,7 @@ TEST(SetupPlatform, StartupAnswersOfThisSystem) {
 
 TEST(SetupPlatform, SpoolerPortsComeInTheSpoolersOrder) {
     // An extra port the spooler lists once it is in the Ports key.
-    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
-                                      "USB001", ""));
+    ASSERT_TRUE(fixture::AddUsbPort());
     std::vector<PortRecord> ports;
     ASSERT_TRUE(EnumerateSpoolerPorts(ports));
     ASSERT_FALSE(ports.empty());
@@ -68,14 +70,20 @@ TEST(SetupPlatform, UsbPortFromTheDeviceClassKeys) {
     Win32UsbPortRegistry registry;
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
 
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Control", "Linked", 1));
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number", 3));
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(catalogue::ModelUsbSerial, error, 3)) << error;
     EXPECT_EQ(ResolveUsbPort(registry, catalogue::ModelUsbSerial), std::optional<std::string>("USB003"));
+    // The port the installer will name is one the spooler knows.
+    std::vector<PortRecord> ports;
+    ASSERT_TRUE(EnumerateSpoolerPorts(ports));
+    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const PortRecord& p) { return p.name == "USB003"; }));
 
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number", 1234));
+    // Plugged into another socket, under a four-digit number.
+    ASSERT_TRUE(fixture::PlugUsb(catalogue::ModelUsbSerial, error, 1234)) << error;
     EXPECT_EQ(ResolveUsbPort(registry, catalogue::ModelUsbSerial), std::optional<std::string>("USB1234"));
 
-    // A value of the wrong type or size is not a port number.
+    // A value of the wrong type or size is not a port number (planted by hand:
+    // the USB printing support never writes one).
     ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number",
                                       {3, 0}));
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
@@ -83,8 +91,9 @@ TEST(SetupPlatform, UsbPortFromTheDeviceClassKeys) {
                                       "abcdefgh"));
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
 
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number", 3));
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Control", "Linked", 0));
+    // Pulled out, with a sound port number: no port.
+    ASSERT_TRUE(fixture::PlugUsb(catalogue::ModelUsbSerial, error, 3)) << error;
+    ASSERT_TRUE(fixture::UnplugUsb(catalogue::ModelUsbSerial, error)) << error;
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
 }
 

@@ -6,6 +6,7 @@
 #include "common/Handles.h"
 #include "resources/SetupResource.h"
 #include "testbed/Bench.h"
+#include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,6 @@ const std::string kModel = catalogue::ModelName;
 const std::string kSerial = catalogue::ModelUsbSerial;
 const char kMonitorMark[] = "C:\\setup_ui_monitor_started.txt";
 const DWORD kStartTimeout = 40000;
-
-std::string InterfaceKey() {
-    return "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\"
-           "##?#USB#Vid_0f3a&Pid_1101#" + kSerial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\#";
-}
 
 // A visible setup window of the process that holds the given control.
 HWND FindSetupDialog(DWORD pid, int controlId) {
@@ -234,9 +230,7 @@ protected:
         ASSERT_TRUE(bench::FileExists(m_medium + "\\setup.exe"));
         // What Windows 7 has and a fresh prefix lacks: the queue's data type
         // (Wine cannot open a queue without one) and the legacy Start-menu path.
-        ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE,
-                                          "System\\CurrentControlSet\\Control\\Print\\Printers\\" + kModel,
-                                          "Datatype", "RAW"));
+        ASSERT_TRUE(fixture::PlantDatatype(kModel)) << GetLastError();
         ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
         DeleteFileA(kMonitorMark);
     }
@@ -326,8 +320,7 @@ protected:
 
 TEST_F(SetupScenario, ManualPathInstallsOnLpt1) {
     // A USB port is listed like every other kind.
-    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
-                                      "USB001", ""));
+    ASSERT_TRUE(fixture::AddUsbPort()) << GetLastError();
     Start();
     ASSERT_TRUE(m_setup);
     // The splash: the please-wait window for a second before the main dialog.
@@ -435,8 +428,9 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
 }
 
 TEST_F(SetupScenario, UsbArrivalOfThePrinterInstallsOnItsPort) {
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, InterfaceKey() + "\\Control", "Linked", 1));
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, InterfaceKey() + "\\Device Parameters", "Port Number", 3));
+    // On port 3, so that the queue's port can only come from the interface.
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 3)) << error;
     HWND main = StartToMainDialog();
     ASSERT_TRUE(main);
     HWND connection = ToConnectionDialog(main);
@@ -468,8 +462,10 @@ TEST_F(SetupScenario, UsbArrivalOfThePrinterInstallsOnItsPort) {
 }
 
 TEST_F(SetupScenario, UnlinkedUsbPrinterInstallsNothing) {
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, InterfaceKey() + "\\Control", "Linked", 0));
-    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, InterfaceKey() + "\\Device Parameters", "Port Number", 3));
+    // Its interface and port number stay behind once the printer is pulled out.
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 3)) << error;
+    ASSERT_TRUE(fixture::UnplugUsb(kSerial, error)) << error;
     HWND main = StartToMainDialog();
     ASSERT_TRUE(main);
     HWND connection = ToConnectionDialog(main);
