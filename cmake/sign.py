@@ -23,23 +23,26 @@ import sys
 
 
 def osslsigncode(args, extra, path):
-    read_end, write_end = os.pipe()
     password = os.environ.get("PW_SIGN_PASSWORD")
     if password is None:
         sys.exit("sign.py: PW_SIGN_PASSWORD is not set (the password of %s; empty for none)" % args.pfx)
-    os.write(write_end, password.encode())   # a password fits the pipe's buffer
-    os.close(write_end)
-    tmp = path + ".signing"
-    command = [args.osslsigncode, "sign", "-pkcs12", args.pfx, "-readpass", "/dev/fd/%d" % read_end,
-               "-n", "ZYK Electronics Printer Software", *extra]
+    command = [args.osslsigncode, "sign", "-pkcs12", args.pfx, "-n", "ZYK Electronics Printer Software", *extra]
+    passed = ()
+    if password:
+        read_end, write_end = os.pipe()
+        os.write(write_end, password.encode())   # a password fits the pipe's buffer
+        os.close(write_end)
+        command += ["-readpass", "/dev/fd/%d" % read_end]
+        passed = (read_end,)
     if args.timestamp:
         command += ["-t", args.timestamp]
+    tmp = path + ".signing"
     command += ["-in", path, "-out", tmp]
     try:
-        result = subprocess.run(command, pass_fds=(read_end,), stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                text=True)
+        result = subprocess.run(command, pass_fds=passed, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     finally:
-        os.close(read_end)
+        for fd in passed:
+            os.close(fd)
     if result.returncode != 0:
         if os.path.exists(tmp):
             os.remove(tmp)
