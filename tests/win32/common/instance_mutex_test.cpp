@@ -28,29 +28,3 @@ TEST(InstanceMutex, NamesAreIndependent) {
     EXPECT_FALSE(a.IsAlreadyRunning());
     EXPECT_FALSE(b.IsAlreadyRunning());
 }
-
-TEST(InstanceMutex, ALockThisCallerMayNotOpenIsRefusedNotAlreadyRunning) {
-    // As a user's start meets the lock that an elevated process holds: it
-    // exists, and its security lets this caller open nothing.
-    SECURITY_DESCRIPTOR sd;
-    ASSERT_TRUE(InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
-    ACL acl;
-    ASSERT_TRUE(InitializeAcl(&acl, sizeof acl, ACL_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
-    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
-    const char name[] = "Global\\{7E1B03CA-0000-4f97-8D37-PWTESTMUTEX1}";
-    pw::unique_handle held(CreateMutexA(&sa, FALSE, name));
-    ASSERT_TRUE(held);
-
-    CInstanceMutex refused(name);
-    EXPECT_TRUE(refused.IsRefused());
-    EXPECT_FALSE(refused.IsAlreadyRunning());   // the installer's rule is unchanged
-    EXPECT_FALSE(refused.IsOpen());
-    EXPECT_EQ(refused.LastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-
-    CInstanceMutex open(kName);
-    EXPECT_FALSE(open.IsRefused());
-    CInstanceMutex second(kName);
-    EXPECT_FALSE(second.IsRefused());
-    EXPECT_TRUE(second.IsAlreadyRunning());
-}
