@@ -3,12 +3,15 @@
 #include "common/Handles.h"
 #include "monitor/core/Display.h"
 #include "monitor/core/PortRules.h"
+#include "monitor/core/SpoolerRead.h"
+#include "monitor/core/Startup.h"
 
 #include <winspool.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace monitor {
 
@@ -50,28 +53,75 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName) {
     return PortRecordResult::Ok;
 }
 
-bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
-    DWORD needed = 0;
-    if (!GetPrinterA(printer, 2, nullptr, 0, &needed) && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-    if (needed < sizeof(PRINTER_INFO_2A)) return false;
-    pw::heap_buffer printerRecord(needed);
-    if (!printerRecord) return false;
-    if (!GetPrinterA(printer, 2, printerRecord.get(), needed, &needed)) return false;
-    const auto* info = printerRecord.as<PRINTER_INFO_2A>();
+namespace {
 
-    DWORD jobBytes = 0, returned = 0;
-    if (!EnumJobsA(printer, 0, info->cJobs, 2, nullptr, 0, &jobBytes, &returned) &&
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        return false;
-    pw::heap_buffer jobs(jobBytes);
-    if (!jobs) return false;
-    std::memset(jobs.get(), 0, jobs.size());
-    returned = 0;
-    if (!EnumJobsA(printer, 0, info->cJobs, 2, jobs.get(), jobBytes, &jobBytes, &returned)) return false;
+// One spooler query into a buffer of this object's own, kept until the next.
+class Win32SpoolerQuery : public SpoolerQuery {
+public:
+    SpoolerAnswer Query(std::uint32_t size, std::uint32_t& needed) override {
+        BYTE* data = nullptr;
+        if (size > 0) {
+            buffer = pw::heap_buffer(size);
+            if (!buffer) return SpoolerAnswer::Failed;
+            std::memset(buffer.get(), 0, buffer.size());
+            data = buffer.get();
+        }
+        DWORD asked = 0;
+        // A failure that sets no error must not be read as an earlier call's 122.
+        SetLastError(ERROR_SUCCESS);
+        const BOOL ok = Call(data, size, asked);
+        const DWORD error = GetLastError();
+        needed = asked;
+        if (ok) return SpoolerAnswer::Ok;
+        return error == ERROR_INSUFFICIENT_BUFFER ? SpoolerAnswer::TooSmall : SpoolerAnswer::Failed;
+    }
+    pw::heap_buffer buffer;
+
+protected:
+    virtual BOOL Call(BYTE* data, DWORD size, DWORD& needed) = 0;
+};
+
+class PrinterQuery : public Win32SpoolerQuery {
+public:
+    explicit PrinterQuery(HANDLE printer) : m_printer(printer) {}
+
+private:
+    BOOL Call(BYTE* data, DWORD size, DWORD& needed) override {
+        return GetPrinterA(m_printer, 2, data, size, &needed);
+    }
+    HANDLE m_printer;
+};
+
+class JobsQuery : public Win32SpoolerQuery {
+public:
+    JobsQuery(HANDLE printer, DWORD count) : m_printer(printer), m_count(count) {}
+    DWORD returned = 0;
+
+private:
+    BOOL Call(BYTE* data, DWORD size, DWORD& needed) override {
+        returned = 0;
+        return EnumJobsA(m_printer, 0, m_count, 2, data, size, &needed, &returned);
+    }
+    HANDLE m_printer;
+    DWORD m_count;
+};
+
+}  // namespace
+
+bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
+    PrinterQuery printerRecord(printer);
+    std::uint32_t printerBytes = 0;
+    if (!ReadSpoolerRecord(printerRecord, sizeof(PRINTER_INFO_2A), printerBytes) || printerBytes == 0) return false;
+    const auto* info = printerRecord.buffer.as<PRINTER_INFO_2A>();
+
+    JobsQuery jobs(printer, info->cJobs);
+    std::uint32_t jobBytes = 0;
+    if (!ReadSpoolerRecord(jobs, 0, jobBytes)) return false;
 
     snapshot.printerStatus = static_cast<std::int32_t>(info->Status);
-    snapshot.jobStatuses = ReadJobStatuses(jobs.get(), jobs.size(), returned, sizeof(JOB_INFO_2A),
-                                           offsetof(JOB_INFO_2A, Status));
+    snapshot.jobStatuses = jobBytes == 0 ? std::vector<std::int32_t>()
+                                         : ReadJobStatuses(jobs.buffer.get(), jobs.buffer.size(), jobs.returned,
+                                                           sizeof(JOB_INFO_2A), offsetof(JOB_INFO_2A, Status));
     return true;
 }
 
@@ -111,7 +161,10 @@ HCURSOR LoadAnimatedCursor(HINSTANCE instance, int resourceId) {
     if (!loaded || size == 0) return nullptr;
     auto* bits = static_cast<PBYTE>(LockResource(loaded));
     if (!bits) return nullptr;
-    return reinterpret_cast<HCURSOR>(CreateIconFromResource(bits, size, FALSE, 0x00030000));
+    // Not LR_SHARED (which CreateIconFromResource implies): the cursor is ours
+    // to destroy; the default cursor size, as CreateIconFromResource gives.
+    return reinterpret_cast<HCURSOR>(
+        CreateIconFromResourceEx(bits, size, FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR | LR_DEFAULTSIZE));
 }
 
 pw::unique_hicon LoadTrayIcon(HINSTANCE instance, int resourceId) {
@@ -122,16 +175,50 @@ pw::unique_hicon LoadTrayIcon(HINSTANCE instance, int resourceId) {
                                                           GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
 
-void SweepNotificationArea() {
-    HWND tray = FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr);
-    HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;
-    HWND pager = notify ? FindWindowExA(notify, nullptr, "SysPager", nullptr) : nullptr;
-    HWND toolbar = pager ? FindWindowExA(pager, nullptr, "ToolbarWindow32", nullptr) : nullptr;
+namespace {
+
+void SweepToolbar(HWND toolbar) {
     if (!toolbar) return;
     RECT rc = {};
     GetClientRect(toolbar, &rc);
     for (std::uint32_t point : SweepPoints(rc.right, rc.bottom))
         SendMessageA(toolbar, WM_MOUSEMOVE, 0, static_cast<LPARAM>(point));
+}
+
+}  // namespace
+
+void SweepNotificationArea() {
+    HWND tray = FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr);
+    HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;
+    HWND pager = notify ? FindWindowExA(notify, nullptr, "SysPager", nullptr) : nullptr;
+    SweepToolbar(pager ? FindWindowExA(pager, nullptr, "ToolbarWindow32", nullptr) : nullptr);
+    // Windows 7 keeps the icons the user hid in a window of their own.
+    HWND overflow = FindWindowExA(nullptr, nullptr, "NotifyIconOverflowWindow", nullptr);
+    SweepToolbar(overflow ? FindWindowExA(overflow, nullptr, "ToolbarWindow32", nullptr) : nullptr);
+}
+
+void PopUpWithoutActivating(HWND window) {
+    // SW_SHOWNOACTIVATE restores a minimised window too. Topmost and back
+    // raises the window above the others without the activation the
+    // foreground lock would refuse; it does not stay topmost.
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+bool UseProgramFolderAsCurrentDirectory() {
+    // Paths may be longer than MAX_PATH; the answer is cut to the buffer.
+    for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
+        std::string path(capacity, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, &path[0], capacity);
+        if (length == 0) return false;
+        if (length >= capacity) continue;
+        path.resize(length);
+        const std::string folder = ProgramFolder(path);
+        return !folder.empty() && SetCurrentDirectoryA(folder.c_str()) != FALSE;
+    }
+    return false;
 }
 
 }  // namespace monitor

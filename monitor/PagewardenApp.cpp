@@ -2,6 +2,7 @@
 
 #include "catalogue/MonitorCatalogue.h"
 #include "common/InstanceMutex.h"
+#include "monitor/MonitorPlatform.h"
 #include "monitor/PagewardenDlg.h"
 
 #include <commctrl.h>
@@ -14,11 +15,15 @@ CPagewardenApp theApp;
 
 BOOL CPagewardenApp::InitInstance() {
     CInstanceMutex lock(catalogue::ModelMutexName);
-    if (lock.IsAlreadyRunning()) {
-        // Another monitor for this model runs: end silently.
+    // Another monitor for this model runs: end silently. A lock this user may
+    // not open is one too: setup's elevated first run holds it.
+    if (lock.IsAlreadyRunning() || lock.IsRefused()) {
         lock.Close();
         return FALSE;
     }
+    // Started from setup's medium, the monitor would hold the medium's folder
+    // as its current directory all session: no ejecting, no safe removal.
+    monitor::UseProgramFolderAsCurrentDirectory();
 
     InitCommonControls();
     CWinApp::InitInstance();

@@ -67,7 +67,8 @@ BEGIN_MESSAGE_MAP(CPagewardenDlg, CDialog)
 END_MESSAGE_MAP()
 
 CPagewardenDlg::CPagewardenDlg(CWnd* pParent)
-    : CDialog(IDD_PAGEWARDEN_DIALOG, pParent), m_strMessage("Searching the printer...") {
+    : CDialog(IDD_PAGEWARDEN_DIALOG, pParent), m_strMessage("Searching the printer..."),
+      m_cursorSource(AfxGetInstanceHandle()) {
     m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAIN));
 }
 
@@ -131,14 +132,17 @@ HCURSOR CPagewardenDlg::LoadAnimatedCursor(int resourceId) {
 }
 
 void CPagewardenDlg::SetStatusImage(int resourceId) {
-    HCURSOR cursor = resourceId ? LoadAnimatedCursor(resourceId) : nullptr;
-    m_statusAnim.SetCursor(cursor);
-    m_statusCursor.reset(cursor);   // the cursor it replaces is destroyed
+    // A handful of pictures, each made once: a status change never makes or
+    // frees one.
+    m_statusAnim.SetCursor(static_cast<HCURSOR>(m_pictures.Picture(resourceId)));
 }
 
+// The pop-up on a fault: in front of the user's window, but the user keeps
+// the keyboard (and Windows 7 would refuse this background process the
+// activation anyway, leaving the window behind).
 void CPagewardenDlg::ShowAction() {
     m_bMayShow = true;
-    ShowWindow(SW_RESTORE);
+    monitor::PopUpWithoutActivating(m_hWnd);
 }
 
 void CPagewardenDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
@@ -190,13 +194,27 @@ bool CPagewardenDlg::FindPrinter() {
         return ResolvePort();
     }
     m_hPrinter.reset();
+    ShowNotFound();
+    return false;
+}
+
+void CPagewardenDlg::ShowNotFound() {
     monitor::NotFoundDisplay shown = monitor::PrinterNotFound();
     UpdateData(TRUE);
     m_strMessage = shown.message;
     m_titleText.SetWindowText(shown.title);
     SetStatusImage(shown.anim);
     UpdateData(FALSE);
-    return false;
+}
+
+// The queue is being deleted, and the handle held here is what keeps it: a
+// reinstallation would otherwise make a "(Copy 1)" queue the monitor never
+// finds. Closed, the queue counts as not found, as at a start without it.
+void CPagewardenDlg::QueueGone() {
+    monitor::StopPollThread(PollThread, m_pPollParams.get());
+    m_hPrinter.reset();
+    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
+    ShowNotFound();
 }
 
 bool CPagewardenDlg::ResolvePort() {
@@ -243,10 +261,12 @@ void CPagewardenDlg::OnTimer(UINT_PTR nIDEvent) {
     CDialog::OnTimer(nIDEvent);
 }
 
-void CPagewardenDlg::ScanQueue() {
+bool CPagewardenDlg::ScanQueue() {
     monitor::QueueSnapshot snapshot;
     bool queried = monitor::QueryQueue(m_hPrinter.get(), snapshot);
+    if (queried && monitor::QueueBeingDeleted(snapshot.printerStatus)) return false;
     monitor::ScanQueue(queried ? &snapshot : nullptr, m_nPrinterStatus, m_nJobStatus);
+    return true;
 }
 
 LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
@@ -257,7 +277,10 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
         RestartMonitoring();
         return 0;
     }
-    ScanQueue();
+    if (!ScanQueue()) {
+        QueueGone();
+        return 0;
+    }
 
     monitor::PollInputs in;
     in.jobStatus = m_nJobStatus;

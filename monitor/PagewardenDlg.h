@@ -9,9 +9,11 @@
 #include "common/Handles.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "monitor/MonitorPlatform.h"
 #include "monitor/PollThread.h"
 #include "monitor/SysTray.h"
 #include "monitor/core/PortRules.h"
+#include "monitor/core/StatusPictures.h"
 #include "monitor/core/StatusPoll.h"
 
 #include <winspool.h>
@@ -57,7 +59,10 @@ private:
     void StartPolling();
     void ShowAction();
     void SetStatusImage(int resourceId);
-    void ScanQueue();
+    void ShowNotFound();
+    // False when the queue is being deleted.
+    bool ScanQueue();
+    void QueueGone();
     void FindUsbPrinter();
 
     std::int32_t m_nJobStatus = -1;
@@ -81,7 +86,8 @@ private:
     CFont m_titleFont;
     bool m_bMayShow = false;
     CStatic m_versionText;
-    pw::unique_hcursor m_statusCursor;   // the cursor the animation control shows
+    monitor::AnimatedCursors m_cursorSource;
+    monitor::StatusPictures m_pictures{m_cursorSource};   // each made once, destroyed with the window object
     pw::unique_hicon m_trayIcon;         // not shared: loaded for the tray alone
     monitor::PollState m_poll;
     monitor::PollStopFlagType PollStopFlag{0};

@@ -18,10 +18,33 @@ CSysTray::CSysTray() noexcept : m_notify{} {}
 CSysTray::~CSysTray() = default;
 
 LRESULT CSysTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_taskbarCreated != 0 && message == m_taskbarCreated) {
+        m_keeper.OnTaskbarCreated();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kRetryTimerId) {
+        m_keeper.OnRetryTimer();
+        return 0;
+    }
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
+bool CSysTray::Shell::AddIcon() { return Shell_NotifyIconA(NIM_ADD, &m_tray.m_notify) != FALSE; }
+
+// The shell answers a modify only for an icon it holds.
+bool CSysTray::Shell::IconPresent() { return Shell_NotifyIconA(NIM_MODIFY, &m_tray.m_notify) != FALSE; }
+
+void CSysTray::Shell::StartRetryTimer() {
+    ::SetTimer(m_tray.m_hWnd, kRetryTimerId, monitor::kTrayRetryPeriodMs, nullptr);
+}
+
+void CSysTray::Shell::StopRetryTimer() { ::KillTimer(m_tray.m_hWnd, kRetryTimerId); }
+
 int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
+    m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Started elevated (setup's first run), the process would not receive the
+    // shell's broadcast from the user's unelevated explorer otherwise.
+    if (m_taskbarCreated != 0) ChangeWindowMessageFilter(m_taskbarCreated, MSGFLT_ADD);
     CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr);
 
     m_menu.CreatePopupMenu();
@@ -40,11 +63,14 @@ int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
         std::strncpy(m_notify.szTip, tooltip, sizeof(m_notify.szTip) - 1);
         m_notify.szTip[sizeof(m_notify.szTip) - 1] = '\0';
     }
-    Shell_NotifyIconA(NIM_ADD, &m_notify);
+    m_keeper.Start();
     return 0;
 }
 
-void CSysTray::Remove() { Shell_NotifyIconA(NIM_DELETE, &m_notify); }
+void CSysTray::Remove() {
+    m_keeper.Stop();
+    Shell_NotifyIconA(NIM_DELETE, &m_notify);
+}
 
 LRESULT CSysTray::OnTrayNotify(WPARAM, LPARAM lParam) {
     CWnd* main = AfxGetMainWnd();

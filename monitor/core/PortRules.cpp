@@ -72,9 +72,8 @@ std::string JoinMultiString(const unsigned char* data, std::size_t size) {
 
 bool PortDiffers(bool keyOpened, bool valueRead, const unsigned char* data, std::size_t size,
                  const std::string& watchedPort) {
-    if (!keyOpened) return false;
-    std::string published = valueRead ? JoinMultiString(data, size) : std::string();
-    return published != watchedPort;
+    if (!keyOpened || !valueRead) return false;
+    return JoinMultiString(data, size) != watchedPort;
 }
 
 }  // namespace monitor

@@ -67,8 +67,9 @@ void StopStatusTimer(std::uint32_t& timerId, PortEnvironment& env);
 std::string JoinMultiString(const unsigned char* data, std::size_t size);
 
 // The spooler's published port list compared as a whole with the one being
-// watched. A key that did not open never counts as a change; a value that
-// could not be read counts as the empty string.
+// watched. Neither a key that did not open nor a value that could not be read
+// (not published yet, or removed) counts as a change: nothing was published
+// to compare with.
 bool PortDiffers(bool keyOpened, bool valueRead, const unsigned char* data, std::size_t size,
                  const std::string& watchedPort);
 

@@ -15,6 +15,13 @@ constexpr std::uint32_t kPrinterErrorMask = 0x6418DB;
 // Job Status bits that end the walk at once: error, paper out, blocked.
 constexpr std::uint32_t kJobStopMask = 0x242;
 constexpr std::uint32_t kJobPrinting = 0x10;
+// PRINTER_STATUS_PENDING_DELETION: the queue goes once every handle to it is
+// closed, so a handle kept open would keep a deleted queue alive.
+constexpr std::uint32_t kPrinterPendingDeletion = 0x4;
+
+inline bool QueueBeingDeleted(std::int32_t printerStatus) {
+    return (static_cast<std::uint32_t>(printerStatus) & kPrinterPendingDeletion) != 0;
+}
 
 struct QueueSnapshot {
     std::int32_t printerStatus = 0;

@@ -19,6 +19,10 @@ constexpr ComResult kComOk = 0;
 // per process, so every lookup after the first one meets it.
 constexpr ComResult kComSecurityAlreadySet = static_cast<ComResult>(0x80010119);   // RPC_E_TOO_LATE
 
+// CoInitializeEx on a thread already initialised in the other apartment
+// model: COM is usable as it is, and this call initialised nothing.
+constexpr ComResult kComChangedMode = static_cast<ComResult>(0x80010106);   // RPC_E_CHANGED_MODE
+
 constexpr bool ComSucceeded(ComResult result) { return result >= 0; }
 
 // The steps of the lookup (names avoid the A/W macros of the Win32 headers).
@@ -28,7 +32,8 @@ public:
     virtual ~LptDiscoverySystem() = default;
     // CoInitializeEx for this thread, multithreaded.
     virtual ComResult InitializeCom() = 0;
-    // CoUninitialize; called once for each InitializeCom that succeeded.
+    // CoUninitialize; called once for each InitializeCom that succeeded, and
+    // never for one that answered kComChangedMode.
     virtual void UninitializeCom() = 0;
     // CoInitializeSecurity with the process-wide settings of the lookup.
     virtual ComResult InitializeSecurity() = 0;
@@ -47,7 +52,8 @@ public:
 };
 
 // FindLptDeviceId: 0 when the query ran to its end (id replaced on a match),
-// 1 when a COM or WMI step failed. Security already set counts as set.
+// 1 when a COM or WMI step failed. Security already set counts as set; a
+// thread already in the other apartment model is used as it is.
 int FindLptDeviceId(LptDiscoverySystem& system, std::string& id);
 
 }  // namespace portaccess

@@ -35,6 +35,7 @@ public:
     ComResult init = 0, security = 0, locator = 0, connect = 0, blanket = 0, query = 0;
     bool securitySet = false;
     int initCount = 0;   // successful InitializeCom not yet balanced
+    int foreign = 0;     // initialisations another part of the program made on this thread
     int held = 0;        // interfaces obtained and not released
     std::vector<std::string> calls;
     Devices devices;
@@ -51,7 +52,7 @@ public:
     }
     ComResult InitializeSecurity() override {
         calls.push_back("security");
-        EXPECT_GT(initCount, 0);
+        EXPECT_GT(initCount + foreign, 0);
         if (securitySet) return kTooLate;
         if (security >= 0) securitySet = true;
         return security;
@@ -75,7 +76,7 @@ public:
 private:
     ComResult Step(const char* name, ComResult answer) {
         calls.push_back(name);
-        EXPECT_GT(initCount, 0);
+        EXPECT_GT(initCount + foreign, 0);
         if (answer >= 0) ++held;
         return answer;
     }
@@ -139,13 +140,26 @@ TEST(LptDiscovery, EachFailingStepEndsWithOneAndBalancesCom) {
 }
 
 TEST(LptDiscovery, ComInitialisation) {
-    // Refused (another apartment model on this thread): nothing to balance.
+    // The thread is already in the other apartment model (another part of the
+    // program initialised it first): the lookup runs in it and leaves it as it
+    // was, uninitialising nothing it did not initialise.
     FakeCom changed;
+    changed.foreign = 1;
     changed.init = kChangedMode;
+    changed.devices.list = {{"Printer Port (LPT1)", "ACPI\\PNP0401\\1"}};
     std::string id = "(LPT1)";
-    EXPECT_EQ(portaccess::FindLptDeviceId(changed, id), 1);
-    EXPECT_EQ(changed.calls, (Calls{"init"}));
+    EXPECT_EQ(portaccess::FindLptDeviceId(changed, id), 0);
+    EXPECT_EQ(id, "ACPI\\PNP0401\\1");
+    EXPECT_EQ(changed.calls, (Calls{"init", "security", "locator", "connect", "blanket", "query", "walk", "release"}));
     EXPECT_EQ(changed.initCount, 0);
+
+    // Any other refusal: no COM, no lookup, nothing to balance.
+    FakeCom refused;
+    refused.init = kFail;
+    id = "(LPT1)";
+    EXPECT_EQ(portaccess::FindLptDeviceId(refused, id), 1);
+    EXPECT_EQ(refused.calls, (Calls{"init"}));
+    EXPECT_EQ(refused.initCount, 0);
 
     // Already initialised on this thread (S_FALSE) still needs its CoUninitialize.
     FakeCom again;
