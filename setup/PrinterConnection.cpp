@@ -1,6 +1,7 @@
 #include "setup/PrinterConnection.h"
 
 #include "catalogue/Catalogue.h"
+#include "common/UsbPresence.h"
 #include "common/core/UsbPrinterIdentity.h"
 #include "framework/Framework.h"
 #include "setup/PleaseWait.h"
@@ -16,6 +17,9 @@
 #include <optional>
 
 namespace {
+
+// Posted by the dialog to itself once the printer is there.
+constexpr UINT WM_PRINTER_ARRIVED = WM_APP + 1;
 
 // The arrival path's steps, carried out by the installer object.
 class InstallerArrivalSteps : public setup::core::ArrivalSteps {
@@ -46,6 +50,7 @@ CPrinterConnection::CPrinterConnection(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 BEGIN_MESSAGE_MAP(CPrinterConnection, CDialog)
     ON_WM_DEVICECHANGE()
+    ON_MESSAGE(WM_PRINTER_ARRIVED, &CPrinterConnection::OnPrinterArrived)
     ON_BN_CLICKED(IDC_MANUAL, &CPrinterConnection::OnManual)
     ON_BN_CLICKED(IDC_CONN_CANCEL, &CPrinterConnection::OnCancelButton)
 END_MESSAGE_MAP()
@@ -54,6 +59,10 @@ BOOL CPrinterConnection::OnInitDialog() {
     CDialog::OnInitDialog();
     // Not tested: without a registration no arrival is seen and Manual or Cancel remain.
     m_hDevNotify.reset(setup::ui::RegisterUsbDeviceArrivals(m_hWnd));
+    // The system announces no arrival of a printer that is plugged in and on
+    // already. Looked for after the registration, so that one plugged in
+    // meanwhile is seen one way or the other.
+    if (pw::usb::PrinterInterfacePresent(catalogue::ModelUsbSerial)) TakeArrival();
     return TRUE;
 }
 
@@ -71,9 +80,22 @@ BOOL CPrinterConnection::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
     if (pw::usb::ClassifyDeviceChange(nEventType, broadcast, size, catalogue::ModelUsbSerial) !=
         pw::usb::DeviceChange::Arrived)
         return FALSE;
-    m_bArrived = true;
-    InstallArrivedPrinter();
+    TakeArrival();
     return FALSE;
+}
+
+void CPrinterConnection::TakeArrival() {
+    // The broadcast's sender waits for this handler; the installation takes
+    // seconds to a minute and shows messages.
+    m_bArrived = ::PostMessageA(m_hWnd, WM_PRINTER_ARRIVED, 0, 0) != FALSE;
+}
+
+LRESULT CPrinterConnection::OnPrinterArrived(WPARAM, LPARAM) {
+    // Once, and only for a printer this dialog took.
+    if (!m_bArrived || m_bInstalling) return 0;
+    m_bInstalling = true;
+    InstallArrivedPrinter();
+    return 0;
 }
 
 void CPrinterConnection::InstallArrivedPrinter() {

@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "setup/core/DriverRegistration.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/core/InstallSequence.h"
 #include "setup/core/PrinterQueue.h"
@@ -94,9 +95,40 @@ private:
     void (*m_launch)(CInstaller&);
 };
 
+// The driver registration's questions, answered through the installer's calls.
+class Registrar : public setup::core::DriverRegistrar {
+public:
+    Registrar(CInstaller& installer, setup::engine::DriverCalls& calls) : m_installer(installer), m_calls(calls) {}
+
+    bool InDriverDirectory(const std::string& fileName) override {
+        if (!m_installer.m_pszDriverDir) return false;
+        return m_calls.FileExists(std::string(m_installer.m_pszDriverDir.get()) + "\\" + fileName);
+    }
+    bool CanInstallFromPackage() override { return m_calls.CanInstallFromPackage(); }
+    // The INF store names the staged copy (also when it was staged before).
+    bool StagePackage() override { return m_installer.StageInf() == 1 && m_installer.m_szOemInf[0] != '\0'; }
+    bool InstallFromPackage() override {
+        const std::string staged = m_installer.m_szOemInf;
+        // The package is installed from the driver store; the INF store's copy
+        // names it where the system cannot say where the store keeps it.
+        std::string inf = m_calls.DriverStoreInf(staged);
+        if (inf.empty()) inf = staged;
+        return SUCCEEDED(m_calls.InstallFromPackage(inf, catalogue::ModelName));
+    }
+    bool AddDriverRecord() override {
+        setup::engine::DriverRecord record;
+        return m_calls.AddDriverRecord(*record.get());
+    }
+
+private:
+    CInstaller& m_installer;
+    setup::engine::DriverCalls& m_calls;
+};
+
 }  // namespace
 
-CInstaller::CInstaller() = default;
+CInstaller::CInstaller() : m_driverCalls(setup::engine::SystemDriverCalls()) {}
+CInstaller::CInstaller(setup::engine::DriverCalls& driverCalls) : m_driverCalls(driverCalls) {}
 CInstaller::~CInstaller() = default;
 
 std::string CInstaller::DriverDir() const { return m_pszDriverDir ? std::string(m_pszDriverDir.get()) : std::string(); }
@@ -125,8 +157,8 @@ void CInstaller::ShowResult() {
 int CInstaller::GetDriverDirectory() { return setup::engine::QueryDriverDirectory(m_pszDriverDir); }
 
 int CInstaller::RegisterDriver() {
-    setup::engine::DriverRecord record;
-    return AddPrinterDriverA(nullptr, 6, reinterpret_cast<BYTE*>(record.get())) ? 1 : 0;
+    Registrar registrar(*this, m_driverCalls);
+    return setup::core::RegisterModelDriver(registrar) ? 1 : 0;
 }
 
 int CInstaller::AddPrinterQueue() {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "setup/engine/DriverCalls.h"
 
 #include <windows.h>
 
@@ -25,6 +26,8 @@
 class CInstaller : public CWnd {
 public:
     CInstaller();
+    // With other driver registration calls than the system's (tests).
+    explicit CInstaller(setup::engine::DriverCalls& driverCalls);
     ~CInstaller() override;
     CInstaller(const CInstaller&) = delete;
     CInstaller& operator=(const CInstaller&) = delete;
@@ -36,7 +39,9 @@ public:
 
     // Each returns 1 on success, 0 otherwise.
     int GetDriverDirectory();  // m_pszDriverDir holds the driver directory
-    int RegisterDriver();      // the spooler accepted the driver record
+    // The spooler has the driver: the record with bare names when the universal
+    // driver's files lie in the driver directory, else from the staged package.
+    int RegisterDriver();
     int AddPrinterQueue();     // a queue was created, named m_strPrinterName
     int StageInf();            // the INF is in the system's INF store (newly or already)
     int DeployMonitor();       // the monitor executable was copied under the driver directory
@@ -55,6 +60,7 @@ public:
     char m_szOemInf[MAX_PATH] = {};
 
 private:
+    setup::engine::DriverCalls& m_driverCalls;
     // Starts the deployed monitor once, minimised.
     void LaunchMonitor();
     std::string DriverDir() const;

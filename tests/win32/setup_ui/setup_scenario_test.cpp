@@ -428,13 +428,14 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
 }
 
 TEST_F(SetupScenario, UsbArrivalOfThePrinterInstallsOnItsPort) {
-    // On port 3, so that the queue's port can only come from the interface.
-    std::string error;
-    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 3)) << error;
     HWND main = StartToMainDialog();
     ASSERT_TRUE(main);
     HWND connection = ToConnectionDialog(main);
     ASSERT_TRUE(connection);
+    // Plugged in while the dialog waits, on port 3, so that the queue's port
+    // can only come from the interface.
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 3)) << error;
 
     // Another printer of the family, another device, a removal: the dialog keeps waiting.
     SendArrival(connection, "\\\\?\\USB#VID_0F3A&PID_1101#zyk-455#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
@@ -459,6 +460,58 @@ TEST_F(SetupScenario, UsbArrivalOfThePrinterInstallsOnItsPort) {
     EXPECT_TRUE(queue.exists);
     EXPECT_EQ(queue.port, "USB003");
     EXPECT_EQ(DefaultPrinter(), kModel);
+}
+
+// Plugged in and on before setup starts: nothing announces it, and setup
+// takes it as soon as the connection dialog opens.
+TEST_F(SetupScenario, PrinterPluggedInBeforeSetupIsInstalledWithoutAReplug) {
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 3)) << error;
+    HWND main = StartToMainDialog();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(bench::ClickButton(main, IDOK));
+    // What the user sees next: the please-wait window while it installs.
+    EXPECT_TRUE(bench::WaitUntil([&] { return !IsWindowVisible(main) && FindSetupDialog(Pid(), IDC_WAIT_TEXT); },
+                                 kStartTimeout));
+    bench::Screenshot("setup_ui_present_1_installing");
+
+    EXPECT_EQ(AnswerResult("setup_ui_present_2_result"),
+              kModel + " Printer Driver & Status Monitor installed successfully.");
+    ExpectEndsWithoutMainDialog();
+    const QueueState queue = Queue(kModel);
+    EXPECT_TRUE(queue.exists);
+    EXPECT_EQ(queue.port, "USB003");
+    EXPECT_EQ(DefaultPrinter(), kModel);
+}
+
+// The system sends its broadcast to every window and waits for each answer:
+// the dialog answers at once and installs afterwards. The installation's
+// messages need the test to answer them, and the test answers nothing until
+// the broadcast has returned, so an installation inside the handler would
+// hold the broadcast until the test gives up on it.
+TEST_F(SetupScenario, ArrivalBroadcastReturnsBeforeTheInstallation) {
+    HWND main = StartToMainDialog();
+    ASSERT_TRUE(main);
+    HWND connection = ToConnectionDialog(main);
+    ASSERT_TRUE(connection);
+    bench::Screenshot("setup_ui_broadcast_1_connection");
+    std::string error;
+    ASSERT_TRUE(fixture::PlugUsb(kSerial, error, 2)) << error;
+
+    std::vector<unsigned char> bytes =
+        UsbBroadcast("\\\\?\\USB#VID_0F3A&PID_1101#" + kSerial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    bool answered = false;
+    // Longer than any installation with all its messages answered.
+    bench::Send(connection, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(bytes.data()), 120000,
+                &answered);
+    ASSERT_TRUE(answered) << "the broadcast waited for the installation";
+    EXPECT_TRUE(m_setup.Running());
+
+    // The installation follows, with its please-wait window and its message.
+    const std::string result = AnswerResult("setup_ui_broadcast_2_result");
+    EXPECT_EQ(result, kModel + " Printer Driver & Status Monitor installed successfully.");
+    ExpectEndsWithoutMainDialog();
+    EXPECT_EQ(Queue(kModel).port, "USB002");
 }
 
 TEST_F(SetupScenario, UnlinkedUsbPrinterInstallsNothing) {

@@ -1,13 +1,12 @@
-// The monitor's scan of the present USB printer interfaces for its model's
-// printer. The identity it looks for is shared with the installer
-// (common/core/UsbPrinterIdentity.h); the walk over the interfaces is the
-// monitor's alone.
+// The scan of the present USB printer interfaces for the model's printer, by
+// the identity rule of UsbPrinterIdentity.h: the monitor's look for its
+// printer, and the installer's for a printer already plugged in.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace portaccess {
+namespace pw::usb {
 
 // The scan's view of the present USB printer interfaces.
 class UsbInterfaceSource {
@@ -28,4 +27,4 @@ constexpr unsigned long kMaxInterfaceIndex = 4096;
 // indexes are skipped; the walk ends at "no more items" or kMaxInterfaceIndex.
 bool ScanForUsbPrinter(UsbInterfaceSource& source, std::string_view serial);
 
-}  // namespace portaccess
+}  // namespace pw::usb

@@ -1,4 +1,4 @@
-#include "monitor/portaccess/core/UsbScan.h"
+#include "common/core/UsbScan.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-using Entry = portaccess::UsbInterfaceSource::Entry;
+using Entry = pw::usb::UsbInterfaceSource::Entry;
 
 const char kSerial[] = "zyk-455sent";
 const char kOurs[] = "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455sent#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -18,7 +18,7 @@ struct Slot {
     std::string path;       // empty: details cannot be read
 };
 
-class ScriptedInterfaces : public portaccess::UsbInterfaceSource {
+class ScriptedInterfaces : public pw::usb::UsbInterfaceSource {
 public:
     // Indexes past the script answer `after`.
     ScriptedInterfaces(std::vector<Slot> slots, Entry after = Entry::NoMoreItems)
@@ -45,21 +45,21 @@ private:
 
 TEST(UsbScan, FirstMatchEndsTheScan) {
     ScriptedInterfaces source({{Entry::Present, kOurs}, {Entry::Present, kOther}});
-    EXPECT_TRUE(portaccess::ScanForUsbPrinter(source, kSerial));
+    EXPECT_TRUE(pw::usb::ScanForUsbPrinter(source, kSerial));
     EXPECT_EQ(source.selected, (std::vector<unsigned long>{0}));
 
     ScriptedInterfaces later({{Entry::Present, kOther}, {Entry::Present, kOurs}});
-    EXPECT_TRUE(portaccess::ScanForUsbPrinter(later, kSerial));
+    EXPECT_TRUE(pw::usb::ScanForUsbPrinter(later, kSerial));
     EXPECT_EQ(later.selected, (std::vector<unsigned long>{0, 1}));
 }
 
 TEST(UsbScan, NothingPresentOrNothingOurs) {
     ScriptedInterfaces none({});
-    EXPECT_FALSE(portaccess::ScanForUsbPrinter(none, kSerial));
+    EXPECT_FALSE(pw::usb::ScanForUsbPrinter(none, kSerial));
     EXPECT_EQ(none.selected, (std::vector<unsigned long>{0}));
 
     ScriptedInterfaces others({{Entry::Present, kOther}, {Entry::Present, ""}});
-    EXPECT_FALSE(portaccess::ScanForUsbPrinter(others, kSerial));
+    EXPECT_FALSE(pw::usb::ScanForUsbPrinter(others, kSerial));
     EXPECT_EQ(others.selected.size(), 3u);
     EXPECT_EQ(others.detailReads, 2);
 }
@@ -67,21 +67,21 @@ TEST(UsbScan, NothingPresentOrNothingOurs) {
 TEST(UsbScan, UnreadableIndexesAreSkipped) {
     ScriptedInterfaces source({{Entry::Unreadable, ""}, {Entry::Present, ""}, {Entry::Unreadable, ""},
                                {Entry::Present, kOurs}});
-    EXPECT_TRUE(portaccess::ScanForUsbPrinter(source, kSerial));
+    EXPECT_TRUE(pw::usb::ScanForUsbPrinter(source, kSerial));
     EXPECT_EQ(source.selected, (std::vector<unsigned long>{0, 1, 2, 3}));
     EXPECT_EQ(source.detailReads, 2) << "no details are read for an unreadable index";
 }
 
 TEST(UsbScan, EndlessFailuresStillEnd) {
     ScriptedInterfaces failing({}, Entry::Unreadable);
-    EXPECT_FALSE(portaccess::ScanForUsbPrinter(failing, kSerial));
-    EXPECT_EQ(failing.selected.size(), portaccess::kMaxInterfaceIndex);
+    EXPECT_FALSE(pw::usb::ScanForUsbPrinter(failing, kSerial));
+    EXPECT_EQ(failing.selected.size(), pw::usb::kMaxInterfaceIndex);
     EXPECT_EQ(failing.detailReads, 0);
 
     // Endless interfaces that are not ours end at the same bound.
     ScriptedInterfaces endless({}, Entry::Present);
-    EXPECT_FALSE(portaccess::ScanForUsbPrinter(endless, kSerial));
-    EXPECT_EQ(endless.selected.size(), portaccess::kMaxInterfaceIndex);
+    EXPECT_FALSE(pw::usb::ScanForUsbPrinter(endless, kSerial));
+    EXPECT_EQ(endless.selected.size(), pw::usb::kMaxInterfaceIndex);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "monitor/portaccess/core/UsbScan.h"
+#include "common/core/UsbScan.h"
 
 #include "common/core/UsbPrinterIdentity.h"
 
-namespace portaccess {
+namespace pw::usb {
 
 bool ScanForUsbPrinter(UsbInterfaceSource& source, std::string_view serial) {
     std::string path;
@@ -15,9 +15,9 @@ bool ScanForUsbPrinter(UsbInterfaceSource& source, std::string_view serial) {
         case UsbInterfaceSource::Entry::Present:
             break;
         }
-        if (source.DevicePath(path) && pw::usb::MatchesInterfacePath(path, serial)) return true;
+        if (source.DevicePath(path) && MatchesInterfacePath(path, serial)) return true;
     }
     return false;
 }
 
-}  // namespace portaccess
+}  // namespace pw::usb
