@@ -132,6 +132,9 @@ static void HwiRefresh(HANDLE enumKey) {
     KeReleaseSpinLock(&RangesLock, irql);
 }
 
+/* The handles below are this driver's own, just created: their object type
+ * needs no check (NULL), which also keeps the kernel's exported type
+ * variables out of the import table. */
 static VOID NTAPI HwiWatch(PVOID unused) {
     UNICODE_STRING enumName;
     OBJECT_ATTRIBUTES attributes;
@@ -145,8 +148,7 @@ static VOID NTAPI HwiWatch(PVOID unused) {
     enumKey = HwiOpenKey(NULL, &enumName, KEY_READ);
     InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
     if (NT_SUCCESS(ZwCreateEvent(&changeHandle, EVENT_ALL_ACCESS, &attributes, SynchronizationEvent, FALSE)) &&
-        !NT_SUCCESS(ObReferenceObjectByHandle(changeHandle, SYNCHRONIZE, *ExEventObjectType, KernelMode, &change,
-                                              NULL)))
+        !NT_SUCCESS(ObReferenceObjectByHandle(changeHandle, SYNCHRONIZE, NULL, KernelMode, &change, NULL)))
         change = NULL;
     objects[0] = &StopEvent;
     objects[1] = change;
@@ -180,7 +182,7 @@ void HwiPnpRangesStart(void) {
     InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
     if (!NT_SUCCESS(PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, &attributes, NULL, NULL, HwiWatch, NULL)))
         return;
-    if (!NT_SUCCESS(ObReferenceObjectByHandle(thread, SYNCHRONIZE, *PsThreadType, KernelMode, &WatchThread, NULL)))
+    if (!NT_SUCCESS(ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, &WatchThread, NULL)))
         WatchThread = NULL;
     ZwClose(thread);
 }
