@@ -22,17 +22,16 @@ static const WCHAR kLinkName[] = L"\\DosDevices\\hwinterface";
 
 #define HWI_TOKEN_TAG 0x4B545748UL /* 'HWTK' */
 
-/* Whether the requesting user may write ports (hwi_token_may_write says
- * which token decides and why). SeSinglePrivilegeCheck is not used because it
- * looks only at enabled privileges and would refuse an elevated administrator
- * whose program never enabled this one. Requests from kernel mode are trusted.
- * The device-control request of a top-level driver is dispatched in the
- * requesting thread, so the current thread's token (when it impersonates) or
- * else its process's token is the caller's. The thread's token is opened as
+/* Whether the requesting user's token lets it write ports
+ * (hwi_token_may_write says which token decides and why).
+ * SeSinglePrivilegeCheck is not used because it looks only at enabled
+ * privileges and would refuse an elevated administrator whose program never
+ * enabled this one. The device-control request of a top-level driver is
+ * dispatched in the requesting thread, so the current thread's token (when it
+ * impersonates) or else its process's token is the caller's. The thread's token is opened as
  * the driver itself (kernel handle, no access check against the impersonated
  * user); an anonymous one cannot be opened at all and is refused with it. */
-static int HwiMayWrite(void* context) {
-    PIRP irp = (PIRP)context;
+static int HwiTokenMayWrite(void) {
     HANDLE token = NULL;
     UCHAR* record;
     ULONG needed = 0;
@@ -42,7 +41,6 @@ static int HwiMayWrite(void* context) {
     SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
     int allowed = 0;
 
-    if (irp->RequestorMode == KernelMode) return 1;
     status = ZwOpenThreadTokenEx(NtCurrentThread(), TOKEN_QUERY, TRUE, OBJ_KERNEL_HANDLE, &token);
     if (status == STATUS_NO_TOKEN) {
         type = HWI_TOKEN_PRIMARY;
@@ -70,6 +68,14 @@ static int HwiMayWrite(void* context) {
     }
     ZwClose(token);
     return allowed;
+}
+
+/* Requests from kernel mode are trusted; anyone else as its token says
+ * (HwiCallerMayWrite lets the test build play the caller). */
+static int HwiMayWrite(void* context) {
+    PIRP irp = (PIRP)context;
+    if (irp->RequestorMode == KernelMode) return 1;
+    return HwiCallerMayWrite(HwiTokenMayWrite());
 }
 
 static unsigned long HwiRanges(void* context, hwi_port_range* ranges, unsigned long capacity) {

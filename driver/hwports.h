@@ -28,4 +28,10 @@ void HwiWritePort(USHORT port, UCHAR value);
  * known now, into `ranges` (at most `capacity`); returns how many. */
 ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity);
 
+/* The caller's write right as this image judges it, given what the caller's
+ * token says (`tokenMayWrite`): the production image takes the token's word;
+ * the test build may play the caller instead, since under Wine the token it
+ * sees is its driver host's, never the caller's. */
+int HwiCallerMayWrite(int tokenMayWrite);
+
 #endif

@@ -16,3 +16,5 @@ void HwiPortsStop(void) { HwiPnpRangesStop(); }
 UCHAR HwiReadPort(USHORT port) { return READ_PORT_UCHAR((PUCHAR)(ULONG_PTR)port); }
 
 void HwiWritePort(USHORT port, UCHAR value) { WRITE_PORT_UCHAR((PUCHAR)(ULONG_PTR)port, value); }
+
+int HwiCallerMayWrite(int tokenMayWrite) { return tokenMayWrite; }

@@ -121,3 +121,16 @@ ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity) {
     ZwClose(key);
     return count;
 }
+
+int HwiCallerMayWrite(int tokenMayWrite) {
+    hwi_played_values values;
+    int mayWrite;
+    HANDLE key = HwiPlayedOpenKey();
+    if (key == NULL) return tokenMayWrite;
+    values.context = key;
+    values.query = HwiPlayedQuery;
+    values.set_dword = HwiPlayedSetDword;
+    mayWrite = hwi_played_caller_may_write(&values, tokenMayWrite);
+    ZwClose(key);
+    return mayWrite;
+}

@@ -70,3 +70,10 @@ unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_po
     hwi_resource_port_ranges(list, (unsigned long)length, ranges, &count, capacity);
     return count;
 }
+
+int hwi_played_caller_may_write(const hwi_played_values* values, int token_may_write) {
+    unsigned char data[4];
+    if (values->query(values->context, "CallerMayWrite", HWI_PLAYED_DWORD, data, sizeof(data)) != (long)sizeof(data))
+        return token_may_write;
+    return (data[0] | data[1] | data[2] | data[3]) != 0;
+}

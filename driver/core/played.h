@@ -11,6 +11,9 @@
  * Which played ports are parallel ports: "ParallelPorts", REG_RESOURCE_LIST of
  * at most 512 bytes, the I/O ranges in the layout the system gives a parallel
  * port's assigned resources (core/ranges.h); none when missing.
+ * Who the caller is: "CallerMayWrite", REG_DWORD: 0 plays a standard user, any
+ * other value an administrator; when missing, the caller's token decides
+ * (under Wine the driver host's, an administrator's).
  * Plain C without kernel headers: the kernel side only supplies the value
  * store. */
 #ifndef HWINTERFACE_PLAYED_H
@@ -40,6 +43,8 @@ typedef struct hwi_played_values {
 
 unsigned char hwi_played_read(const hwi_played_values* values, unsigned short port);
 void hwi_played_write(const hwi_played_values* values, unsigned short port, unsigned char value);
+/* The caller's write right: "CallerMayWrite" when set, else `token_may_write`. */
+int hwi_played_caller_may_write(const hwi_played_values* values, int token_may_write);
 /* The played parallel ports' ranges, at most `capacity`, into `ranges`; returns how many. */
 unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_port_range* ranges,
                                          unsigned long capacity);

@@ -165,4 +165,19 @@ TEST(PlayedPorts, ParallelPortsAreTheRangesOfTheirResourceList) {
     EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 0u) << "another type";
 }
 
+// Under Wine the driver sees its host's administrator token, never the
+// caller's: a test plays the caller instead, or leaves it to the token.
+TEST(PlayedPorts, TheCallerIsPlayedWhenATestSaysWho) {
+    FakeKey key;
+    hwi_played_values store = key.Store();
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 1) << "the token decides";
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 0), 0);
+    key.Dword("CallerMayWrite", 0);
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 0) << "a standard user";
+    key.Dword("CallerMayWrite", 0x100);
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 0), 1) << "an administrator";
+    key.Binary("CallerMayWrite", {0, 0, 0, 0});
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 1) << "another type is not a played caller";
+}
+
 }  // namespace

@@ -20,7 +20,7 @@ import sys
 PLAYED_IMPORTS = {"ZwOpenKey", "ZwQueryValueKey", "ZwSetValueKey"}
 PLAYED_WRITES = {"ZwSetValueKey"}
 HAL_PORTS = {"READ_PORT_UCHAR", "WRITE_PORT_UCHAR"}
-PLAYED_NAMES = [b"SequenceIndex", b"WriteCount", b"Written"]
+PLAYED_NAMES = [b"SequenceIndex", b"WriteCount", b"Written", b"ParallelPorts", b"CallerMayWrite"]
 
 failures = 0
 
