@@ -13,6 +13,17 @@ else()
   set(PW_WARNINGS -Wall -Wextra -Wpedantic)
 endif()
 
+# pw_gui_program(<target>): what every GUI program we ship carries in its
+# image: the terminal-server-aware flag. Without it a Terminal Server (Remote
+# Desktop Services) runs the program under its layer for old programs, which
+# copies machine-wide INI and registry writes per user and gives it a private
+# Windows directory; our programs need none of that.
+function(pw_gui_program target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -Wl,--tsaware)
+  endif()
+endfunction()
+
 # Portable core sources must never reach for Win32; the host build proves it,
 # and on the target the same rule is checked by not defining the Win32 headers' path helpers.
 function(pw_portable_library name)

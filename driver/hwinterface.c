@@ -1,8 +1,10 @@
 /* hwinterface: reads and writes single bytes of I/O ports for the status
  * monitor. Device \Device\hwinterface, link \DosDevices\hwinterface; two
- * control codes (read a byte, write a byte), buffered. Reads are open to every
- * user; a write only to a caller whose token holds the load-driver privilege,
- * enabled or not (see HwiMayWrite).
+ * control codes (read a byte, write a byte), buffered. Every user may open the
+ * device itself (nothing below its name) and read the I/O ranges the system
+ * assigned to parallel ports; any other read, and every write, only a caller
+ * whose token holds the load-driver privilege, enabled or not (HwiMayWrite;
+ * the rules are core/request.h's).
  *
  * The ports themselves are reached through hwports.h. hwinterface.sys links
  * the HAL's port functions (hwports_hal.c); its test build,
@@ -20,27 +22,36 @@ static const WCHAR kLinkName[] = L"\\DosDevices\\hwinterface";
 
 #define HWI_TOKEN_TAG 0x4B545748UL /* 'HWTK' */
 
-/* Whether the requesting user may write ports: its token holds the load-driver
- * privilege, enabled or not (hwi_token_may_write says why). SeSinglePrivilegeCheck
- * is not used because it looks only at enabled privileges and would refuse an
- * elevated administrator whose program never enabled this one. Requests from
- * kernel mode are trusted. The device-control request of a top-level driver is
+/* Whether the requesting user's token lets it write ports
+ * (hwi_token_may_write says which token decides and why).
+ * SeSinglePrivilegeCheck is not used because it looks only at enabled
+ * privileges and would refuse an elevated administrator whose program never
+ * enabled this one. The device-control request of a top-level driver is
  * dispatched in the requesting thread, so the current thread's token (when it
- * impersonates) or else its process's token is the caller's. */
-static int HwiMayWrite(void* context) {
-    PIRP irp = (PIRP)context;
+ * impersonates) or else its process's token is the caller's. The thread's token is opened as
+ * the driver itself (kernel handle, no access check against the impersonated
+ * user); an anonymous one cannot be opened at all and is refused with it. */
+static int HwiTokenMayWrite(void) {
     HANDLE token = NULL;
     UCHAR* record;
     ULONG needed = 0;
     ULONG returned = 0;
     NTSTATUS status;
+    hwi_token_type type = HWI_TOKEN_IMPERSONATION;
+    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
     int allowed = 0;
 
-    if (irp->RequestorMode == KernelMode) return 1;
     status = ZwOpenThreadTokenEx(NtCurrentThread(), TOKEN_QUERY, TRUE, OBJ_KERNEL_HANDLE, &token);
-    if (status == STATUS_NO_TOKEN)
+    if (status == STATUS_NO_TOKEN) {
+        type = HWI_TOKEN_PRIMARY;
         status = ZwOpenProcessTokenEx(NtCurrentProcess(), TOKEN_QUERY, OBJ_KERNEL_HANDLE, &token);
+    }
     if (!NT_SUCCESS(status)) return 0;
+    if (type == HWI_TOKEN_IMPERSONATION &&
+        !NT_SUCCESS(ZwQueryInformationToken(token, TokenImpersonationLevel, &level, sizeof(level), &returned))) {
+        ZwClose(token);
+        return 0;
+    }
 
     /* The record's size first; a token holds a few dozen privileges at most. */
     status = ZwQueryInformationToken(token, TokenPrivileges, NULL, 0, &needed);
@@ -51,15 +62,42 @@ static int HwiMayWrite(void* context) {
     record = (UCHAR*)ExAllocatePoolWithTag(PagedPool, needed, HWI_TOKEN_TAG);
     if (record != NULL) {
         status = ZwQueryInformationToken(token, TokenPrivileges, record, needed, &returned);
-        if (NT_SUCCESS(status)) allowed = hwi_token_may_write(record, returned < needed ? returned : needed);
+        if (NT_SUCCESS(status))
+            allowed = hwi_token_may_write(type, (unsigned long)level, record, returned < needed ? returned : needed);
         ExFreePoolWithTag(record, HWI_TOKEN_TAG);
     }
     ZwClose(token);
     return allowed;
 }
 
-/* Opening and closing the device always succeed. */
-static NTSTATUS NTAPI HwiCreateClose(PDEVICE_OBJECT device, PIRP irp) {
+/* Requests from kernel mode are trusted; anyone else as its token says
+ * (HwiCallerMayWrite lets the test build play the caller). */
+static int HwiMayWrite(void* context) {
+    PIRP irp = (PIRP)context;
+    if (irp->RequestorMode == KernelMode) return 1;
+    return HwiCallerMayWrite(HwiTokenMayWrite());
+}
+
+static unsigned long HwiRanges(void* context, hwi_port_range* ranges, unsigned long capacity) {
+    UNREFERENCED_PARAMETER(context);
+    return HwiParallelRanges(ranges, capacity);
+}
+
+/* Only the device itself opens: a name below it, or one relative to an open
+ * handle, names nothing here (hwi_decide_open). */
+static NTSTATUS NTAPI HwiCreate(PDEVICE_OBJECT device, PIRP irp) {
+    PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
+    NTSTATUS status = STATUS_SUCCESS;
+    UNREFERENCED_PARAMETER(device);
+    if (file != NULL && hwi_decide_open(file->FileName.Length, file->RelatedFileObject != NULL) != HWI_RESULT_SUCCESS)
+        status = STATUS_ACCESS_DENIED;
+    irp->IoStatus.Status = status;
+    irp->IoStatus.Information = 0;
+    IoCompleteRequest(irp, IO_NO_INCREMENT);
+    return status;
+}
+
+static NTSTATUS NTAPI HwiClose(PDEVICE_OBJECT device, PIRP irp) {
     UNREFERENCED_PARAMETER(device);
     irp->IoStatus.Status = STATUS_SUCCESS;
     irp->IoStatus.Information = 0;
@@ -72,12 +110,16 @@ static NTSTATUS NTAPI HwiDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
     UCHAR* buffer = (UCHAR*)irp->AssociatedIrp.SystemBuffer;
     hwi_decision decision;
+    hwi_caller caller;
     NTSTATUS status;
     UNREFERENCED_PARAMETER(device);
 
+    caller.may_write = HwiMayWrite;
+    caller.parallel_ranges = HwiRanges;
+    caller.context = irp;
     hwi_decide(stack->Parameters.DeviceIoControl.IoControlCode, buffer,
                buffer ? stack->Parameters.DeviceIoControl.InputBufferLength : 0,
-               buffer ? stack->Parameters.DeviceIoControl.OutputBufferLength : 0, HwiMayWrite, irp, &decision);
+               buffer ? stack->Parameters.DeviceIoControl.OutputBufferLength : 0, &caller, &decision);
 
     switch (decision.action) {
     case HWI_ACTION_READ: buffer[0] = HwiReadPort(decision.port); break;
@@ -130,8 +172,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
         return status;
     }
 
-    driver->MajorFunction[IRP_MJ_CREATE] = HwiCreateClose;
-    driver->MajorFunction[IRP_MJ_CLOSE] = HwiCreateClose;
+    driver->MajorFunction[IRP_MJ_CREATE] = HwiCreate;
+    driver->MajorFunction[IRP_MJ_CLOSE] = HwiClose;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = HwiDeviceControl;
     driver->DriverUnload = HwiUnload;
     return STATUS_SUCCESS;

@@ -11,7 +11,8 @@
 #define HWI_PLAYED_NAME_MAX 32
 
 /* The portable rule names the registry's value types by number. */
-typedef char HwiPlayedTypesMatch[(HWI_PLAYED_BINARY == REG_BINARY && HWI_PLAYED_DWORD == REG_DWORD) ? 1 : -1];
+typedef char HwiPlayedTypesMatch[(HWI_PLAYED_BINARY == REG_BINARY && HWI_PLAYED_DWORD == REG_DWORD &&
+                                  HWI_PLAYED_RESOURCE_LIST == REG_RESOURCE_LIST) ? 1 : -1];
 
 /* Kept from DriverEntry: the path it gets does not outlive it. */
 static UNICODE_STRING PlayedServiceKey;
@@ -60,7 +61,7 @@ static long HwiPlayedQuery(void* context, const char* ascii, unsigned long type,
                            unsigned long capacity) {
     union {
         KEY_VALUE_PARTIAL_INFORMATION info;
-        UCHAR bytes[sizeof(KEY_VALUE_PARTIAL_INFORMATION) + HWI_PLAYED_SEQUENCE_MAX];
+        UCHAR bytes[sizeof(KEY_VALUE_PARTIAL_INFORMATION) + HWI_PLAYED_RESOURCES_MAX];
     } answer;
     WCHAR storage[HWI_PLAYED_NAME_MAX];
     UNICODE_STRING name;
@@ -106,4 +107,30 @@ void HwiWritePort(USHORT port, UCHAR value) {
     values.set_dword = HwiPlayedSetDword;
     hwi_played_write(&values, port, value);
     ZwClose(key);
+}
+
+ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity) {
+    hwi_played_values values;
+    ULONG count;
+    HANDLE key = HwiPlayedOpenKey();
+    if (key == NULL) return 0;
+    values.context = key;
+    values.query = HwiPlayedQuery;
+    values.set_dword = HwiPlayedSetDword;
+    count = hwi_played_parallel_ranges(&values, ranges, capacity);
+    ZwClose(key);
+    return count;
+}
+
+int HwiCallerMayWrite(int tokenMayWrite) {
+    hwi_played_values values;
+    int mayWrite;
+    HANDLE key = HwiPlayedOpenKey();
+    if (key == NULL) return tokenMayWrite;
+    values.context = key;
+    values.query = HwiPlayedQuery;
+    values.set_dword = HwiPlayedSetDword;
+    mayWrite = hwi_played_caller_may_write(&values, tokenMayWrite);
+    ZwClose(key);
+    return mayWrite;
 }

@@ -166,6 +166,12 @@ bool PlantResources(const std::string& deviceInstance, std::uint32_t start) {
                     resources.data(), static_cast<DWORD>(resources.size()));
 }
 
+bool PlayParallelPort(std::uint32_t start) {
+    const std::vector<unsigned char> resources = PortResources(start);
+    return SetValue(kServiceKey, "ParallelPorts", REG_RESOURCE_LIST, resources.data(),
+                    static_cast<DWORD>(resources.size()));
+}
+
 bool SwitchInWmiProvider(const std::string& providerDll) {
     // The serial port comes first: a search that is not for a parallel port's
     // own name finds it, and its resource list would give an address.
@@ -196,7 +202,7 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& wm
         }
         device = kLptDevice;
     }
-    if (!PlantResources(device, 0x378)) {
+    if (!PlantResources(device, 0x378) || !PlayParallelPort(0x378)) {
         error = LastErrorText("writing LPT1's resource list");
         return false;
     }

@@ -5,7 +5,10 @@
 //  - the port driver's test build, registered as the "hwinterface" kernel
 //    service with an absolute image path (Wine cannot load the relative one);
 //    it plays the parallel status register from its service key, so the
-//    printer's state is one registry value (Port379: the port sits at 0x378);
+//    printer's state is one registry value (Port379: the port sits at 0x378),
+//    and learns there which played ports are a parallel port's (ParallelPorts),
+//    as the production driver learns it from the system, so that a caller
+//    without the write right may read them;
 //  - a parallel port device for the monitor's address lookup: Wine's WMI
 //    lists no such device, so the test WMI provider is switched in to name
 //    it, and its resource list is planted under its Plug and Play key
@@ -57,12 +60,16 @@ std::optional<DWORD> ReadStatusRegister();   // nullopt when unset
 std::vector<unsigned char> PortResources(std::uint32_t start);
 // Writes it as the device's AllocConfig under its Plug and Play key.
 bool PlantResources(const std::string& deviceInstance, std::uint32_t start);
+// Tells the driver's test build that the ports from `start` are a parallel
+// port's (its "ParallelPorts" value, in the same resource list layout).
+bool PlayParallelPort(std::uint32_t start);
 // Points the WMI locator at the test provider and gives it its rows: COM1
 // first, then "ECP Printer Port (LPT1)" as kLptDevice.
 bool SwitchInWmiProvider(const std::string& providerDll);
 
 // Every stand-in of the installation and the monitor on LPT1: the driver, the
-// printer ready (unless a state is set already), LPT1 at 0x378 named by the WMI
+// printer ready (unless a state is set already), LPT1 at 0x378 (for the
+// driver's test build as for the monitor's lookup) named by the WMI
 // provider (or under "(LPT1)" when `wmiProvider` is empty) and the queue's
 // Datatype. Idempotent. On failure `error` says which step failed.
 bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider,

@@ -1,6 +1,6 @@
 """Checks of the built Windows programs and of the installation medium.
 
-  pwcheck.py programs <setup.exe> <Pagewarden.exe> <model index>
+  pwcheck.py programs <setup.exe> <Pagewarden.exe> <model index> [<Uninstall.exe>]
   pwcheck.py medium <medium dir> <medium zip> <model index>
   pwcheck.py imports <missing-functions list> [--driver <driver.sys>]... <program or dll>...
 
@@ -23,29 +23,20 @@ SYSTEM_DLLS = {
 }
 
 # What the port driver may import: kernel and HAL functions that Windows 7 x86
-# exports. Short on purpose; a new import is checked against Windows 7 before
-# it is added here.
-WIN7_KERNEL_EXPORTS = {
-    "ntoskrnl.exe": {
-        "ExAllocatePoolWithTag", "ExFreePoolWithTag", "ExAllocatePool", "ExFreePool",
-        "IoCreateDevice", "IoDeleteDevice", "IoCreateSymbolicLink", "IoDeleteSymbolicLink",
-        "IofCompleteRequest", "IoGetCurrentProcess", "IoIsWdmVersionAvailable",
-        "RtlInitUnicodeString", "RtlCopyUnicodeString", "RtlCompareMemory", "RtlQueryRegistryValues",
-        "RtlEqualSid", "RtlValidSid", "RtlLengthSid",
-        "ZwClose", "ZwOpenKey", "ZwQueryValueKey", "ZwOpenProcessTokenEx", "ZwOpenThreadTokenEx",
-        "ZwQueryInformationToken",
-        "SeSinglePrivilegeCheck", "SeCaptureSubjectContext", "SeReleaseSubjectContext",
-        "SeLockSubjectContext", "SeUnlockSubjectContext", "SeTokenIsAdmin", "SeQueryInformationToken",
-        "PsReferencePrimaryToken", "PsDereferencePrimaryToken", "PsReferenceImpersonationToken",
-        "PsDereferenceImpersonationToken", "PsGetCurrentProcessId",
-        "ObfReferenceObject", "ObfDereferenceObject", "ExGetPreviousMode", "DbgPrint",
-        "memcpy", "memset", "memmove",
-    },
-    "hal.dll": {
-        "READ_PORT_UCHAR", "WRITE_PORT_UCHAR", "READ_PORT_USHORT", "WRITE_PORT_USHORT",
-        "READ_PORT_ULONG", "WRITE_PORT_ULONG", "KeGetCurrentIrql", "KfRaiseIrql", "KfLowerIrql",
-    },
-}
+# exports, each listed with the reason we know it (the file says why).
+KERNEL_LIST = os.path.join(TOP, "tests", "win32", "programs", "windows7-kernel-functions.txt")
+
+
+def load_kernel_exports(path=KERNEL_LIST):
+    """{"ntoskrnl.exe"/"hal.dll": {function}} of the "dll function  # reason" list."""
+    exports = {"ntoskrnl.exe": set(), "hal.dll": set()}
+    for line in open(path):
+        line = line.split("#", 1)[0].strip()
+        if line:
+            dll, function = line.split()
+            exports[{"ntoskrnl": "ntoskrnl.exe", "hal": "hal.dll"}[dll.lower()]].add(function)
+    return exports
+
 
 failures = 0
 
@@ -135,8 +126,9 @@ def check_driver_imports(path):
         return
     table = imported_functions(path)
     check(bool(table), f"{name} has an import table")
+    kernel = load_kernel_exports()
     for dll, functions in sorted(table.items()):
-        allowed = WIN7_KERNEL_EXPORTS.get(dll)
+        allowed = kernel.get(dll)
         if allowed is None:
             check(False, f"{name} imports {dll}, which is neither ntoskrnl.exe nor hal.dll")
             continue
@@ -158,6 +150,18 @@ def imports_mode(args):
             rest = rest[1:]
 
 
+# The Windows 7 entry of a manifest's supportedOS list.
+WINDOWS7_OS_ID = b"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
+
+
+def check_image_flags(path, dump, data):
+    """What every shipped GUI program carries: the terminal-server-aware flag
+    and its manifest's Windows 7 entry."""
+    name = os.path.basename(path)
+    check("TERMINAL_SERVICE_AWARE" in dump, f"{name} is terminal-server aware")
+    check(WINDOWS7_OS_ID in data, f"{name}'s manifest names Windows 7 as a supported system")
+
+
 def check_program(path, index, columns, manifest_word):
     name = os.path.basename(path)
     check(os.path.isfile(path), f"{name} exists")
@@ -172,6 +176,7 @@ def check_program(path, index, columns, manifest_word):
     strings, data = c_strings(path)
     check(manifest_word.encode() in data, f"{name} carries its manifest ({manifest_word})")
     check("FileDescription".encode("utf-16-le") in data, f"{name} carries a version resource")
+    check_image_flags(path, dump, data)
     tables = catalogue_tables()
     for column in columns:
         rows = tables[column]
@@ -181,7 +186,7 @@ def check_program(path, index, columns, manifest_word):
         check(not others, f"{name} holds no other row's {column}" + (f" (found {others})" if others else ""))
 
 
-def programs(setup, monitor, index):
+def programs(setup, monitor, index, uninstall=None):
     check_program(setup, index,
                   ["kModelName", "kModelUsbSerial", "kModelShareName", "kModelKey", "kModelInfFile", "kModelGpdFile"],
                   "requireAdministrator")
@@ -191,6 +196,10 @@ def programs(setup, monitor, index):
         strings, _ = c_strings(setup)
         found = [m for m in catalogue_tables()["kModelMutexName"] if m in strings]
         check(not found, "setup.exe carries no monitor lock name")
+    if uninstall is not None:
+        check(os.path.isfile(uninstall), f"{os.path.basename(uninstall)} exists")
+        if os.path.isfile(uninstall):
+            check_image_flags(uninstall, imports(uninstall)[1], open(uninstall, "rb").read())
 
 
 def medium(folder, archive, index):
@@ -213,13 +222,14 @@ def medium(folder, archive, index):
         check(False, f"zip {archive} exists")
     inf_text = open(os.path.join(folder, inf), "rb").read().decode("latin-1") if os.path.isfile(os.path.join(folder, inf)) else ""
     check(gpd in inf_text and "ZYKE9pin.cat" in inf_text, f"{inf} names {gpd} and its catalogue")
-    programs(os.path.join(folder, "setup.exe"), os.path.join(folder, "PGW", key + ".exe"), index)
+    programs(os.path.join(folder, "setup.exe"), os.path.join(folder, "PGW", key + ".exe"), index,
+             os.path.join(folder, "Uninstall.exe"))
 
 
 if __name__ == "__main__":
     mode = sys.argv[1]
     if mode == "programs":
-        programs(sys.argv[2], sys.argv[3], int(sys.argv[4]))
+        programs(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5] if len(sys.argv) > 5 else None)
     elif mode == "medium":
         medium(sys.argv[2], sys.argv[3], int(sys.argv[4]))
     elif mode == "imports":

@@ -59,3 +59,21 @@ void hwi_played_write(const hwi_played_values* values, unsigned short port, unsi
     hwi_played_set(values, "Written", port, value);
     hwi_played_set(values, "WriteCount", port, hwi_played_dword(values, "WriteCount", port, 0) + 1);
 }
+
+unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_port_range* ranges,
+                                         unsigned long capacity) {
+    unsigned char list[HWI_PLAYED_RESOURCES_MAX];
+    unsigned long count = 0;
+    const long length = values->query(values->context, "ParallelPorts", HWI_PLAYED_RESOURCE_LIST, list,
+                                      sizeof(list));
+    if (length <= 0 || length > (long)sizeof(list)) return 0;
+    hwi_resource_port_ranges(list, (unsigned long)length, ranges, &count, capacity);
+    return count;
+}
+
+int hwi_played_caller_may_write(const hwi_played_values* values, int token_may_write) {
+    unsigned char data[4];
+    if (values->query(values->context, "CallerMayWrite", HWI_PLAYED_DWORD, data, sizeof(data)) != (long)sizeof(data))
+        return token_may_write;
+    return (data[0] | data[1] | data[2] | data[3]) != 0;
+}

@@ -7,10 +7,19 @@
  *   else 0.
  * A write leaves its byte in "Written<port>" and counts itself in
  * "WriteCount<port>" (both REG_DWORD). <port> is the port in upper-case hex
- * without padding ("Port379"). Plain C without kernel headers: the kernel side
- * only supplies the value store. */
+ * without padding ("Port379").
+ * Which played ports are parallel ports: "ParallelPorts", REG_RESOURCE_LIST of
+ * at most 512 bytes, the I/O ranges in the layout the system gives a parallel
+ * port's assigned resources (core/ranges.h); none when missing.
+ * Who the caller is: "CallerMayWrite", REG_DWORD: 0 plays a standard user, any
+ * other value an administrator; when missing, the caller's token decides
+ * (under Wine the driver host's, an administrator's).
+ * Plain C without kernel headers: the kernel side only supplies the value
+ * store. */
 #ifndef HWINTERFACE_PLAYED_H
 #define HWINTERFACE_PLAYED_H
+
+#include "ranges.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -18,7 +27,9 @@ extern "C" {
 
 #define HWI_PLAYED_BINARY 3UL   /* REG_BINARY */
 #define HWI_PLAYED_DWORD 4UL    /* REG_DWORD */
+#define HWI_PLAYED_RESOURCE_LIST 8UL   /* REG_RESOURCE_LIST */
 #define HWI_PLAYED_SEQUENCE_MAX 256UL
+#define HWI_PLAYED_RESOURCES_MAX 512UL
 
 /* The service key's values. `query` copies value `name` into `data` when it
  * has type `type` and at most `capacity` bytes, and returns its length; else
@@ -32,6 +43,11 @@ typedef struct hwi_played_values {
 
 unsigned char hwi_played_read(const hwi_played_values* values, unsigned short port);
 void hwi_played_write(const hwi_played_values* values, unsigned short port, unsigned char value);
+/* The caller's write right: "CallerMayWrite" when set, else `token_may_write`. */
+int hwi_played_caller_may_write(const hwi_played_values* values, int token_may_write);
+/* The played parallel ports' ranges, at most `capacity`, into `ranges`; returns how many. */
+unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_port_range* ranges,
+                                         unsigned long capacity);
 
 #ifdef __cplusplus
 }

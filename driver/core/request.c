@@ -1,8 +1,24 @@
 #include "request.h"
 
+static int hwi_may_write(const hwi_caller* caller) {
+    return caller != 0 && caller->may_write != 0 && caller->may_write(caller->context);
+}
+
+static int hwi_may_read(const hwi_caller* caller, unsigned short port) {
+    hwi_port_range ranges[HWI_RANGES_MAX];
+    unsigned long count;
+    if (caller != 0 && caller->parallel_ranges != 0) {
+        count = caller->parallel_ranges(caller->context, ranges, HWI_RANGES_MAX);
+        if (count > HWI_RANGES_MAX) count = HWI_RANGES_MAX;
+        if (hwi_ranges_admit(ranges, count, port)) return 1;
+    }
+    /* The status register of a parallel port is the common case and needs no
+     * look at the caller's token; anything else does. */
+    return hwi_may_write(caller);
+}
+
 void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long input_length,
-                unsigned long output_length, hwi_write_permission may_write, void* context,
-                hwi_decision* decision) {
+                unsigned long output_length, const hwi_caller* caller, hwi_decision* decision) {
     decision->action = HWI_ACTION_NONE;
     decision->result = HWI_RESULT_SUCCESS;
     decision->information = 0;
@@ -17,21 +33,26 @@ void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long i
              * caller has no room for. */
             return;
         }
-        decision->information = 1;
         if (buffer == 0 || input_length < 2) {
             /* Answer a defined 0 instead of whatever the system buffer held. */
+            decision->information = 1;
             decision->clear_output = 1;
             return;
         }
-        decision->action = HWI_ACTION_READ;
         decision->port = (unsigned short)(buffer[0] | (buffer[1] << 8));
+        if (!hwi_may_read(caller, decision->port)) {
+            decision->result = HWI_RESULT_ACCESS_DENIED;
+            return;
+        }
+        decision->information = 1;
+        decision->action = HWI_ACTION_READ;
         return;
 
     case HWI_IOCTL_WRITE_PORT_BYTE:
         if (buffer == 0 || input_length < 3) return;
         /* Writing a port can take over the machine: only for callers that
          * could load a driver anyway. */
-        if (may_write == 0 || !may_write(context)) {
+        if (!hwi_may_write(caller)) {
             decision->result = HWI_RESULT_ACCESS_DENIED;
             return;
         }
@@ -51,9 +72,19 @@ static unsigned long hwi_le32(const unsigned char* p) {
            ((unsigned long)p[3] << 24);
 }
 
-int hwi_token_may_write(const unsigned char* record, unsigned long length) {
+hwi_result hwi_decide_open(unsigned long name_length, int relative) {
+    return name_length == 0 && !relative ? HWI_RESULT_SUCCESS : HWI_RESULT_ACCESS_DENIED;
+}
+
+int hwi_token_may_write(hwi_token_type type, unsigned long level, const unsigned char* record,
+                        unsigned long length) {
     unsigned long count;
     unsigned long i;
+    if (type == HWI_TOKEN_IMPERSONATION) {
+        if (level < HWI_SECURITY_IMPERSONATION) return 0;
+    } else if (type != HWI_TOKEN_PRIMARY) {
+        return 0;
+    }
     if (record == 0 || length < 4) return 0;
     count = hwi_le32(record);
     /* Only whole entries inside the returned bytes are looked at. */

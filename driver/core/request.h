@@ -4,6 +4,8 @@
 #ifndef HWINTERFACE_REQUEST_H
 #define HWINTERFACE_REQUEST_H
 
+#include "ranges.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -22,7 +24,7 @@ typedef enum hwi_action {
 typedef enum hwi_result {
     HWI_RESULT_SUCCESS = 0,
     HWI_RESULT_UNSUCCESSFUL = 1,   /* unknown control code */
-    HWI_RESULT_ACCESS_DENIED = 2   /* write by a caller whose token lacks the load-driver privilege */
+    HWI_RESULT_ACCESS_DENIED = 2   /* a caller without the write right: any write, a read outside the parallel ports */
 } hwi_result;
 
 typedef struct hwi_decision {
@@ -34,29 +36,65 @@ typedef struct hwi_decision {
     unsigned char value;
 } hwi_decision;
 
-/* Asked only for a write that would touch a port: nonzero when the caller
- * may write ports. */
-typedef int (*hwi_write_permission)(void* context);
+/* What the decision may ask about the caller and the machine; each is asked
+ * only when the request needs the answer. */
+typedef struct hwi_caller {
+    /* Nonzero when the caller may write ports, and so also read any port. */
+    int (*may_write)(void* context);
+    /* Copies the I/O ranges the system assigned to parallel ports, at most
+     * `capacity`, into `ranges`; returns how many it copied. */
+    unsigned long (*parallel_ranges)(void* context, hwi_port_range* ranges, unsigned long capacity);
+    void* context;
+} hwi_caller;
 
 /* Decides one device control request. `buffer` holds `input_length` bytes of
- * input (it may be null when the length is 0); nothing beyond them is read. */
+ * input (it may be null when the length is 0); nothing beyond them is read.
+ * A caller without the write right reads only what hwi_ranges_admit admits
+ * of the parallel ports' ranges: any other port may be a keyboard controller
+ * that gives away keystrokes, or a register that changes when it is read. A
+ * null `caller`, or a null question, is answered no. */
 void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long input_length,
-                unsigned long output_length, hwi_write_permission may_write, void* context,
-                hwi_decision* decision);
+                unsigned long output_length, const hwi_caller* caller, hwi_decision* decision);
 
-/* Who may write ports: a caller whose token holds the load-driver privilege
- * (SeLoadDriverPrivilege, LUID 10), enabled or not. Such a caller can load any
- * driver anyway; on Windows 7 it is an elevated administrator or a service of
- * the system, while a standard user's token and an administrator's filtered
- * (not elevated) token lack the privilege altogether. Whether it is enabled
- * does not matter: programs rarely enable it before a request.
+/* Opening the device: only the device itself. An open of a name below it
+ * ("\\.\hwinterface\x", `name_length` nonzero) or relative to an open
+ * handle of it names nothing this driver has. */
+hwi_result hwi_decide_open(unsigned long name_length, int relative);
+
+/* Who may write ports: a caller acting with a token that holds the
+ * load-driver privilege (SeLoadDriverPrivilege, LUID 10), enabled or not.
+ * Such a caller can load any driver anyway; on Windows 7 it is an elevated
+ * administrator or a service of the system, while a standard user's token and
+ * an administrator's filtered (not elevated) token lack the privilege
+ * altogether. Whether it is enabled does not matter: programs rarely enable
+ * it before a request.
+ *
+ * The token that decides is the one the caller's thread acts with: its
+ * impersonation token while it impersonates, else its process's primary
+ * token. An impersonation token below the impersonation level (anonymous,
+ * identification) lets a thread only name a user, not act as one: Windows
+ * hands such copies out freely (the linked administrator token of a session
+ * that is not elevated, the client token of a named pipe), so their
+ * privileges give no right here. Nor does the process's own token stand in:
+ * the thread chose to act as someone else.
+ *
  * `record` holds `length` bytes of a TOKEN_PRIVILEGES record as the token query
  * returned it (little-endian: a 32-bit count, then 12-byte entries of LUID low
  * part, LUID high part, attributes); nothing beyond `length` is read. A
  * privilege marked removed is not held. Nonzero when the caller may write. */
 #define HWI_SE_LOAD_DRIVER_PRIVILEGE 10UL
 #define HWI_SE_PRIVILEGE_REMOVED 0x00000004UL
-int hwi_token_may_write(const unsigned char* record, unsigned long length);
+typedef enum hwi_token_type {
+    HWI_TOKEN_PRIMARY = 1,        /* TokenPrimary */
+    HWI_TOKEN_IMPERSONATION = 2   /* TokenImpersonation: `level` says how far it may act */
+} hwi_token_type;
+/* SECURITY_IMPERSONATION_LEVEL */
+#define HWI_SECURITY_ANONYMOUS 0UL
+#define HWI_SECURITY_IDENTIFICATION 1UL
+#define HWI_SECURITY_IMPERSONATION 2UL
+#define HWI_SECURITY_DELEGATION 3UL
+int hwi_token_may_write(hwi_token_type type, unsigned long level, const unsigned char* record,
+                        unsigned long length);
 
 #ifdef __cplusplus
 }

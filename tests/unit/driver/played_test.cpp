@@ -141,4 +141,43 @@ TEST(PlayedPorts, WritesLeaveTheByteAndCountThemselves) {
     EXPECT_EQ(key.values.count("Port37A"), 0u) << "a write is not read back as the port's value";
 }
 
+// The test build says which played ports are parallel ports, in the layout the
+// system gives a port's assigned resources: LPT1 at 0x378 as the fixture plants it.
+TEST(PlayedPorts, ParallelPortsAreTheRangesOfTheirResourceList) {
+    FakeKey key;
+    hwi_played_values store = key.Store();
+    hwi_port_range ranges[HWI_RANGES_MAX];
+    EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 0u) << "none played";
+
+    std::vector<unsigned char> list(36, 0);
+    list[0] = 1;                        // one full descriptor
+    list[16] = 1;                       // one partial descriptor
+    list[20] = 1;                       // an I/O port range
+    list[24] = 0x78, list[25] = 0x03;   // from 0x378
+    list[32] = 8;                       // 8 ports
+    key.values["ParallelPorts"] = {HWI_PLAYED_RESOURCE_LIST, list};
+    ASSERT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 1u);
+    EXPECT_EQ(ranges[0].start, 0x378u);
+    EXPECT_EQ(ranges[0].length, 8u);
+    EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, 0), 0u) << "no room";
+
+    key.values["ParallelPorts"] = {HWI_PLAYED_BINARY, list};
+    EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 0u) << "another type";
+}
+
+// Under Wine the driver sees its host's administrator token, never the
+// caller's: a test plays the caller instead, or leaves it to the token.
+TEST(PlayedPorts, TheCallerIsPlayedWhenATestSaysWho) {
+    FakeKey key;
+    hwi_played_values store = key.Store();
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 1) << "the token decides";
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 0), 0);
+    key.Dword("CallerMayWrite", 0);
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 0) << "a standard user";
+    key.Dword("CallerMayWrite", 0x100);
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 0), 1) << "an administrator";
+    key.Binary("CallerMayWrite", {0, 0, 0, 0});
+    EXPECT_EQ(hwi_played_caller_may_write(&store, 1), 1) << "another type is not a played caller";
+}
+
 }  // namespace

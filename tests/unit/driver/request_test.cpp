@@ -8,29 +8,49 @@
 
 namespace {
 
+// The caller and the machine as the decision sees them: whether the caller
+// may write, the parallel ports' ranges, and how often each was asked.
 struct Permission {
     bool allow = false;
     int asked = 0;
-};
+    std::vector<hwi_port_range> ranges;
+    int rangesAsked = 0;
 
-int AskPermission(void* context) {
-    auto* p = static_cast<Permission*>(context);
-    ++p->asked;
-    return p->allow ? 1 : 0;
-}
+    static int MayWrite(void* context) {
+        auto* p = static_cast<Permission*>(context);
+        ++p->asked;
+        return p->allow ? 1 : 0;
+    }
+    static unsigned long Ranges(void* context, hwi_port_range* out, unsigned long capacity) {
+        auto* p = static_cast<Permission*>(context);
+        ++p->rangesAsked;
+        unsigned long n = 0;
+        for (; n < p->ranges.size() && n < capacity; ++n) out[n] = p->ranges[n];
+        return n;
+    }
+};
 
 // Decides over a buffer of exactly `input` bytes so that a read beyond it is caught.
 hwi_decision Decide(unsigned long code, std::vector<unsigned char> input, unsigned long output,
                     Permission& permission) {
     hwi_decision d;
     std::memset(&d, 0xCD, sizeof(d));
+    const hwi_caller caller = {Permission::MayWrite, Permission::Ranges, &permission};
     hwi_decide(code, input.empty() ? nullptr : input.data(), static_cast<unsigned long>(input.size()), output,
-               AskPermission, &permission, &d);
+               &caller, &d);
     return d;
 }
 
+std::vector<unsigned char> ReadOf(unsigned port) {
+    return {static_cast<unsigned char>(port), static_cast<unsigned char>(port >> 8)};
+}
+
+// LPT1 as Windows 7 assigns it to an ECP port: its registers and its extended registers.
+const std::vector<hwi_port_range> kLpt1 = {{0x378, 8}, {0x778, 8}};
+
 TEST(DriverRequest, ReadTakesTheLittleEndianPortAndAnswersOneByte) {
     Permission p;
+    p.ranges = kLpt1;
     hwi_decision d = Decide(HWI_IOCTL_READ_PORT_BYTE, {0x79, 0x03}, 1, p);
     EXPECT_EQ(d.action, HWI_ACTION_READ);
     EXPECT_EQ(d.result, HWI_RESULT_SUCCESS);
@@ -39,11 +59,71 @@ TEST(DriverRequest, ReadTakesTheLittleEndianPortAndAnswersOneByte) {
     EXPECT_EQ(d.clear_output, 0);
 
     // The monitor's own request shape: a 3-byte buffer sent as 2 in, 1 out; longer is fine too.
-    d = Decide(HWI_IOCTL_READ_PORT_BYTE, {0xBC, 0x03, 0x00}, 4, p);
+    d = Decide(HWI_IOCTL_READ_PORT_BYTE, {0x7D, 0x07, 0x00}, 4, p);
     EXPECT_EQ(d.action, HWI_ACTION_READ);
-    EXPECT_EQ(d.port, 0x3BC);
+    EXPECT_EQ(d.port, 0x77D);
     EXPECT_EQ(d.information, 1u);
-    EXPECT_EQ(p.asked, 0) << "reads are open to every user";
+    EXPECT_EQ(p.asked, 0) << "a parallel port's register needs no look at the caller's token";
+}
+
+// A caller without the write right reads a parallel port's range and nothing else.
+TEST(DriverReadRule, AStandardUserReadsOnlyTheParallelPortsRanges) {
+    const struct {
+        std::vector<hwi_port_range> ranges;
+        unsigned port;
+        bool allowed;
+    } cases[] = {
+        {kLpt1, 0x37A, true},                // inside
+        {kLpt1, 0x378, true},                // first address
+        {kLpt1, 0x37F, true},                // last address
+        {kLpt1, 0x377, false},               // just below
+        {kLpt1, 0x380, false},               // just above
+        {kLpt1, 0x77F, true},                // the second range of the same port
+        {kLpt1, 0x060, false},               // the keyboard controller
+        {{}, 0x379, false},                  // no parallel port known
+        {{{0x278, 8}, {0x3BC, 4}, {0x378, 8}}, 0x3BD, true},   // several ports
+        {{{0x278, 8}, {0x3BC, 4}, {0x378, 8}}, 0x3C0, false},
+        // The monitor reads the first range's start + 1, even of a range too short to hold it.
+        {{{0xE800, 1}}, 0xE801, true},
+        {{{0xE800, 1}}, 0xE802, false},
+        // A range at the top of the address space does not wrap to port 0.
+        {{{0xFFFC, 8}}, 0xFFFF, true},
+        {{{0xFFFC, 8}}, 0x0000, false},
+        {{{0x1000000378ULL, 8}}, 0x378, false},   // a 64-bit start is compared whole
+    };
+    for (const auto& c : cases) {
+        Permission user;
+        user.ranges = c.ranges;
+        hwi_decision d = Decide(HWI_IOCTL_READ_PORT_BYTE, ReadOf(c.port), 1, user);
+        EXPECT_EQ(d.action, c.allowed ? HWI_ACTION_READ : HWI_ACTION_NONE) << std::hex << c.port;
+        EXPECT_EQ(d.result, c.allowed ? HWI_RESULT_SUCCESS : HWI_RESULT_ACCESS_DENIED) << std::hex << c.port;
+        EXPECT_EQ(d.information, c.allowed ? 1u : 0u) << std::hex << c.port;
+        EXPECT_EQ(user.asked, c.allowed ? 0 : 1) << "the token is asked only outside the ranges";
+
+        // A caller with the write right reads any port, range or not.
+        Permission admin;
+        admin.allow = true;
+        admin.ranges = c.ranges;
+        d = Decide(HWI_IOCTL_READ_PORT_BYTE, ReadOf(c.port), 1, admin);
+        EXPECT_EQ(d.action, HWI_ACTION_READ) << std::hex << c.port;
+        EXPECT_EQ(d.port, c.port);
+    }
+}
+
+TEST(DriverReadRule, NoCallerOrNoAnswerMeansNoRight) {
+    hwi_decision d;
+    hwi_decide(HWI_IOCTL_READ_PORT_BYTE, ReadOf(0x379).data(), 2, 1, nullptr, &d);
+    EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
+    const hwi_caller none = {nullptr, nullptr, nullptr};
+    hwi_decide(HWI_IOCTL_READ_PORT_BYTE, ReadOf(0x379).data(), 2, 1, &none, &d);
+    EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
+}
+
+TEST(DriverOpen, OnlyTheDeviceItselfOpens) {
+    EXPECT_EQ(hwi_decide_open(0, 0), HWI_RESULT_SUCCESS);
+    EXPECT_EQ(hwi_decide_open(4, 0), HWI_RESULT_ACCESS_DENIED) << "\\.\\hwinterface\\x";
+    EXPECT_EQ(hwi_decide_open(2, 0), HWI_RESULT_ACCESS_DENIED) << "a trailing backslash";
+    EXPECT_EQ(hwi_decide_open(0, 1), HWI_RESULT_ACCESS_DENIED) << "relative to an open handle";
 }
 
 TEST(DriverRequest, ShortReadSucceedsWithoutTouchingAPort) {
@@ -84,8 +164,8 @@ TEST(DriverRequest, WriteAsksWhetherTheCallerMayWrite) {
     EXPECT_EQ(user.asked, 1);
 
     // No permission callback at all is treated as no permission.
-    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, reinterpret_cast<const unsigned char*>("\x78\x03\x01"), 3, 0, nullptr,
-               nullptr, &d);
+    const hwi_caller none = {nullptr, nullptr, nullptr};
+    hwi_decide(HWI_IOCTL_WRITE_PORT_BYTE, reinterpret_cast<const unsigned char*>("\x78\x03\x01"), 3, 0, &none, &d);
     EXPECT_EQ(d.action, HWI_ACTION_NONE);
     EXPECT_EQ(d.result, HWI_RESULT_ACCESS_DENIED);
 }
@@ -112,10 +192,11 @@ std::vector<unsigned char> Record(const std::vector<Privilege>& privileges, long
 }
 
 // Exactly `record` bytes on the heap, so that a read past them is caught.
-int MayWrite(const std::vector<unsigned char>& record) {
+int MayWrite(const std::vector<unsigned char>& record, hwi_token_type type = HWI_TOKEN_PRIMARY,
+             unsigned long level = HWI_SECURITY_ANONYMOUS) {
     std::unique_ptr<unsigned char[]> copy(new unsigned char[record.size() + 1]);
     std::memcpy(copy.get(), record.data(), record.size());
-    return hwi_token_may_write(copy.get(), static_cast<unsigned long>(record.size()));
+    return hwi_token_may_write(type, level, copy.get(), static_cast<unsigned long>(record.size()));
 }
 
 // What Windows 7 gives a standard user, and an administrator before elevation:
@@ -151,6 +232,25 @@ TEST(DriverWriteGate, StandardUsersAndFilteredAdministratorsMayNot) {
     EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 1, kEnabled}, {23, 0, kEnabled}})), 0);
 }
 
+// The token the thread acts with decides: a process's own (primary) token, or
+// the thread's impersonation token, which counts only at a level that lets the
+// thread act as its user. An identification copy of an administrator's token
+// is what any process of a non-elevated administrator (GetTokenInformation
+// with TokenLinkedToken) or a pipe server can get.
+TEST(DriverWriteGate, AThreadTokenCountsOnlyAtALevelThatActsAsItsUser) {
+    const std::vector<unsigned char> admin = Record(ElevatedAdministrator(kDisabled));
+    const std::vector<unsigned char> user = Record(kStandardUser);
+    EXPECT_NE(MayWrite(admin, HWI_TOKEN_PRIMARY, HWI_SECURITY_ANONYMOUS), 0) << "a primary token has no level";
+    EXPECT_NE(MayWrite(admin, HWI_TOKEN_IMPERSONATION, HWI_SECURITY_IMPERSONATION), 0);
+    EXPECT_NE(MayWrite(admin, HWI_TOKEN_IMPERSONATION, HWI_SECURITY_DELEGATION), 0);
+    EXPECT_EQ(MayWrite(admin, HWI_TOKEN_IMPERSONATION, HWI_SECURITY_IDENTIFICATION), 0) << "linked token";
+    EXPECT_EQ(MayWrite(admin, HWI_TOKEN_IMPERSONATION, HWI_SECURITY_ANONYMOUS), 0);
+    for (unsigned long level = HWI_SECURITY_ANONYMOUS; level <= HWI_SECURITY_DELEGATION; ++level)
+        EXPECT_EQ(MayWrite(user, HWI_TOKEN_IMPERSONATION, level), 0) << level;
+    EXPECT_EQ(MayWrite(user, HWI_TOKEN_PRIMARY), 0);
+    EXPECT_EQ(MayWrite(admin, static_cast<hwi_token_type>(0), HWI_SECURITY_DELEGATION), 0) << "unknown type";
+}
+
 TEST(DriverWriteGate, OnlyTheReturnedBytesAreRead) {
     // The count claims an entry the query did not return: the missing entry is never read.
     std::vector<unsigned char> record = Record(kStandardUser, 6);
@@ -162,7 +262,7 @@ TEST(DriverWriteGate, OnlyTheReturnedBytesAreRead) {
     // Entries beyond the count are not looked at.
     EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 0, kEnabled}}, 1)), 0);
     EXPECT_EQ(MayWrite({0x01, 0x00, 0x00}), 0);
-    EXPECT_EQ(hwi_token_may_write(nullptr, 16), 0);
+    EXPECT_EQ(hwi_token_may_write(HWI_TOKEN_PRIMARY, 0, nullptr, 16), 0);
     // A huge count does not wrap the bound.
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, 0x7FFFFFFF)), 0);
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, static_cast<long>(0xFFFFFFFFL))), 0);
@@ -184,6 +284,7 @@ TEST(DriverRequest, OtherCodesFail) {
                                0x9C402005UL, 0x9C402007UL}) {
         Permission admin;
         admin.allow = true;
+        admin.ranges = kLpt1;
         hwi_decision d = Decide(code, {0x79, 0x03, 0x00}, 1, admin);
         EXPECT_EQ(d.result, HWI_RESULT_UNSUCCESSFUL) << std::hex << code;
         EXPECT_EQ(d.action, HWI_ACTION_NONE) << std::hex << code;

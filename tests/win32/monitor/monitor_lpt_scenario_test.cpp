@@ -68,6 +68,7 @@ protected:
     void TearDown() override {
         if (process.Running()) process.Kill();
         for (const char* port : kWatchedRegisters) StopCounting(port);
+        bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "CallerMayWrite");
     }
 
     bool Start() {
@@ -107,6 +108,9 @@ protected:
 TEST_F(LptMonitor, FollowsTheStatusRegister) {
     ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "LPT1:"));
     SetStatusRegister(kReady);
+    // The monitor runs as a standard user does: the driver's test build plays
+    // a caller without the write right, who reads only LPT1's registers.
+    ASSERT_TRUE(bench::reg::SetDword(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "CallerMayWrite", 0));
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitTitle("Ready", 20000)) << Title() << " / " << Message();
     EXPECT_EQ(Message(), kReadyMinimize);

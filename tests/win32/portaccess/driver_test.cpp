@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "testbed/Fixture.h"
 
 namespace {
 
@@ -51,6 +52,41 @@ bool GetDword(const char* name, DWORD& value) {
     DWORD size = sizeof(value), type = 0;
     return RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
                ERROR_SUCCESS && type == REG_DWORD;
+}
+
+void DeleteValue(const char* name) {
+    pw::unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.get(), name);
+}
+
+// Under Wine the driver sees its host's administrator token, never the
+// caller's: the test build plays the caller while this lives.
+class PlayedCaller {
+public:
+    explicit PlayedCaller(bool mayWrite) { SetDword("CallerMayWrite", mayWrite ? 1 : 0); }
+    ~PlayedCaller() { DeleteValue("CallerMayWrite"); }
+};
+
+// A request's answer and error, as a program without the client sees them.
+struct Answer {
+    BOOL ok;
+    DWORD error;
+    BYTE byte;
+};
+Answer Read(USHORT port) {
+    BYTE buffer[3] = {static_cast<BYTE>(port), static_cast<BYTE>(port >> 8), 0xEE};
+    DWORD returned = 0;
+    SetLastError(0);
+    const BOOL ok = DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, buffer, 2, buffer, 1, &returned, nullptr);
+    return {ok, GetLastError(), buffer[0]};
+}
+Answer Write(USHORT port, BYTE value) {
+    BYTE buffer[3] = {static_cast<BYTE>(port), static_cast<BYTE>(port >> 8), value};
+    DWORD returned = 0;
+    SetLastError(0);
+    const BOOL ok = DeviceIoControl(PortDriverHandle, IOCTL_WRITE_PORT_BYTE, buffer, 3, nullptr, 0, &returned, nullptr);
+    return {ok, GetLastError(), 0};
 }
 
 DWORD ServiceState() {
@@ -137,6 +173,42 @@ TEST_F(PortDriver, WritesReachThePort) {
     ASSERT_TRUE(GetDword("WriteCount37A", count));
     EXPECT_EQ(written, 0x04u);
     EXPECT_EQ(count, 2u);
+}
+
+// What a standard user's monitor meets on Windows 7: its parallel port's
+// registers and nothing else; an administrator reads and writes any port.
+TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
+    ASSERT_TRUE(fixture::PlayParallelPort(0x378));
+    SetDword("Port379", 0x98);
+    SetDword("Port60", 0x1C);   // a key's scan code at the keyboard controller
+    DWORD before = 0, after = 0;
+    GetDword("WriteCount37A", before);
+    {
+        PlayedCaller user(false);
+        EXPECT_EQ(ReadParallelStatus(), 2) << "the monitor's own read";
+        const Answer keyboard = Read(0x60);
+        EXPECT_FALSE(keyboard.ok);
+        EXPECT_EQ(keyboard.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_NE(keyboard.byte, 0x1C);
+        EXPECT_FALSE(Read(0x380).ok) << "just past LPT1";
+        const Answer write = Write(0x37A, 0x0C);
+        EXPECT_FALSE(write.ok);
+        EXPECT_EQ(write.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        GetDword("WriteCount37A", after);
+        EXPECT_EQ(after, before) << "a refused write touches no port";
+
+        DeleteValue("ParallelPorts");
+        const Answer unknown = Read(0x379);
+        EXPECT_FALSE(unknown.ok) << "no parallel port known";
+        EXPECT_EQ(unknown.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    PlayedCaller administrator(true);
+    const Answer keyboard = Read(0x60);
+    EXPECT_TRUE(keyboard.ok);
+    EXPECT_EQ(keyboard.byte, 0x1C);
+    EXPECT_TRUE(Write(0x37A, 0x0C).ok);
+    GetDword("WriteCount37A", after);
+    EXPECT_EQ(after, before + 1);
 }
 
 TEST_F(PortDriver, RequestsOutsideTheContract) {

@@ -1,6 +1,6 @@
-// The production image of our hwinterface driver loads and answers through
-// the client. Its port access goes to hal, whose port functions do nothing
-// under Wine, so every sample reads 0.
+// The production image of our hwinterface driver loads, answers through the
+// client and unloads. Its port access goes to hal, whose port functions do
+// nothing under Wine, so every sample reads 0.
 #include "monitor/portaccess/PortAccess.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +38,22 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
     EXPECT_EQ(ReadParallelStatus(), -1);
     EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C402010, request, 2, request, 1, &returned, nullptr));
     ClosePortDriver();
+
+    // Unloading ends the watch over the system's devices, and the device goes.
+    {
+        pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        pw::unique_service service(OpenServiceA(manager.get(), "hwinterface", SERVICE_STOP | SERVICE_QUERY_STATUS));
+        SERVICE_STATUS status = {};
+        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) << GetLastError();
+        for (int i = 0; i < 200 && QueryServiceStatus(service.get(), &status) &&
+                        status.dwCurrentState != SERVICE_STOPPED;
+             ++i)
+            Sleep(50);
+        EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+        pw::unique_file gone(CreateFileA("\\\\.\\hwinterface", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_FALSE(gone);
+    }
 
     // The image the client wrote carries a valid checksum.
     DWORD stored = 0, computed = 0;

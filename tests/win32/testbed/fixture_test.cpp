@@ -32,11 +32,10 @@ std::string MakeImage() {
     return path;
 }
 
-// The first I/O range of a device's planted AllocConfig, through the monitor's parser.
-std::optional<std::uint64_t> PlantedStart(const std::string& device) {
+// The first I/O range of a planted resource list, through the monitor's parser.
+std::optional<std::uint64_t> FirstRange(const std::string& key, const char* value) {
     DWORD type = 0;
-    const std::string list =
-        bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kEnumKey) + device + "\\Control", "AllocConfig", &type);
+    const std::string list = bench::reg::GetRaw(HKEY_LOCAL_MACHINE, key, value, &type);
     std::uint64_t start = 0;
     if (type != REG_RESOURCE_LIST ||
         !portaccess::FindFirstPortRange(reinterpret_cast<const unsigned char*>(list.data()), list.size(), start))
@@ -44,11 +43,19 @@ std::optional<std::uint64_t> PlantedStart(const std::string& device) {
     return start;
 }
 
+std::optional<std::uint64_t> PlantedStart(const std::string& device) {
+    return FirstRange(std::string(fixture::kEnumKey) + device + "\\Control", "AllocConfig");
+}
+
+// The parallel port the driver's test build is told of.
+std::optional<std::uint64_t> PlayedParallelStart() { return FirstRange(fixture::kServiceKey, "ParallelPorts"); }
+
 // Without the WMI provider the address lookup keeps its search text as the key.
 TEST(PrefixFixture, LptKeyWithoutTheWmiProvider) {
     std::string error;
     ASSERT_TRUE(fixture::InstallStandIns(MakeImage(), "", "Fixture Queue Without WMI", error)) << error;
     EXPECT_EQ(PlantedStart("(LPT1)"), std::optional<std::uint64_t>(0x378));
+    EXPECT_EQ(PlayedParallelStart(), std::optional<std::uint64_t>(0x378)) << "the driver's test build knows it too";
     EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + "Fixture Queue Without WMI",
                                  "Datatype"),
               std::string("RAW\0", 4));
