@@ -1,8 +1,8 @@
 // One uninstallation against a scripted system: refusals that touch nothing,
 // the one question, every step tried even after a failure, the entry and the
 // uninstaller kept when the user must come back, and the closing message.
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The uninstaller's rules: what is ours, where a service image lies, which
 // INF is ours, which files wait for a restart, and reading system bytes.
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include "catalogue/Catalogue.h"
 

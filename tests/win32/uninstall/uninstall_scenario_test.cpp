@@ -8,8 +8,8 @@
 #include "Snapshot.h"
 
 #include "catalogue/Catalogue.h"
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 #include "testbed/Bench.h"
 #include "testbed/Fixture.h"
 #include "tools/sim/Drive.h"

@@ -1,6 +1,6 @@
-#include "package/core/UninstallFlow.h"
+#include "uninstall/core/UninstallFlow.h"
 
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include <vector>
 

@@ -5,12 +5,12 @@
 // our driver, the driver, our INF in the system's INF store, the shortcut, the
 // monitor and the staged driver package; the uninstall entry and this program
 // last. What is in use is deleted at the next restart. The rules live in
-// package/core; this file makes the calls.
+// uninstall/core; this file makes the calls.
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
 #include "common/InstanceMutex.h"
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/engine/ShortcutDrive.h"
 

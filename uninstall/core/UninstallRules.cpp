@@ -1,4 +1,4 @@
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include "catalogue/Catalogue.h"
 
