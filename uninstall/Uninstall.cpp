@@ -292,9 +292,11 @@ public:
     Access OpenProcessOf(std::uintptr_t window) override {
         DWORD pid = 0;
         GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &pid);
-        m_process.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const DWORD error = GetLastError();
+        m_process.reset(process);
         if (m_process) return Access::Opened;
-        return pid != 0 && GetLastError() == ERROR_ACCESS_DENIED ? Access::Denied : Access::Gone;
+        return pid != 0 && error == ERROR_ACCESS_DENIED ? Access::Denied : Access::Gone;
     }
 
     bool IsMonitorImage() override {
@@ -392,7 +394,8 @@ public:
             if (enumerated)
                 for (const QueueRecord& q : queues) found = found || q.driverName == uninstall::ModelName(model);
             if (drive != 0)
-                found = found || Present(setup::core::ShortcutFolder(drive) + "\\" + uninstall::ShortcutFileName(model));
+                found = found ||
+                        Present(setup::core::ShortcutFolder(drive) + "\\" + uninstall::ShortcutFileName(model));
             if (!m_driverDir.empty()) {
                 found = found || Present(uninstall::MonitorExecutable(m_driverDir, model));
                 for (const uninstall::PackageFile& f : uninstall::ModelFiles(m_driverDir, model))
@@ -537,7 +540,8 @@ private:
         Outcome outcome = Outcome::Nothing;
         for (HWND window : FindMonitorWindows(model)) {
             Win32MonitorCalls calls(model);
-            outcome = uninstall::Combine(outcome, uninstall::EndMonitorWindow(calls, reinterpret_cast<std::uintptr_t>(window)));
+            const auto handle = reinterpret_cast<std::uintptr_t>(window);
+            outcome = uninstall::Combine(outcome, uninstall::EndMonitorWindow(calls, handle));
         }
         return outcome;
     }

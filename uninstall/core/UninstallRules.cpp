@@ -37,9 +37,9 @@ std::string QuestionText(const std::vector<int>& models) {
         if (i > 0) names += i + 1 == models.size() ? " and the " : ", the ";
         names += ModelName(models[i]);
     }
-    const bool one = models.size() == 1;
-    return "This program removes the ZYK Electronics printer software for the " + names +
-           (one ? ": the printer, its driver and the status monitor." : ": the printers, their drivers and the status monitors.") +
+    const char* parts = models.size() == 1 ? ": the printer, its driver and the status monitor."
+                                           : ": the printers, their drivers and the status monitors.";
+    return "This program removes the ZYK Electronics printer software for the " + names + parts +
            "\n\nRemove it now?";
 }
 

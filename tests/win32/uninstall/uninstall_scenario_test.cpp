@@ -239,7 +239,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 bool MakeReadOnly(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
 }
 
 bool IsReadOnly(const std::string& path) {
@@ -289,7 +290,8 @@ void PlantOtherModel(const std::string& medium) {
     ASSERT_TRUE(added) << GetLastError();
 
     const std::string monitor = d + "\\PGW\\" + kOtherKey + ".exe";
-    ASSERT_TRUE(bench::CopyFileTo(bench::JoinPath(medium, std::string("PGW\\") + catalogue::ModelKey + ".exe"), monitor));
+    ASSERT_TRUE(
+        bench::CopyFileTo(bench::JoinPath(medium, std::string("PGW\\") + catalogue::ModelKey + ".exe"), monitor));
     ASSERT_TRUE(MakeReadOnly(monitor));
     ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                                       "ZYKE" + kOtherKey, d + "\\PGW\\" + kOtherKey));
@@ -388,7 +390,8 @@ TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
     const std::optional<std::string> command =
         bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
     ASSERT_TRUE(command);
-    const RunResult first = RunUninstaller(*command, IDYES, "uninstall-two-models", uninstall::QuestionText({kOther, MODEL_INDEX}));
+    const RunResult first =
+        RunUninstaller(*command, IDYES, "uninstall-two-models", uninstall::QuestionText({kOther, MODEL_INDEX}));
     EXPECT_TRUE(first.asked);
     // What was left and what to do, without a restart note: nothing read-only waits for one.
     EXPECT_EQ(first.closing, std::string(uninstall::kIncompleteHead) + "\n- " + kOtherName +
