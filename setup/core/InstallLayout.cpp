@@ -72,7 +72,24 @@ UninstallValues MakeUninstallValues(const std::string& driverDir) {
     const std::string uninstaller = driverDir + "\\Uninstall.exe";
     return {{"DisplayName", "ZYK Electronics Printer Software"},
             {"UninstallString", uninstaller},
-            {"DisplayIcon", uninstaller}};
+            {"DisplayIcon", uninstaller},
+            {"Publisher", "ZYK Electronics"},
+            // The version both programs show ("Version 2.01 (9W)", "Ver 2.01 (9W)").
+            {"DisplayVersion", "2.01"},
+            {"NoModify", 1},
+            {"NoRepair", 1}};
+}
+
+std::vector<std::string> InstalledFiles(const std::string& driverDir) {
+    const std::string d = driverDir + "\\";
+    return {d + catalogue::ModelGpdFile, d + catalogue::ModelInfFile, d + "ZYKE9pin.dll", d + "ZYKE9pin.cat",
+            d + "setup.exe", d + "Uninstall.exe", d + "3\\" + catalogue::ModelGpdFile, d + "3\\ZYKE9pin.dll",
+            MonitorExecutable(driverDir)};
+}
+
+RegistryDword EstimatedSize(std::uint64_t bytes) {
+    const std::uint64_t kb = (bytes + 1023) / 1024;
+    return {"EstimatedSize", kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb)};
 }
 
 std::string InfPath(const std::string& driverDir) { return driverDir + "\\" + catalogue::ModelInfFile; }

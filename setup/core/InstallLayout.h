@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace setup::core {
 
@@ -58,12 +59,31 @@ struct RegistryString {
 
 inline constexpr const char* kUninstallKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics";
+// A REG_DWORD value.
+struct RegistryDword {
+    std::string name;
+    std::uint32_t data;
+};
+
+// The entry's values: what Programs and Features shows in its columns (the
+// publisher, the version, the size) and that it offers no Change or Repair,
+// which the installer could not do. The icon is the uninstaller's own.
 struct UninstallValues {
     RegistryString displayName;
     RegistryString uninstallString;
     RegistryString displayIcon;
+    RegistryString publisher;
+    RegistryString displayVersion;
+    RegistryDword noModify;
+    RegistryDword noRepair;
 };
 UninstallValues MakeUninstallValues(const std::string& driverDir);
+
+// The files an installation leaves in D (the package, the spooler's copies in
+// D\3, the monitor), whose sizes the entry's "EstimatedSize" adds up.
+std::vector<std::string> InstalledFiles(const std::string& driverDir);
+// "EstimatedSize": kilobytes, rounded up.
+RegistryDword EstimatedSize(std::uint64_t bytes);
 
 // D + "\" + ModelInfFile.
 std::string InfPath(const std::string& driverDir);

@@ -48,6 +48,12 @@ bool SetString(HKEY key, const setup::core::RegistryString& value) {
                           value.size()) == ERROR_SUCCESS;
 }
 
+bool SetDword(HKEY key, const setup::core::RegistryDword& value) {
+    const DWORD data = value.data;
+    return RegSetValueExA(key, value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+           ERROR_SUCCESS;
+}
+
 // The spooler as the queue creation sees it: one record, the name changed per attempt.
 class Spooler : public setup::core::QueueSpooler {
 public:
@@ -249,6 +255,17 @@ int CInstaller::WriteUninstallEntry() {
     int written = 0;
     if (SetString(key.get(), values.displayName) && SetString(key.get(), values.uninstallString)) written = 1;
     SetString(key.get(), values.displayIcon);
+    SetString(key.get(), values.publisher);
+    SetString(key.get(), values.displayVersion);
+    SetDword(key.get(), values.noModify);
+    SetDword(key.get(), values.noRepair);
+    std::uint64_t bytes = 0;
+    for (const std::string& file : setup::core::InstalledFiles(DriverDir())) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
+            bytes += (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    SetDword(key.get(), setup::core::EstimatedSize(bytes));
     return written;
 }
 

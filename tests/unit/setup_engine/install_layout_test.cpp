@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -89,6 +91,29 @@ TEST(InstallLayout, UninstallValuesCountTheirTerminator) {
     EXPECT_EQ(values.displayIcon.data, values.uninstallString.data);
     EXPECT_STREQ(setup::core::kUninstallKey,
                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics");
+}
+
+// The columns Programs and Features fills from the entry, and no Change or Repair.
+TEST(InstallLayout, UninstallEntryNamesPublisherVersionAndSize) {
+    const setup::core::UninstallValues values = setup::core::MakeUninstallValues(kD);
+    EXPECT_EQ(values.publisher.name, "Publisher");
+    EXPECT_EQ(values.publisher.data, "ZYK Electronics");
+    EXPECT_EQ(values.displayVersion.name, "DisplayVersion");
+    EXPECT_EQ(values.displayVersion.data, "2.01");
+    EXPECT_EQ(values.noModify.name, "NoModify");
+    EXPECT_EQ(values.noModify.data, 1u);
+    EXPECT_EQ(values.noRepair.name, "NoRepair");
+    EXPECT_EQ(values.noRepair.data, 1u);
+    EXPECT_EQ(setup::core::EstimatedSize(0).data, 0u);
+    EXPECT_EQ(setup::core::EstimatedSize(1).data, 1u);
+    EXPECT_EQ(setup::core::EstimatedSize(2048).data, 2u);
+    EXPECT_EQ(setup::core::EstimatedSize(2049).data, 3u);
+    EXPECT_EQ(setup::core::EstimatedSize(0xFFFFFFFFull * 4096).data, 0xFFFFFFFFu);
+    EXPECT_EQ(setup::core::EstimatedSize(1).name, "EstimatedSize");
+    const std::vector<std::string> files = setup::core::InstalledFiles(kD);
+    for (const std::string& f : {kD + "\\Uninstall.exe", kD + "\\ZYKE9pin.dll", setup::core::MonitorExecutable(kD),
+                                 setup::core::InfPath(kD)})
+        EXPECT_NE(std::find(files.begin(), files.end(), f), files.end()) << f;
 }
 
 TEST(InstallLayout, BoundedCopyRefusesWhatDoesNotFit) {

@@ -1,6 +1,6 @@
 // Bytes of a PendingFileRenameOperations value and a driver's dependent-file
 // list as the system might hand them over: never read past their end.
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,9 @@
 // One uninstallation against a scripted system: refusals that touch nothing,
-// the one question, every step tried even after a failure, the entry and the
-// uninstaller kept when the user must come back, and the closing message.
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+// the one question, every step tried even after a failure, each installed
+// model removed before the shared parts, the shared parts, the entry and the
+// uninstaller kept while a model is left, and the closing message.
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,11 @@ class ScriptedSystem : public uninstall::UninstallSystem {
 public:
     bool lockFree = true;
     bool mayRemove = true;       // Wine never refuses; Windows 7 does for a standard user
-    bool installed = true;
+    std::vector<int> models = {13};
+    bool sharedParts = true;
     bool shared = false;
     bool answer = true;
-    std::map<Step, Outcome> outcomes;   // Done unless scripted
+    std::map<std::pair<Step, int>, Outcome> outcomes;   // Done unless scripted
 
     std::vector<std::string> calls;
     std::vector<std::pair<std::string, Icon>> told;
@@ -33,20 +35,25 @@ public:
 
     bool TakeInstallerLock() override { calls.push_back("lock"); return lockFree; }
     bool MayRemovePrinters() override { calls.push_back("may"); return mayRemove; }
-    bool AnythingInstalled() override { calls.push_back("inventory"); return installed; }
-    bool SharedWithOtherModel() override { calls.push_back("shared"); return shared; }
+    std::vector<int> InstalledModels() override { calls.push_back("inventory"); return models; }
+    bool SharedPartsInstalled() override { calls.push_back("shared parts"); return sharedParts; }
+    bool SharedFilesInUse() override { calls.push_back("shared"); return shared; }
     bool AskYesNo(const std::string& question) override {
         ++questions;
         calls.push_back("ask");
-        EXPECT_EQ(question, uninstall::QuestionText());
+        EXPECT_EQ(question, uninstall::QuestionText(models));
         return answer;
     }
     void Tell(const std::string& text, Icon icon) override { told.emplace_back(text, icon); }
-    Outcome Remove(Step step) override {
-        calls.push_back(std::string("remove:") + uninstall::PartName(step));
-        const auto it = outcomes.find(step);
+    Outcome Remove(Step step, int model) override {
+        calls.push_back(Removal(step, model));
+        const auto it = outcomes.find({step, model});
         return it == outcomes.end() ? Outcome::Done : it->second;
     }
+    static std::string Removal(Step step, int model = uninstall::kNoModel) {
+        return "remove:" + uninstall::LeftOver(step, model);
+    }
+    bool Called(const std::string& call) const { return std::find(calls.begin(), calls.end(), call) != calls.end(); }
     void RemoveSelf() override { calls.push_back("self"); }
 
     int Removals() const {
@@ -56,7 +63,15 @@ public:
     }
 };
 
-std::string Removal(Step step) { return std::string("remove:") + uninstall::PartName(step); }
+std::string Removal(Step step, int model = uninstall::kNoModel) { return ScriptedSystem::Removal(step, model); }
+
+// A model's own steps, in their order.
+std::vector<std::string> ModelRemovals(int model) {
+    std::vector<std::string> calls;
+    for (int i = 0; i < static_cast<int>(uninstall::kFirstSharedStep); ++i)
+        calls.push_back(Removal(static_cast<Step>(i), model));
+    return calls;
+}
 
 TEST(UninstallFlow, BadInputIsRefusedWithAMessageAndTouchesNothing) {
     {
@@ -80,10 +95,11 @@ TEST(UninstallFlow, BadInputIsRefusedWithAMessageAndTouchesNothing) {
     }
     {
         ScriptedSystem secondRun;
-        secondRun.installed = false;
+        secondRun.models.clear();
+        secondRun.sharedParts = false;
         EXPECT_EQ(uninstall::RunUninstall(secondRun), uninstall::kExitNothingInstalled);
         ASSERT_EQ(secondRun.told.size(), 1u);
-        EXPECT_EQ(secondRun.told[0].first, uninstall::NothingToRemoveText());
+        EXPECT_EQ(secondRun.told[0].first, uninstall::kNothingToRemove);
         EXPECT_EQ(secondRun.told[0].second, Icon::Information);
         EXPECT_EQ(secondRun.questions, 0);
         EXPECT_EQ(secondRun.Removals(), 0);
@@ -102,11 +118,11 @@ TEST(UninstallFlow, YesEndsTheMonitorFirstAndRemovesItselfLastAskingOnce) {
     ScriptedSystem system;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
     EXPECT_EQ(system.questions, 1);
-    const std::vector<std::string> expected = {
-        "lock", "may", "inventory", "ask", "shared",
-        Removal(Step::EndMonitor), Removal(Step::AutoRun), Removal(Step::PortDriver), Removal(Step::Queues),
-        Removal(Step::PrinterDriver), Removal(Step::Inf), Removal(Step::Shortcut), Removal(Step::MonitorFiles),
-        Removal(Step::PackageFiles), Removal(Step::UninstallEntry), "self"};
+    std::vector<std::string> expected = {"lock", "may", "inventory", "ask"};
+    for (const std::string& call : ModelRemovals(13)) expected.push_back(call);
+    for (const std::string& call : {std::string("shared"), Removal(Step::PortDriver), Removal(Step::SharedFiles),
+                                    Removal(Step::UninstallEntry), std::string("self")})
+        expected.push_back(call);
     EXPECT_EQ(system.calls, expected);
     ASSERT_EQ(system.told.size(), 1u);
     EXPECT_EQ(system.told[0].first, uninstall::kRemoved);
@@ -115,8 +131,8 @@ TEST(UninstallFlow, YesEndsTheMonitorFirstAndRemovesItselfLastAskingOnce) {
 
 TEST(UninstallFlow, FilesInUseAreReportedAsRemovedAtRestart) {
     ScriptedSystem system;
-    system.outcomes[Step::MonitorFiles] = Outcome::Scheduled;
-    system.outcomes[Step::Queues] = Outcome::Nothing;
+    system.outcomes[{Step::MonitorFiles, 13}] = Outcome::Scheduled;
+    system.outcomes[{Step::Queues, 13}] = Outcome::Nothing;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
     ASSERT_EQ(system.told.size(), 1u);
     EXPECT_EQ(system.told[0].first, std::string(uninstall::kRemoved) + "\n\n" + uninstall::kRestartNote);
@@ -125,35 +141,81 @@ TEST(UninstallFlow, FilesInUseAreReportedAsRemovedAtRestart) {
 
 TEST(UninstallFlow, AFailedStepDoesNotStopTheOthersButKeepsTheWayBack) {
     ScriptedSystem system;
-    system.outcomes[Step::PortDriver] = Outcome::Failed;
-    system.outcomes[Step::PrinterDriver] = Outcome::Failed;
-    system.outcomes[Step::PackageFiles] = Outcome::Scheduled;
+    system.outcomes[{Step::Queues, 13}] = Outcome::Failed;
+    system.outcomes[{Step::PrinterDriver, 13}] = Outcome::Failed;
+    system.outcomes[{Step::ModelFiles, 13}] = Outcome::Scheduled;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitIncomplete);
     // Every later step was still tried; the entry and the uninstaller stay so the user can run it again.
-    for (Step step : {Step::Queues, Step::Inf, Step::Shortcut, Step::MonitorFiles, Step::PackageFiles})
-        EXPECT_NE(std::find(system.calls.begin(), system.calls.end(), Removal(step)), system.calls.end());
-    EXPECT_EQ(std::find(system.calls.begin(), system.calls.end(), Removal(Step::UninstallEntry)), system.calls.end());
-    EXPECT_EQ(std::find(system.calls.begin(), system.calls.end(), "self"), system.calls.end());
+    for (Step step : {Step::Inf, Step::Shortcut, Step::MonitorFiles, Step::ModelFiles})
+        EXPECT_TRUE(system.Called(Removal(step, 13))) << uninstall::PartName(step);
+    EXPECT_FALSE(system.Called(Removal(Step::UninstallEntry)));
+    EXPECT_FALSE(system.Called("self"));
     ASSERT_EQ(system.told.size(), 1u);
     EXPECT_EQ(system.told[0].second, Icon::Stop);
-    EXPECT_EQ(system.told[0].first, std::string(uninstall::kIncompleteHead) + "\n- " +
-                                        uninstall::PartName(Step::PortDriver) + "\n- " +
-                                        uninstall::PartName(Step::PrinterDriver) + "\n\n" + uninstall::kRestartNote +
-                                        "\n\n" + uninstall::kIncompleteTail);
+    // What was left, model by model, and what to do about it; never "as an administrator":
+    // the uninstaller always runs elevated.
+    const std::string model = uninstall::ModelName(13);
+    EXPECT_EQ(system.told[0].first, std::string(uninstall::kIncompleteHead) + "\n- " + model + ": the printer\n- " +
+                                        model + ": the printer driver\n\n" + uninstall::kRestartNote + "\n\n" +
+                                        uninstall::kIncompleteTail);
+    EXPECT_EQ(system.told[0].first.find("administrator"), std::string::npos);
+    EXPECT_NE(system.told[0].first.find("Programs and Features"), std::string::npos);
 }
 
-TEST(UninstallFlow, AnotherModelKeepsTheSharedEntryAndUninstaller) {
+// Two models: each model's own parts, one model after the other, then what they share.
+TEST(UninstallFlow, EveryInstalledModelGoesBeforeTheSharedParts) {
+    ScriptedSystem system;
+    system.models = {0, 13};
+    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
+    std::vector<std::string> expected = {"lock", "may", "inventory", "ask"};
+    for (int model : system.models)
+        for (const std::string& call : ModelRemovals(model)) expected.push_back(call);
+    for (const std::string& call : {std::string("shared"), Removal(Step::PortDriver), Removal(Step::SharedFiles),
+                                    Removal(Step::UninstallEntry), std::string("self")})
+        expected.push_back(call);
+    EXPECT_EQ(system.calls, expected);
+    EXPECT_EQ(uninstall::QuestionText(system.models),
+              "This program removes the ZYK Electronics printer software for the ZYK LXD 410 Nova and the ZYK LXD "
+              "455 Sentinel: the printers, their drivers and the status monitors.\n\nRemove it now?");
+}
+
+// A model that could not be removed keeps everything it needs: the port driver
+// its monitor uses, the shared files, the entry and the uninstaller.
+TEST(UninstallFlow, AModelLeftKeepsTheSharedParts) {
+    ScriptedSystem system;
+    system.models = {0, 13};
+    system.outcomes[{Step::EndMonitor, 0}] = Outcome::Failed;
+    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitIncomplete);
+    for (const std::string& call : ModelRemovals(13)) EXPECT_TRUE(system.Called(call)) << call;
+    for (Step step : {Step::PortDriver, Step::SharedFiles, Step::UninstallEntry})
+        EXPECT_FALSE(system.Called(Removal(step))) << uninstall::PartName(step);
+    EXPECT_FALSE(system.Called("self"));
+    EXPECT_NE(system.told.at(0).first.find("ZYK LXD 410 Nova: the running status monitor"), std::string::npos);
+}
+
+// Only the shared parts left (an earlier run kept them): they are what is asked about and removed.
+TEST(UninstallFlow, SharedPartsAloneAreStillRemoved) {
+    ScriptedSystem system;
+    system.models.clear();
+    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
+    EXPECT_TRUE(system.Called(Removal(Step::PortDriver)));
+    EXPECT_EQ(system.calls.back(), "self");
+}
+
+// A printer driver this uninstaller does not know still lists the shared DLL.
+TEST(UninstallFlow, AnUnknownDriverOnTheSharedDllKeepsTheSharedParts) {
     ScriptedSystem system;
     system.shared = true;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
-    EXPECT_EQ(std::find(system.calls.begin(), system.calls.end(), Removal(Step::UninstallEntry)), system.calls.end());
-    EXPECT_EQ(std::find(system.calls.begin(), system.calls.end(), "self"), system.calls.end());
+    EXPECT_FALSE(system.Called(Removal(Step::PortDriver)));
+    EXPECT_FALSE(system.Called(Removal(Step::UninstallEntry)));
+    EXPECT_FALSE(system.Called("self"));
     EXPECT_EQ(system.told.at(0).first, uninstall::kRemoved);
 }
 
 TEST(UninstallFlow, AnEntryThatCannotBeRemovedKeepsTheUninstaller) {
     ScriptedSystem system;
-    system.outcomes[Step::UninstallEntry] = Outcome::Failed;
+    system.outcomes[{Step::UninstallEntry, uninstall::kNoModel}] = Outcome::Failed;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitIncomplete);
     EXPECT_EQ(system.calls.back(), Removal(Step::UninstallEntry));
     EXPECT_NE(system.told.at(0).first.find(uninstall::PartName(Step::UninstallEntry)), std::string::npos);

@@ -1,8 +1,9 @@
 // The uninstaller's rules: what is ours, where a service image lies, which
 // INF is ours, which files wait for a restart, and reading system bytes.
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include "catalogue/Catalogue.h"
+#include "setup/core/InstallLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -44,43 +45,54 @@ TEST(UninstallRules, ServiceImagePathsResolveAsTheServiceManagerDoes) {
 }
 
 TEST(UninstallRules, PackageFilesNeverIncludeTheUniversalDriverOrTheUninstaller) {
-    for (bool shared : {false, true}) {
-        for (const uninstall::PackageFile& f : uninstall::PackageFiles(kD, shared)) {
-            EXPECT_FALSE(uninstall::IsUniversalDriverFile(f.path)) << f.path;
-            EXPECT_EQ(f.path.find("Uninstall.exe"), std::string::npos) << f.path;
-            EXPECT_EQ(f.path.rfind(kD + "\\", 0), 0u) << f.path;
-        }
+    std::vector<uninstall::PackageFile> all = uninstall::SharedFiles(kD);
+    for (int model = 0; model < catalogue::kModelCount; ++model)
+        for (const uninstall::PackageFile& f : uninstall::ModelFiles(kD, model)) all.push_back(f);
+    for (const uninstall::PackageFile& f : all) {
+        EXPECT_FALSE(uninstall::IsUniversalDriverFile(f.path)) << f.path;
+        EXPECT_EQ(f.path.find("Uninstall.exe"), std::string::npos) << f.path;
+        EXPECT_EQ(f.path.rfind(kD + "\\", 0), 0u) << f.path;
     }
     for (const char* name : {"unidrv.dll", "UNIDRVUI.DLL", "unidrv.hlp", "unires.dll", "stdnames.gpd",
                              "C:\\x\\3\\Unires.dll"})
         EXPECT_TRUE(uninstall::IsUniversalDriverFile(name)) << name;
     EXPECT_FALSE(uninstall::IsUniversalDriverFile("unidrv.dll.bak"));
     EXPECT_FALSE(uninstall::IsUniversalDriverFile("myunidrv.dll"));
+    EXPECT_TRUE(uninstall::ModelFiles(kD, 14).empty());
+    EXPECT_TRUE(uninstall::ModelFiles(kD, -1).empty());
 }
 
-TEST(UninstallRules, PackageFilesKeepTheSharedOnesWhileAnotherModelUsesThem) {
-    auto paths = [](bool shared) {
+TEST(UninstallRules, AModelsFilesAreItsOwnAndTheSharedOnesApart) {
+    auto paths = [](const std::vector<uninstall::PackageFile>& files) {
         std::string all;
-        for (const uninstall::PackageFile& f : uninstall::PackageFiles(kD, shared)) all += f.path + "|";
+        for (const uninstall::PackageFile& f : files) all += f.path + "|";
         return all;
     };
-    const std::string alone = paths(false);
-    EXPECT_NE(alone.find(kD + "\\" + catalogue::ModelGpdFile + "|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\" + catalogue::ModelInfFile + "|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\3\\" + catalogue::ModelGpdFile + "|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\ZYKE9pin.dll|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\3\\ZYKE9pin.dll|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\ZYKE9pin.cat|"), std::string::npos);
-    EXPECT_NE(alone.find(kD + "\\setup.exe|"), std::string::npos);
-
-    const std::string shared = paths(true);
-    EXPECT_NE(shared.find(kD + "\\" + catalogue::ModelGpdFile + "|"), std::string::npos);
-    EXPECT_EQ(shared.find("ZYKE9pin"), std::string::npos);
-    EXPECT_EQ(shared.find("setup.exe"), std::string::npos);
-
+    EXPECT_EQ(paths(uninstall::ModelFiles(kD, 0)),
+              kD + "\\LXD410NOVA.GPD|" + kD + "\\ZYKELXD410NOVA.INF|" + kD + "\\3\\LXD410NOVA.GPD|");
+    EXPECT_EQ(paths(uninstall::SharedFiles(kD)),
+              kD + "\\ZYKE9pin.dll|" + kD + "\\ZYKE9pin.cat|" + kD + "\\3\\ZYKE9pin.dll|" + kD + "\\setup.exe|");
     // A generic program name is removed only after its version resource is checked.
-    for (const uninstall::PackageFile& f : uninstall::PackageFiles(kD, false))
+    for (const uninstall::PackageFile& f : uninstall::SharedFiles(kD))
         EXPECT_EQ(f.needsVersionCheck, f.path == kD + "\\setup.exe") << f.path;
+}
+
+// Each model's names as its installer wrote them; the installer itself knows only its own model.
+TEST(UninstallRules, EveryModelsNamesAreThoseItsInstallerWrites) {
+    const int own = MODEL_INDEX;
+    EXPECT_EQ(uninstall::AutoRunValueName(own), setup::core::AutoRunValueName());
+    EXPECT_EQ(uninstall::MonitorExecutable(kD, own), setup::core::MonitorExecutable(kD));
+    EXPECT_EQ(setup::core::ShortcutFile("F"), "F\\" + uninstall::ShortcutFileName(own));
+    EXPECT_EQ(uninstall::InfPath(kD, own), setup::core::InfPath(kD));
+    EXPECT_EQ(uninstall::MonitorCaption(0), "ZYK LXD 410 Nova - Status Monitor");
+    EXPECT_EQ(uninstall::AutoRunValueName(0), "ZYKELXD410NOVA");
+    EXPECT_EQ(uninstall::MonitorExecutable(kD, 0), kD + "\\PGW\\LXD410NOVA.exe");
+    EXPECT_EQ(uninstall::ShortcutFileName(0), "PagewardenLXD410NOVA.LNK");
+    for (int model = 0; model < catalogue::kModelCount; ++model)
+        EXPECT_EQ(uninstall::ModelOfDriver(catalogue::kModelName[model]), model);
+    EXPECT_EQ(uninstall::ModelOfDriver("ZYK LXD 455 sentinel"), -1);   // the spooler's names are exact
+    EXPECT_EQ(uninstall::ModelOfDriver("Generic / Text Only"), -1);
+    EXPECT_EQ(uninstall::AutoRunValueName(14), "");
 }
 
 TEST(UninstallRules, SharedDllIsFoundInADependentFileList) {
@@ -91,12 +103,18 @@ TEST(UninstallRules, SharedDllIsFoundInADependentFileList) {
     const char cut[] = {'Z', 'Y', 'K', 'E', '9', 'p', 'i', 'n', '.', 'd', 'l', 'l'};
     EXPECT_FALSE(uninstall::NamesSharedDll(cut, sizeof cut));       // unterminated: not read as a name
     EXPECT_FALSE(uninstall::NamesSharedDll(nullptr, 10));
+    // The spooler lists a driver's files with their full paths.
+    const char full[] = "C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ZYKE9pin.dll\0\0";
+    EXPECT_TRUE(uninstall::NamesSharedDll(full, sizeof full));
+    const char lookalike[] = "C:\\x\\myZYKE9pin.dll\0\0";
+    EXPECT_FALSE(uninstall::NamesSharedDll(lookalike, sizeof lookalike));
 }
 
 TEST(UninstallRules, InfCandidatesAreOemNamesAndTheModelInf) {
     EXPECT_TRUE(uninstall::IsInfCandidate("oem0.inf"));
     EXPECT_TRUE(uninstall::IsInfCandidate("OEM17.INF"));
     EXPECT_TRUE(uninstall::IsInfCandidate(catalogue::ModelInfFile));
+    EXPECT_TRUE(uninstall::IsInfCandidate("zykelxd410nova.inf"));   // another model's, as Wine keeps it
     EXPECT_FALSE(uninstall::IsInfCandidate("oem.inf"));
     EXPECT_FALSE(uninstall::IsInfCandidate("oemx.inf"));
     EXPECT_FALSE(uninstall::IsInfCandidate("oem12.pnf"));
@@ -107,18 +125,20 @@ TEST(UninstallRules, InfCandidatesAreOemNamesAndTheModelInf) {
 TEST(UninstallRules, InfMatchesByBytesOrByOurMarkersWhenOurCopyIsGone) {
     const std::string ours = "[Version]\r\nCatalogFile=ZYKE9pin.cat\r\n[ZYK.NTx86]\r\n\"M\" = S,USBPRINT\\ZYK" +
                              std::string(catalogue::ModelKey) + ",ZYK" + catalogue::ModelKey + "\r\n";
-    EXPECT_TRUE(uninstall::InfMatches(ours, ours));
-    EXPECT_FALSE(uninstall::InfMatches(ours + " ", ours));   // another revision is not ours to remove
-    EXPECT_FALSE(uninstall::InfMatches("[Version]\r\nProvider=Other\r\n", ours));
+    EXPECT_TRUE(uninstall::InfMatches(ours, ours, MODEL_INDEX));
+    EXPECT_FALSE(uninstall::InfMatches(ours + " ", ours, MODEL_INDEX));   // another revision is not ours to remove
+    EXPECT_FALSE(uninstall::InfMatches("[Version]\r\nProvider=Other\r\n", ours, MODEL_INDEX));
     // Without our copy: the catalogue line and the model's own hardware id, in any case.
-    EXPECT_TRUE(uninstall::InfMatches(ours, ""));
+    EXPECT_TRUE(uninstall::InfMatches(ours, "", MODEL_INDEX));
     std::string lower = ours;
     for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    EXPECT_TRUE(uninstall::InfMatches(lower, ""));
+    EXPECT_TRUE(uninstall::InfMatches(lower, "", MODEL_INDEX));
     const std::string otherModel = "CatalogFile=ZYKE9pin.cat\r\nUSBPRINT\\ZYK" + std::string(catalogue::ModelKey) +
                                    "X,ZYK\r\n";
-    EXPECT_FALSE(uninstall::InfMatches(otherModel, ""));
-    EXPECT_FALSE(uninstall::InfMatches("USBPRINT\\ZYK" + std::string(catalogue::ModelKey) + ",", ""));
+    EXPECT_FALSE(uninstall::InfMatches(otherModel, "", MODEL_INDEX));
+    EXPECT_FALSE(uninstall::InfMatches("USBPRINT\\ZYK" + std::string(catalogue::ModelKey) + ",", "", MODEL_INDEX));
+    // Another model's INF is not this model's.
+    EXPECT_FALSE(uninstall::InfMatches(ours, "", 0));
 }
 
 std::string Multi(std::initializer_list<std::string> strings) {

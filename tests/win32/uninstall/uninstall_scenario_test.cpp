@@ -4,24 +4,29 @@
 // uninstall entry names answered with Yes; the monitor, its tray icon and the
 // hwinterface service are gone, a second run finds nothing to remove, and
 // after a restart the prefix compares equal to the snapshot but for what
-// Wine writes for itself. Refusals: nothing installed, setup running.
+// Wine writes for itself. Two models of the family from a read-only medium,
+// removed through the one entry they share. Refusals: nothing installed,
+// setup running.
 #include "Snapshot.h"
 
 #include "catalogue/Catalogue.h"
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 #include "testbed/Bench.h"
 #include "testbed/Fixture.h"
 #include "tools/sim/Drive.h"
 
 #include <gtest/gtest.h>
 
+#include <setupapi.h>
+#include <shellapi.h>
+
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-const std::string kMonitorCaption = uninstall::MonitorCaption();
+const std::string kMonitorCaption = uninstall::MonitorCaption(MODEL_INDEX);
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics";
 
 std::string DriverDir() { return bench::SystemDir() + "\\spool\\drivers\\w32x86"; }
@@ -47,7 +52,8 @@ struct RunResult {
     DWORD exitCode = 999;
 };
 
-RunResult RunUninstaller(const std::string& exe, int answer, const std::string& shot) {
+RunResult RunUninstaller(const std::string& exe, int answer, const std::string& shot,
+                         const std::string& question = uninstall::QuestionText({MODEL_INDEX})) {
     RunResult result;
     bench::Process process = bench::Process::Start(exe);
     EXPECT_TRUE(process) << exe << " did not start: " << process.StartError();
@@ -57,7 +63,7 @@ RunResult RunUninstaller(const std::string& exe, int answer, const std::string& 
     if (!box) return result;
     EXPECT_TRUE(bench::WaitVisible(box));
     std::string text = bench::MessageBoxText(box);
-    if (text == uninstall::QuestionText()) {
+    if (text == question) {
         result.asked = true;
         bench::Screenshot(shot + "-question");
         EXPECT_TRUE(bench::AnswerMessageBox(box, answer));
@@ -191,7 +197,7 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     ASSERT_TRUE(snapshot::Take(snaps + "\\after-first.reg", kFolders, afterFirst, error)) << error;
     const RunResult second = RunUninstaller(*command, IDNO, "uninstall-second-run");
     EXPECT_FALSE(second.asked);
-    EXPECT_EQ(second.closing, uninstall::NothingToRemoveText());
+    EXPECT_EQ(second.closing, uninstall::kNothingToRemove);
     EXPECT_EQ(second.exitCode, static_cast<DWORD>(uninstall::kExitNothingInstalled));
     snapshot::Snapshot afterSecond;
     ASSERT_TRUE(snapshot::Take(snaps + "\\after-second.reg", kFolders, afterSecond, error)) << error;
@@ -216,6 +222,232 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     EXPECT_EQ(Joined(files), "");
 }
 
+// What a second model's installation (model 0, ZYK LXD 410 Nova) leaves beside
+// this model's: its staged GPD and INF, the INF in the system's store, its
+// driver record on the shared ZYKE9pin.dll, a queue, its monitor with its Run
+// value. Its installer also overwrote the shared Uninstall.exe
+// and the entry, which name the same file for every model.
+constexpr int kOther = 0;
+const std::string kOtherName = catalogue::kModelName[kOther];
+const std::string kOtherKey = catalogue::kModelKey[kOther];
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+bool MakeReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+bool IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void PlantOtherModel(const std::string& medium) {
+    const std::string d = DriverDir();
+    const std::string inf = d + "\\" + catalogue::kModelInfFile[kOther];
+    const std::string gpd = d + "\\" + catalogue::kModelGpdFile[kOther];
+    std::string text;
+    ASSERT_TRUE(bench::ReadFileText(d + "\\" + catalogue::ModelInfFile, text));
+    text = Replaced(Replaced(Replaced(text, catalogue::ModelName, kOtherName), catalogue::ModelKey, kOtherKey),
+                    catalogue::ModelGpdFile, catalogue::kModelGpdFile[kOther]);
+    ASSERT_TRUE(bench::WriteFileText(inf, text));
+    ASSERT_TRUE(bench::CopyFileTo(d + "\\" + catalogue::ModelGpdFile, gpd));
+    ASSERT_TRUE(MakeReadOnly(inf) && MakeReadOnly(gpd));
+    // Staged as setup stages it.
+    char stored[MAX_PATH] = {};
+    ASSERT_TRUE(SetupCopyOEMInfA(inf.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, stored, sizeof stored, nullptr,
+                                 nullptr))
+        << GetLastError();
+
+    std::string name = kOtherName, driverPath = "unidrv.dll", dataFile = catalogue::kModelGpdFile[kOther],
+                config = "unidrvui.dll", help = "unidrv.hlp";
+    std::string dependent("ZYKE9pin.dll\0unidrvui.dll\0unidrv.dll\0unidrv.hlp\0unires.dll\0stdnames.gpd\0\0", 73);
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = &name[0];
+    driver.pDriverPath = &driverPath[0];
+    driver.pDataFile = &dataFile[0];
+    driver.pConfigFile = &config[0];
+    driver.pHelpFile = &help[0];
+    driver.pDependentFiles = &dependent[0];
+    ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) << GetLastError();
+
+    ASSERT_TRUE(fixture::PlantDatatype(kOtherName));
+    std::string port = "LPT2:", processor = "WinPrint", datatype = "RAW";
+    PRINTER_INFO_2A queue = {};
+    queue.pPrinterName = &name[0];
+    queue.pPortName = &port[0];
+    queue.pDriverName = &name[0];
+    queue.pPrintProcessor = &processor[0];
+    queue.pDatatype = &datatype[0];
+    pw::unique_printer added(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&queue)));
+    ASSERT_TRUE(added) << GetLastError();
+
+    const std::string monitor = d + "\\PGW\\" + kOtherKey + ".exe";
+    ASSERT_TRUE(
+        bench::CopyFileTo(bench::JoinPath(medium, std::string("PGW\\") + catalogue::ModelKey + ".exe"), monitor));
+    ASSERT_TRUE(MakeReadOnly(monitor));
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                      "ZYKE" + kOtherKey, d + "\\PGW\\" + kOtherKey));
+}
+
+bool DriverRegistered(const std::string& name) {
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+    if (needed == 0) return false;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrinterDriversA(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) return false;
+    const auto* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (drivers[i].pName && name == drivers[i].pName) return true;
+    return false;
+}
+
+// Two models of the family, this one installed from a read-only medium (a CD
+// copied to disk keeps the attribute) and a second one beside it, removed
+// through the entry they share: the entry's values; one run removes both
+// models but keeps the shared parts while a model is left (here a status
+// window of the second model that is no monitor's, so that model cannot be
+// removed completely); a second run through the entry removes the rest, the
+// read-only files at once, without a restart; and nothing is left after it.
+TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
+    const std::string snaps = bench::PrefixPath("snapshots");
+    ASSERT_TRUE(bench::MakeDirs(snaps));
+    const std::string medium = bench::PrefixPath("medium");
+    ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
+    for (const std::string& name : bench::ListDir(medium)) {
+        if (bench::FileExists(bench::JoinPath(medium, name))) {
+            ASSERT_TRUE(MakeReadOnly(bench::JoinPath(medium, name)));
+        }
+    }
+    ASSERT_TRUE(MakeReadOnly(bench::JoinPath(medium, std::string("PGW\\") + catalogue::ModelKey + ".exe")));
+    snapshot::Snapshot warmup, before;
+    std::string error;
+    ASSERT_TRUE(snapshot::Take(snaps + "\\warmup.reg", kFolders, warmup, error)) << error;
+    ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
+    const std::optional<std::string> wmiServer =
+        bench::reg::GetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "");
+    const std::string newEnumKey = FirstMissingKey(fixture::kEnumKey, fixture::kLptDevice);
+
+    ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
+                                         bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
+        << error;
+    auto publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
+    {
+        bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
+        ASSERT_TRUE(setup) << setup.StartError();
+        sim::SetScreenshotPrefix("uninstall_two_models_");
+        ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
+        ASSERT_TRUE(setup.WaitExit(20000));
+    }
+    HWND status = bench::FindTopWindow({"#32770", kMonitorCaption});
+    ASSERT_TRUE(status);
+    bench::Process monitor = bench::Process::Adopt(bench::WindowProcessId(status));
+    ASSERT_TRUE(bench::WaitUntil([] { return ServiceState(uninstall::kServiceName) == SERVICE_RUNNING; }, 30000));
+    const std::string d = DriverDir();
+    // Staging kept the medium's attribute.
+    ASSERT_TRUE(IsReadOnly(d + "\\" + catalogue::ModelGpdFile));
+    ASSERT_TRUE(IsReadOnly(d + "\\ZYKE9pin.dll"));
+
+    // The entry's values: the columns of Programs and Features, no Change or
+    // Repair, and an icon in the program it names.
+    const std::string uninstaller = d + "\\Uninstall.exe";
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
+              std::optional<std::string>("ZYK Electronics Printer Software"));
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              std::optional<std::string>(uninstaller));
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"),
+              std::optional<std::string>("ZYK Electronics"));
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"),
+              std::optional<std::string>("2.01"));
+    EXPECT_EQ(bench::reg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"), std::optional<DWORD>(1));
+    EXPECT_EQ(bench::reg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"), std::optional<DWORD>(1));
+    const std::optional<DWORD> size = bench::reg::GetDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    ASSERT_TRUE(size);
+    // At least the monitor and the uninstaller, in kilobytes.
+    WIN32_FILE_ATTRIBUTE_DATA exe = {};
+    ASSERT_TRUE(GetFileAttributesExA(uninstaller.c_str(), GetFileExInfoStandard, &exe));
+    EXPECT_GT(*size, exe.nFileSizeLow / 1024);
+    EXPECT_LT(*size, 64u * 1024);
+    const std::optional<std::string> icon = bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon");
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(*icon, uninstaller);
+    EXPECT_GE(ExtractIconExA(icon->c_str(), -1, nullptr, nullptr, 0), 1u);
+
+    ASSERT_NO_FATAL_FAILURE(PlantOtherModel(medium));
+    publisher.reset();
+    // A window with the second model's monitor caption in a program that is no monitor.
+    HWND impostor = CreateWindowExA(0, "#32770", uninstall::MonitorCaption(kOther).c_str(), WS_OVERLAPPED, 0, 0, 100,
+                                    100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(impostor);
+
+    const std::optional<std::string> command =
+        bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    ASSERT_TRUE(command);
+    const RunResult first =
+        RunUninstaller(*command, IDYES, "uninstall-two-models", uninstall::QuestionText({kOther, MODEL_INDEX}));
+    EXPECT_TRUE(first.asked);
+    // What was left and what to do, without a restart note: nothing read-only waits for one.
+    EXPECT_EQ(first.closing, std::string(uninstall::kIncompleteHead) + "\n- " + kOtherName +
+                                 ": the running status monitor\n\n" + uninstall::kIncompleteTail);
+    EXPECT_EQ(first.exitCode, static_cast<DWORD>(uninstall::kExitIncomplete));
+    EXPECT_TRUE(monitor.WaitExit(1000));
+    // Both models' own parts are gone, the read-only files at once.
+    for (const std::string& model : {std::string(catalogue::ModelName), kOtherName}) {
+        EXPECT_FALSE(fixture::QueueExists(model)) << model;
+        EXPECT_FALSE(DriverRegistered(model)) << model;
+    }
+    for (int model : {kOther, MODEL_INDEX}) {
+        const std::string key = catalogue::kModelKey[model];
+        EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                             "ZYKE" + key));
+        for (const std::string& file :
+             {d + "\\" + catalogue::kModelGpdFile[model], d + "\\" + catalogue::kModelInfFile[model],
+              d + "\\PGW\\" + key + ".exe",
+              bench::WindowsDir() + "\\inf\\" + catalogue::kModelInfFile[model]})
+            EXPECT_FALSE(bench::FileExists(file)) << file;
+    }
+    // The shared parts stay while a model is left: its monitor's port driver,
+    // the shared files and the entry with the uninstaller it names.
+    EXPECT_TRUE(ServiceExists(uninstall::kServiceName));
+    EXPECT_TRUE(bench::FileExists(d + "\\ZYKE9pin.dll"));
+    EXPECT_TRUE(bench::FileExists(d + "\\ZYKE9pin.cat"));
+    EXPECT_TRUE(bench::FileExists(uninstaller));
+    EXPECT_TRUE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // With the window gone, the entry removes what is left, the read-only shared files at once.
+    DestroyWindow(impostor);
+    const RunResult second = RunUninstaller(*command, IDYES, "uninstall-two-models-rest", uninstall::QuestionText({}));
+    EXPECT_TRUE(second.asked);
+    EXPECT_EQ(second.closing, uninstall::kRemoved);
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_FALSE(ServiceExists(uninstall::kServiceName));
+    for (const char* name : {"ZYKE9pin.dll", "ZYKE9pin.cat", "setup.exe", "3\\ZYKE9pin.dll"})
+        EXPECT_FALSE(bench::FileExists(d + "\\" + name)) << name;
+    EXPECT_FALSE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    const RunResult third = RunUninstaller(*command, IDNO, "uninstall-two-models-nothing");
+    EXPECT_FALSE(third.asked);
+    EXPECT_EQ(third.closing, uninstall::kNothingToRemove);
+
+    // Nothing left but what Wine writes for itself, after the restart that
+    // takes the uninstaller's own file.
+    if (wmiServer) bench::reg::SetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "", *wmiServer);
+    bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test");
+    if (!newEnumKey.empty()) bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, newEnumKey);
+    ASSERT_EQ(bench::RunAndWait("wineboot.exe -r", 120000), std::optional<DWORD>(0));
+    EXPECT_FALSE(bench::FileExists(uninstaller));
+    snapshot::Snapshot after;
+    ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
+    EXPECT_EQ(Joined(snapshot::Unexplained(before.registry, after.registry, kAllowedKeys)), "");
+    EXPECT_EQ(Joined(snapshot::Unexplained(before.files, after.files, kAllowedFiles)), "");
+}
+
 // Nothing installed: the uninstaller, started from the medium, says so,
 // asks nothing and touches nothing.
 TEST(UninstallScenario, NothingInstalledIsSaidAndNothingTouched) {
@@ -229,7 +461,7 @@ TEST(UninstallScenario, NothingInstalledIsSaidAndNothingTouched) {
     ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
     const RunResult run = RunUninstaller(bench::JoinPath(medium, "Uninstall.exe"), IDNO, "uninstall-nothing");
     EXPECT_FALSE(run.asked);
-    EXPECT_EQ(run.closing, uninstall::NothingToRemoveText());
+    EXPECT_EQ(run.closing, uninstall::kNothingToRemove);
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(uninstall::kExitNothingInstalled));
     ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
     // Wine's spooler makes its driver keys at the first look at its drivers.

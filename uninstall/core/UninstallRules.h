@@ -2,6 +2,12 @@
 // ours, where a service's image lies, which INF in the system's store is the
 // one we staged, which files already wait for a restart, and the order and
 // texts of one uninstallation.
+//
+// The uninstall entry, Uninstall.exe, ZYKE9pin.dll, the catalogue and the port
+// driver are shared by every model of the family installed on the machine,
+// and the entry names whichever model's uninstaller came last. So the
+// uninstaller knows every row of the catalogue: one run removes each model
+// it finds, then the shared parts once no model is left.
 #pragma once
 
 #include <cstddef>
@@ -12,11 +18,13 @@ namespace uninstall {
 
 // ---------------------------------------------------------------- texts
 inline constexpr const char kCaption[] = "ZYK Electronics Printer Software - Uninstall";
-std::string QuestionText();
+// The question names the models found; with none, what is left of the family's shared parts.
+std::string QuestionText(const std::vector<int>& models);
 inline constexpr const char kRemoved[] = "The ZYK Electronics printer software has been removed.";
 inline constexpr const char kRestartNote[] =
     "Some of its files are still in use. They will be removed when you restart the computer.";
-std::string NothingToRemoveText();
+inline constexpr const char kNothingToRemove[] =
+    "The ZYK Electronics printer software is not installed on this computer. There is nothing to remove.";
 inline constexpr const char kSetupRunning[] =
     "Setup or another uninstallation of the ZYK Electronics printer software is running.\n"
     "Let it finish, then run this program again.";
@@ -25,7 +33,11 @@ inline constexpr const char kNotAllowed[] =
     "Ask an administrator to remove the ZYK Electronics printer software.";
 inline constexpr const char kIncompleteHead[] =
     "The ZYK Electronics printer software could not be removed completely. Left in place:";
-inline constexpr const char kIncompleteTail[] = "Run this program again as an administrator to remove the rest.";
+// What the user can do: what was in use is free after a restart, and the
+// entry and this program stay until everything is gone.
+inline constexpr const char kIncompleteTail[] =
+    "Close the programs that print or show the printer, or restart the computer; then remove the rest with "
+    "\"ZYK Electronics Printer Software\" in Programs and Features (or Uninstall.exe on the installation medium).";
 
 // ---------------------------------------------------------------- names
 inline constexpr const char kServiceName[] = "hwinterface";
@@ -39,8 +51,21 @@ inline constexpr const char kMonitorCaptionSuffix[] = " - Status Monitor";
 inline constexpr unsigned kMonitorExitCommand = 104;
 inline constexpr const char kInstallerMutex[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
 
-// The status monitor's window caption for the current model.
-std::string MonitorCaption();
+// ---------------------------------------------------------------- models
+// What each model's installation leaves under its own names (model 0 to 13).
+bool IsModel(int model);
+const char* ModelName(int model);
+// The status monitor's window caption, its image's file name, its Run value,
+// its deployed file D\PGW\<ModelKey>.exe and its shortcut's file name.
+std::string MonitorCaption(int model);
+std::string MonitorImageName(int model);
+std::string AutoRunValueName(int model);
+std::string MonitorExecutable(const std::string& driverDir, int model);
+std::string ShortcutFileName(int model);
+// D + "\" + the model's INF.
+std::string InfPath(const std::string& driverDir, int model);
+// The model whose driver record has this name, or -1.
+int ModelOfDriver(const std::string& driverName);
 
 // Case-insensitive (ASCII) comparison, as Windows compares file names.
 bool SameName(const std::string& a, const std::string& b);
@@ -73,24 +98,26 @@ struct PackageFile {
 };
 
 // The files staging copied into the driver directory D and the spooler's
-// copies in D\3, without the uninstaller itself (removed last) and without
-// any universal driver file. The files every model of the family shares are
-// left out while another model's driver still uses them.
-std::vector<PackageFile> PackageFiles(const std::string& driverDir, bool sharedFilesInUse);
+// copies in D\3, never a universal driver file: a model's own (its GPD and
+// INF), and those every model of the family shares (ZYKE9pin.dll, the
+// catalogue, setup.exe), without the uninstaller itself (removed last).
+std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model);
+std::vector<PackageFile> SharedFiles(const std::string& driverDir);
 
 // True when a driver's dependent files (a double-null list in `files` of
-// `size` bytes) name the family's shared DLL.
+// `size` bytes) name the family's shared DLL, bare or with a path (the spooler
+// answers with full paths).
 bool NamesSharedDll(const char* files, std::size_t size);
 
 // ---------------------------------------------------------------- INF store
-// Names in the INF folder that may be our staged INF: oem<n>.inf, which
-// Windows gives it, and the model INF's own name, which Wine keeps.
+// Names in the INF folder that may be a staged INF of ours: oem<n>.inf, which
+// Windows gives it, and a model INF's own name, which Wine keeps.
 bool IsInfCandidate(const std::string& fileName);
 
-// A candidate is ours when its bytes equal the INF we staged. When our copy is
-// gone (an earlier run removed it) it is ours when it is our family's INF for
-// this model: it names our catalogue and the model's hardware id.
-bool InfMatches(const std::string& candidate, const std::string& ours);
+// A candidate is the model's when its bytes equal the model's INF we staged.
+// When that copy is gone (an earlier run removed it) it is the model's when it
+// is our family's INF for it: it names our catalogue and the model's hardware id.
+bool InfMatches(const std::string& candidate, const std::string& ours, int model);
 
 // ---------------------------------------------------------------- restarts
 // The files that the system deletes at the next restart, from the bytes of

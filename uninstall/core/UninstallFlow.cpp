@@ -1,7 +1,8 @@
-#include "package/core/UninstallFlow.h"
+#include "uninstall/core/UninstallFlow.h"
 
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
+#include <utility>
 #include <vector>
 
 namespace uninstall {
@@ -12,17 +13,22 @@ const char* PartName(Step step) {
     switch (step) {
     case Step::EndMonitor: return "the running status monitor";
     case Step::AutoRun: return "the status monitor's start at logon";
-    case Step::PortDriver: return "the port driver (hwinterface)";
     case Step::Queues: return "the printer";
     case Step::PrinterDriver: return "the printer driver";
     case Step::Inf: return "the printer driver's INF file in the system";
     case Step::Shortcut: return "the Start-menu shortcut";
     case Step::MonitorFiles: return "the status monitor's program file";
-    case Step::PackageFiles: return "the printer driver's files";
+    case Step::ModelFiles: return "the printer driver's files";
+    case Step::PortDriver: return "the port driver (hwinterface)";
+    case Step::SharedFiles: return "the driver files all models share";
     case Step::UninstallEntry: return "the entry in the list of installed programs";
     case Step::Count: break;
     }
     return "";
+}
+
+std::string LeftOver(Step step, int model) {
+    return IsModel(model) ? std::string(ModelName(model)) + ": " + PartName(step) : std::string(PartName(step));
 }
 
 int RunUninstall(UninstallSystem& system) {
@@ -35,32 +41,36 @@ int RunUninstall(UninstallSystem& system) {
         system.Tell(kNotAllowed, Icon::Stop);
         return kExitRefused;
     }
-    if (!system.AnythingInstalled()) {
-        system.Tell(NothingToRemoveText(), Icon::Information);
+    const std::vector<int> models = system.InstalledModels();
+    if (models.empty() && !system.SharedPartsInstalled()) {
+        system.Tell(kNothingToRemove, Icon::Information);
         return kExitNothingInstalled;
     }
-    if (!system.AskYesNo(QuestionText())) return kExitDeclined;
+    if (!system.AskYesNo(QuestionText(models))) return kExitDeclined;
 
-    const bool shared = system.SharedWithOtherModel();
     bool scheduled = false;
-    std::vector<Step> failed;
-    auto run = [&](Step step) {
-        const Outcome outcome = system.Remove(step);
-        if (outcome == Outcome::Failed) failed.push_back(step);
+    std::vector<std::pair<Step, int>> failed;
+    auto run = [&](Step step, int model) {
+        const Outcome outcome = system.Remove(step, model);
+        if (outcome == Outcome::Failed) failed.emplace_back(step, model);
         if (outcome == Outcome::Scheduled) scheduled = true;
         return outcome;
     };
-    for (int i = 0; i < static_cast<int>(Step::UninstallEntry); ++i) run(static_cast<Step>(i));
-    // The entry is what lets the user run this program again: it goes only
-    // when nothing failed and no other model of the family still relies on it,
-    // and the uninstaller it names goes with it, last.
-    if (failed.empty() && !shared) {
-        if (run(Step::UninstallEntry) != Outcome::Failed) system.RemoveSelf();
+    // Every model's own parts; a failed step does not stop the others.
+    for (int model : models)
+        for (int i = 0; i < static_cast<int>(kFirstSharedStep); ++i) run(static_cast<Step>(i), model);
+    // The port driver, the shared files and the entry serve every model: they
+    // stay while any model is left, so that its monitor keeps working and the
+    // entry still removes it. The uninstaller goes with the entry, last.
+    if (failed.empty() && !system.SharedFilesInUse()) {
+        run(Step::PortDriver, kNoModel);
+        run(Step::SharedFiles, kNoModel);
+        if (failed.empty() && run(Step::UninstallEntry, kNoModel) != Outcome::Failed) system.RemoveSelf();
     }
 
     if (!failed.empty()) {
         std::string text = kIncompleteHead;
-        for (Step step : failed) text += std::string("\n- ") + PartName(step);
+        for (const auto& [step, model] : failed) text += "\n- " + LeftOver(step, model);
         if (scheduled) text += std::string("\n\n") + kRestartNote;
         text += std::string("\n\n") + kIncompleteTail;
         system.Tell(text, Icon::Stop);

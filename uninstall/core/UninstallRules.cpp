@@ -1,4 +1,4 @@
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/UninstallRules.h"
 
 #include "catalogue/Catalogue.h"
 
@@ -28,17 +28,52 @@ bool IsDriveAbsolute(const std::string& p) {
 
 }  // namespace
 
-std::string QuestionText() {
-    return std::string("This program removes the ZYK Electronics printer software for the ") + catalogue::ModelName +
-           ": the printer, its driver and the status monitor.\n\nRemove it now?";
+std::string QuestionText(const std::vector<int>& models) {
+    if (models.empty())
+        return "This program removes what is left of the ZYK Electronics printer software: the port driver and the "
+               "shared driver files.\n\nRemove it now?";
+    std::string names;
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        if (i > 0) names += i + 1 == models.size() ? " and the " : ", the ";
+        names += ModelName(models[i]);
+    }
+    const char* parts = models.size() == 1 ? ": the printer, its driver and the status monitor."
+                                           : ": the printers, their drivers and the status monitors.";
+    return "This program removes the ZYK Electronics printer software for the " + names + parts +
+           "\n\nRemove it now?";
 }
 
-std::string NothingToRemoveText() {
-    return std::string("The ZYK Electronics printer software for the ") + catalogue::ModelName +
-           " is not installed on this computer. There is nothing to remove.";
+bool IsModel(int model) { return model >= 0 && model < catalogue::kModelCount; }
+
+const char* ModelName(int model) { return IsModel(model) ? catalogue::kModelName[model] : ""; }
+
+std::string MonitorCaption(int model) { return std::string(ModelName(model)) + kMonitorCaptionSuffix; }
+
+std::string MonitorImageName(int model) {
+    return IsModel(model) ? std::string(catalogue::kModelKey[model]) + ".exe" : std::string();
 }
 
-std::string MonitorCaption() { return std::string(catalogue::ModelName) + kMonitorCaptionSuffix; }
+std::string AutoRunValueName(int model) {
+    return IsModel(model) ? std::string("ZYKE") + catalogue::kModelKey[model] : std::string();
+}
+
+std::string MonitorExecutable(const std::string& driverDir, int model) {
+    return driverDir + "\\PGW\\" + MonitorImageName(model);
+}
+
+std::string ShortcutFileName(int model) {
+    return IsModel(model) ? std::string("Pagewarden") + catalogue::kModelKey[model] + ".LNK" : std::string();
+}
+
+std::string InfPath(const std::string& driverDir, int model) {
+    return driverDir + "\\" + (IsModel(model) ? catalogue::kModelInfFile[model] : "");
+}
+
+int ModelOfDriver(const std::string& driverName) {
+    for (int model = 0; model < catalogue::kModelCount; ++model)
+        if (driverName == catalogue::kModelName[model]) return model;
+    return -1;
+}
 
 bool SameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -75,25 +110,35 @@ std::string ResolveServiceImagePath(const std::string& imagePath, const std::str
     return {};
 }
 
-std::vector<PackageFile> PackageFiles(const std::string& driverDir, bool sharedFilesInUse) {
-    std::vector<PackageFile> files = {
-        {driverDir + "\\" + catalogue::ModelGpdFile, false},
-        {driverDir + "\\" + catalogue::ModelInfFile, false},
-        {driverDir + "\\3\\" + catalogue::ModelGpdFile, false},
-    };
-    if (!sharedFilesInUse) {
-        files.push_back({driverDir + "\\" + kSharedDll, false});
-        files.push_back({driverDir + "\\" + kSharedCatalog, false});
-        files.push_back({driverDir + "\\3\\" + kSharedDll, false});
-        // Staging copies every program of the medium's top level, the installer too.
-        files.push_back({driverDir + "\\" + kSetupProgram, true});
-    }
-    // The list is fixed, but a universal driver file must never be touched even
-    // if a model's names ever collided with one.
+namespace {
+
+// A universal driver file is never ours to touch, even if a name ever collided with one.
+std::vector<PackageFile> WithoutUniversalFiles(std::vector<PackageFile> files) {
     files.erase(std::remove_if(files.begin(), files.end(),
                                [](const PackageFile& f) { return IsUniversalDriverFile(f.path); }),
                 files.end());
     return files;
+}
+
+}  // namespace
+
+std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model) {
+    if (!IsModel(model)) return {};
+    return WithoutUniversalFiles({
+        {driverDir + "\\" + catalogue::kModelGpdFile[model], false},
+        {driverDir + "\\" + catalogue::kModelInfFile[model], false},
+        {driverDir + "\\3\\" + catalogue::kModelGpdFile[model], false},
+    });
+}
+
+std::vector<PackageFile> SharedFiles(const std::string& driverDir) {
+    return WithoutUniversalFiles({
+        {driverDir + "\\" + kSharedDll, false},
+        {driverDir + "\\" + kSharedCatalog, false},
+        {driverDir + "\\3\\" + kSharedDll, false},
+        // Staging copies every program of the medium's top level, the installer too.
+        {driverDir + "\\" + kSetupProgram, true},
+    });
 }
 
 bool NamesSharedDll(const char* files, std::size_t size) {
@@ -102,14 +147,17 @@ bool NamesSharedDll(const char* files, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         if (files[i] != '\0') continue;
         if (i == start) return false;  // the empty string ends the list
-        if (SameName(std::string(files + start, i - start), kSharedDll)) return true;
+        const std::string name(files + start, i - start);
+        const std::size_t slash = name.find_last_of("\\/");
+        if (SameName(slash == std::string::npos ? name : name.substr(slash + 1), kSharedDll)) return true;
         start = i + 1;
     }
     return false;  // unterminated: nothing after the last terminator is read
 }
 
 bool IsInfCandidate(const std::string& fileName) {
-    if (SameName(fileName, catalogue::ModelInfFile)) return true;
+    for (const char* inf : catalogue::kModelInfFile)
+        if (SameName(fileName, inf)) return true;
     const std::string lower = LowerCase(fileName);
     if (lower.size() < 8 || lower.compare(0, 3, "oem") != 0 || lower.compare(lower.size() - 4, 4, ".inf") != 0)
         return false;
@@ -118,11 +166,12 @@ bool IsInfCandidate(const std::string& fileName) {
            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool InfMatches(const std::string& candidate, const std::string& ours) {
+bool InfMatches(const std::string& candidate, const std::string& ours, int model) {
+    if (!IsModel(model)) return false;
     if (!ours.empty()) return candidate == ours;
     const std::string text = LowerCase(candidate);
     const std::string catalogLine = LowerCase(std::string("CatalogFile=") + kSharedCatalog);
-    const std::string hardwareId = LowerCase(std::string("USBPRINT\\ZYK") + catalogue::ModelKey + ",");
+    const std::string hardwareId = LowerCase(std::string("USBPRINT\\ZYK") + catalogue::kModelKey[model] + ",");
     return text.find(catalogLine) != std::string::npos && text.find(hardwareId) != std::string::npos;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace uninstall {
 
@@ -16,20 +17,24 @@ enum class Icon { Information, Stop };
 // The exit codes of Uninstall.exe.
 enum ExitCode { kExitRemoved = 0, kExitDeclined = 1, kExitRefused = 2, kExitIncomplete = 3, kExitNothingInstalled = 4 };
 
-// The removal steps, in the order they run.
+// The removal steps, in the order they run: first a model's own, for each
+// installed model in turn, then the parts every model shares.
 enum class Step {
-    EndMonitor,           // the running status monitor, ended by its own exit command
+    EndMonitor,           // the model's running status monitor, ended by its own exit command
     AutoRun,              // its start at logon
-    PortDriver,           // the hwinterface service and its image, when ours
-    Queues,               // every queue on our driver
+    Queues,               // every queue on the model's driver, its jobs purged
     PrinterDriver,        // the spooler's driver record
-    Inf,                  // our INF in the system's INF store
+    Inf,                  // the model's INF in the system's INF store
     Shortcut,             // the Start-menu shortcut
     MonitorFiles,         // PGW\<ModelKey>.exe and PGW when empty
-    PackageFiles,         // the staged driver package
-    UninstallEntry,       // the entry in the list of installed programs
+    ModelFiles,           // the model's staged GPD and INF
+    PortDriver,           // shared: the hwinterface service and its image, when ours
+    SharedFiles,          // shared: ZYKE9pin.dll, the catalogue and setup.exe
+    UninstallEntry,       // shared: the entry in the list of installed programs
     Count
 };
+inline constexpr Step kFirstSharedStep = Step::PortDriver;
+inline constexpr int kNoModel = -1;
 
 // What the uninstallation asks of the system and the user.
 class UninstallSystem {
@@ -40,20 +45,27 @@ public:
     virtual bool TakeInstallerLock() = 0;
     // False when the user may not remove printers and drivers.
     virtual bool MayRemovePrinters() = 0;
-    // Anything of this model left that is not already waiting for a restart.
-    virtual bool AnythingInstalled() = 0;
-    // True when another model of the family still uses the shared files and the
-    // shared uninstall entry.
-    virtual bool SharedWithOtherModel() = 0;
+    // The models of the family with anything left that is not already waiting
+    // for a restart, in catalogue order.
+    virtual std::vector<int> InstalledModels() = 0;
+    // Any of the shared parts left (not waiting for a restart) with no printer
+    // driver using them.
+    virtual bool SharedPartsInstalled() = 0;
+    // True when a printer driver still names the family's shared DLL, after
+    // every model found was removed: a model this uninstaller does not know.
+    virtual bool SharedFilesInUse() = 0;
     virtual bool AskYesNo(const std::string& question) = 0;
     virtual void Tell(const std::string& text, Icon icon) = 0;
-    virtual Outcome Remove(Step step) = 0;
+    // One step for one model; a shared step gets kNoModel.
+    virtual Outcome Remove(Step step, int model) = 0;
     // The uninstaller's own file, after everything else.
     virtual void RemoveSelf() = 0;
 };
 
 // The words naming a step's leftovers in the closing message.
 const char* PartName(Step step);
+// One line of the closing message: the model's name before a model's own part.
+std::string LeftOver(Step step, int model);
 
 // Runs the uninstallation; returns its exit code.
 int RunUninstall(UninstallSystem& system);

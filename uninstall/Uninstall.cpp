@@ -1,16 +1,19 @@
-// Uninstall.exe: removes the ZYK Electronics printer software of one model
-// after asking once, and leaves the machine as it was before the installation:
-// the running status monitor ended through its own exit command, its start at
-// logon, the hwinterface port driver when it is ours, the printer queues on
-// our driver, the driver, our INF in the system's INF store, the shortcut, the
-// monitor and the staged driver package; the uninstall entry and this program
-// last. What is in use is deleted at the next restart. The rules live in
-// package/core; this file makes the calls.
+// Uninstall.exe: removes the ZYK Electronics printer software after asking
+// once, and leaves the machine as it was before the installation. For every
+// model of the family it finds: the running status monitor ended through its
+// own exit command, its start at logon, the printer queues on the model's
+// driver (their jobs purged), the driver, its INF in the system's INF store,
+// the shortcut, the monitor and the model's staged files; then, once no model
+// is left, what they share: the hwinterface port driver when it is ours, the
+// shared driver files, the uninstall entry and this program last. What is in
+// use is deleted at the next restart. The rules live in uninstall/core; this
+// file makes the calls.
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
 #include "common/InstanceMutex.h"
-#include "package/core/UninstallFlow.h"
-#include "package/core/UninstallRules.h"
+#include "uninstall/core/Removal.h"
+#include "uninstall/core/UninstallFlow.h"
+#include "uninstall/core/UninstallRules.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/engine/ShortcutDrive.h"
 
@@ -31,7 +34,6 @@ namespace {
 using uninstall::Outcome;
 using uninstall::Step;
 
-constexpr DWORD kMonitorExitWaitMs = 15000;
 constexpr DWORD kServiceStopWaitMs = 15000;
 constexpr DWORD kMaxSpoolerBuffer = 16u << 20;
 constexpr DWORD kMaxServiceConfig = 8192;   // the documented largest QUERY_SERVICE_CONFIG
@@ -152,9 +154,18 @@ std::vector<std::string> ReadPendingDeletions() {
     return uninstall::PendingDeletions(bytes.get(), size);
 }
 
+// A read-only file or folder (a medium copied from a CD keeps the attribute)
+// cannot be deleted until the attribute is gone.
+void MakeWritable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
 // Deletes a file now, or when it is in use, at the next restart.
 Outcome RemoveFile(const std::string& path) {
     if (!Exists(path)) return Outcome::Nothing;
+    MakeWritable(path);
     if (DeleteFileA(path.c_str())) return Outcome::Done;
     if (!Exists(path)) return Outcome::Done;
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Outcome::Scheduled : Outcome::Failed;
@@ -164,6 +175,7 @@ Outcome RemoveFile(const std::string& path) {
 // a restart, the folder follows it then (the system deletes in order).
 Outcome RemoveFolder(const std::string& path, Outcome contents) {
     if (!Exists(path)) return Outcome::Nothing;
+    MakeWritable(path);
     if (RemoveDirectoryA(path.c_str())) return Outcome::Done;
     if (contents == Outcome::Scheduled)
         return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Outcome::Scheduled : Outcome::Failed;
@@ -197,8 +209,8 @@ bool EnumerateQueues(std::vector<QueueRecord>& queues) {
 
 struct DriverFacts {
     bool enumerated = false;
-    bool oursRegistered = false;
-    bool sharedByOther = false;
+    std::vector<bool> registered = std::vector<bool>(catalogue::kModelCount, false);
+    bool namesSharedDll = false;   // some driver record still lists ZYKE9pin.dll
 };
 
 DriverFacts ReadDrivers() {
@@ -219,20 +231,18 @@ DriverFacts ReadDrivers() {
     for (DWORD i = 0; i < count; ++i) {
         std::string name;
         if (!uninstall::BoundedString(buffer.get(), buffer.size(), records[i].pName, name)) continue;
-        if (name == catalogue::ModelName) {
-            facts.oursRegistered = true;
-            continue;
-        }
+        const int model = uninstall::ModelOfDriver(name);
+        if (model >= 0) facts.registered[model] = true;
         const char* files = records[i].pDependentFiles;
         if (files >= base && files < base + buffer.size() &&
             uninstall::NamesSharedDll(files, static_cast<std::size_t>(base + buffer.size() - files)))
-            facts.sharedByOther = true;
+            facts.namesSharedDll = true;
     }
     return facts;
 }
 
-// The staged INF's name in the system's INF store: the candidate whose bytes are ours.
-std::vector<std::string> FindStoredInf(const std::string& ourInf) {
+// A model's staged INF's names in the system's INF store: the candidates whose bytes are its.
+std::vector<std::string> FindStoredInf(const std::string& ourInf, int model) {
     std::vector<std::string> names;
     const std::string folder = WindowsDirectory() + "\\inf";
     WIN32_FIND_DATAA found = {};
@@ -247,46 +257,100 @@ std::vector<std::string> FindStoredInf(const std::string& ourInf) {
     FindClose(search);
     for (const std::string& name : candidates) {
         std::string bytes;
-        if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, ourInf))
+        if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, ourInf, model))
             names.push_back(name);
     }
     return names;
 }
 
-struct MonitorWindow {
-    HWND hwnd;
-    DWORD pid;
+struct MonitorSearch {
+    std::string caption;
+    std::vector<HWND> windows;
 };
 
 BOOL CALLBACK CollectMonitorWindow(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<MonitorSearch*>(param);
     char className[16] = {};
     char caption[128] = {};
     GetClassNameA(hwnd, className, sizeof className);
     GetWindowTextA(hwnd, caption, sizeof caption);
-    if (lstrcmpA(className, "#32770") == 0 && uninstall::MonitorCaption() == caption) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        reinterpret_cast<std::vector<MonitorWindow>*>(param)->push_back({hwnd, pid});
-    }
+    if (lstrcmpA(className, "#32770") == 0 && search->caption == caption) search->windows.push_back(hwnd);
     return TRUE;
 }
 
-// The status window of our monitor, hidden or not, in this session.
-std::vector<MonitorWindow> FindMonitorWindows() {
-    std::vector<MonitorWindow> windows;
-    EnumWindows(CollectMonitorWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+// The status windows of a model's monitor, hidden or not, in this session.
+std::vector<HWND> FindMonitorWindows(int model) {
+    MonitorSearch search{uninstall::MonitorCaption(model), {}};
+    EnumWindows(CollectMonitorWindow, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
 }
 
-bool IsMonitorProcess(HANDLE process) {
-    char path[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
-    if (!QueryFullProcessImageNameA(process, 0, path, &size) || size >= MAX_PATH) return false;
-    const std::string image(path, size);
-    const std::string expected = std::string(catalogue::ModelKey) + ".exe";
-    return image.size() >= expected.size() &&
-           uninstall::SameName(image.substr(image.size() - expected.size()), expected);
-}
+class Win32MonitorCalls : public uninstall::MonitorCalls {
+public:
+    explicit Win32MonitorCalls(int model) : m_model(model) {}
+
+    Access OpenProcessOf(std::uintptr_t window) override {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const DWORD error = GetLastError();
+        m_process.reset(process);
+        if (m_process) return Access::Opened;
+        return pid != 0 && error == ERROR_ACCESS_DENIED ? Access::Denied : Access::Gone;
+    }
+
+    bool IsMonitorImage() override {
+        char path[MAX_PATH + 1] = {};
+        DWORD size = MAX_PATH;
+        if (!QueryFullProcessImageNameA(m_process.get(), 0, path, &size) || size >= MAX_PATH) return false;
+        const std::string image(path, size);
+        const std::string expected = uninstall::MonitorImageName(m_model);
+        return image.size() > expected.size() && image[image.size() - expected.size() - 1] == '\\' &&
+               uninstall::SameName(image.substr(image.size() - expected.size()), expected);
+    }
+
+    void SendExitCommand(std::uintptr_t window) override {
+        PostMessageA(reinterpret_cast<HWND>(window), WM_COMMAND, uninstall::kMonitorExitCommand, 0);
+    }
+
+    bool WaitForProcess(unsigned ms) override { return WaitForSingleObject(m_process.get(), ms) == WAIT_OBJECT_0; }
+
+    bool WindowExists(std::uintptr_t window) override { return IsWindow(reinterpret_cast<HWND>(window)) != FALSE; }
+
+    void Pause(unsigned ms) override { Sleep(ms); }
+
+private:
+    const int m_model;
+    pw::unique_handle m_process;
+};
+
+class Win32QueueCalls : public uninstall::QueueCalls {
+public:
+    bool Open(const std::string& queue) override {
+        PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        m_printer.reset();
+        return OpenPrinterA(const_cast<char*>(queue.c_str()), m_printer.put(), &all) != FALSE;
+    }
+
+    bool PurgeJobs() override { return SetPrinterA(m_printer.get(), 0, nullptr, PRINTER_CONTROL_PURGE) != FALSE; }
+
+    bool Delete() override { return DeletePrinter(m_printer.get()) != FALSE; }
+
+    void Close() override { m_printer.reset(); }
+
+    bool Exists(const std::string& queue) override {
+        std::vector<QueueRecord> queues;
+        if (!EnumerateQueues(queues)) return true;   // unknown: not gone
+        for (const QueueRecord& q : queues)
+            if (uninstall::SameName(q.printerName, queue)) return true;
+        return false;
+    }
+
+    void Pause(unsigned ms) override { Sleep(ms); }
+
+private:
+    pw::unique_printer m_printer;
+};
 
 class Win32Uninstall : public uninstall::UninstallSystem {
 public:
@@ -319,31 +383,42 @@ public:
         return checked && member;
     }
 
-    bool AnythingInstalled() override {
-        if (!FindMonitorWindows().empty()) return true;
+    std::vector<int> InstalledModels() override {
         std::vector<QueueRecord> queues;
-        if (EnumerateQueues(queues))
-            for (const QueueRecord& q : queues)
-                if (q.driverName == catalogue::ModelName) return true;
-        if (ReadDrivers().oursRegistered) return true;
-        if (AutoRunPresent()) return true;
+        const bool enumerated = EnumerateQueues(queues);
+        const DriverFacts drivers = ReadDrivers();
         const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
-        if (drive != 0 && Present(setup::core::ShortcutFile(setup::core::ShortcutFolder(drive)))) return true;
-        if (!m_driverDir.empty()) {
-            if (Present(setup::core::MonitorExecutable(m_driverDir))) return true;
-            for (const uninstall::PackageFile& f : uninstall::PackageFiles(m_driverDir, true))
-                if (Present(f.path)) return true;
+        std::vector<int> models;
+        for (int model = 0; model < catalogue::kModelCount; ++model) {
+            bool found = drivers.registered[model] || !FindMonitorWindows(model).empty() || AutoRunPresent(model);
+            if (enumerated)
+                for (const QueueRecord& q : queues) found = found || q.driverName == uninstall::ModelName(model);
+            if (drive != 0)
+                found = found ||
+                        Present(setup::core::ShortcutFolder(drive) + "\\" + uninstall::ShortcutFileName(model));
+            if (!m_driverDir.empty()) {
+                found = found || Present(uninstall::MonitorExecutable(m_driverDir, model));
+                for (const uninstall::PackageFile& f : uninstall::ModelFiles(m_driverDir, model))
+                    found = found || Present(f.path);
+            }
+            found = found || !FindStoredInf(ModelInf(model), model).empty();
+            if (found) models.push_back(model);
         }
-        std::string image;
-        if (OurServiceImage(image) || OurFixedImagePresent()) return true;
-        if (!FindStoredInf(OurInf()).empty()) return true;
-        return EntryIsOurs();
+        return models;
     }
 
-    bool SharedWithOtherModel() override {
-        m_shared = ReadDrivers().sharedByOther;
-        return m_shared;
+    bool SharedPartsInstalled() override {
+        if (SharedFilesInUse()) return false;
+        std::string image;
+        if (OurServiceImage(image) || OurFixedImagePresent() || EntryIsOurs()) return true;
+        if (!m_driverDir.empty())
+            for (const uninstall::PackageFile& f : uninstall::SharedFiles(m_driverDir))
+                if (Present(f.path) && (!f.needsVersionCheck || IsOurFile(f.path, uninstall::kSetupProgram)))
+                    return true;
+        return false;
     }
+
+    bool SharedFilesInUse() override { return ReadDrivers().namesSharedDll; }
 
     bool AskYesNo(const std::string& question) override {
         return MessageBoxA(nullptr, question.c_str(), uninstall::kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -354,17 +429,18 @@ public:
                     MB_OK | (icon == uninstall::Icon::Stop ? MB_ICONHAND : MB_ICONINFORMATION));
     }
 
-    Outcome Remove(Step step) override {
+    Outcome Remove(Step step, int model) override {
         switch (step) {
-        case Step::EndMonitor: return EndMonitor();
-        case Step::AutoRun: return RemoveAutoRun();
+        case Step::EndMonitor: return EndMonitor(model);
+        case Step::AutoRun: return RemoveAutoRun(model);
+        case Step::Queues: return RemoveQueues(model);
+        case Step::PrinterDriver: return RemovePrinterDriver(model);
+        case Step::Inf: return RemoveInf(model);
+        case Step::Shortcut: return RemoveShortcut(model);
+        case Step::MonitorFiles: return RemoveMonitorFiles(model);
+        case Step::ModelFiles: return RemoveFiles(uninstall::ModelFiles(m_driverDir, model));
         case Step::PortDriver: return RemovePortDriver();
-        case Step::Queues: return RemoveQueues();
-        case Step::PrinterDriver: return RemovePrinterDriver();
-        case Step::Inf: return RemoveInf();
-        case Step::Shortcut: return RemoveShortcut();
-        case Step::MonitorFiles: return RemoveMonitorFiles();
-        case Step::PackageFiles: return RemovePackageFiles();
+        case Step::SharedFiles: return RemoveSharedFiles();
         case Step::UninstallEntry: return RemoveEntry();
         case Step::Count: break;
         }
@@ -381,7 +457,9 @@ public:
         }
         // A running program's file cannot be deleted on Windows; an
         // administrator's program may have the system delete it at the next
-        // restart. It is inert until then: nothing starts it.
+        // restart. It is inert until then: nothing starts it. The restart
+        // does not delete a read-only file either.
+        MakeWritable(m_self);
         MoveFileExA(m_self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
 
@@ -390,11 +468,11 @@ private:
         return Exists(path) && !uninstall::IsPendingDeletion(m_pending, path);
     }
 
-    bool AutoRunPresent() const {
+    bool AutoRunPresent(int model) const {
         pw::unique_hkey run;
         return RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kRunKey, 0, KEY_QUERY_VALUE, run.put()) == ERROR_SUCCESS &&
-               RegQueryValueExA(run.get(), setup::core::AutoRunValueName().c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                   ERROR_SUCCESS;
+               RegQueryValueExA(run.get(), uninstall::AutoRunValueName(model).c_str(), nullptr, nullptr, nullptr,
+                                nullptr) == ERROR_SUCCESS;
     }
 
     bool EntryIsOurs() const {
@@ -410,12 +488,13 @@ private:
             type != REG_SZ)
             return false;
         value[size < MAX_PATH ? size : MAX_PATH] = '\0';
-        return uninstall::SameName(value, m_driverDir + "\\" + uninstall::kUninstaller) && !ReadDrivers().sharedByOther;
+        return uninstall::SameName(value, m_driverDir + "\\" + uninstall::kUninstaller);
     }
 
-    std::string OurInf() const {
+    // The model's INF as staged in the driver directory; empty when it is gone.
+    std::string ModelInf(int model) const {
         std::string bytes;
-        if (!m_driverDir.empty()) ReadFileBytes(setup::core::InfPath(m_driverDir), kMaxInfFile, bytes);
+        if (!m_driverDir.empty()) ReadFileBytes(uninstall::InfPath(m_driverDir, model), kMaxInfFile, bytes);
         return bytes;
     }
 
@@ -457,30 +536,21 @@ private:
         return true;
     }
 
-    Outcome EndMonitor() {
+    Outcome EndMonitor(int model) {
         Outcome outcome = Outcome::Nothing;
-        for (const MonitorWindow& window : FindMonitorWindows()) {
-            pw::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, window.pid));
-            if (!process || !IsMonitorProcess(process.get())) {
-                outcome = Outcome::Failed;
-                continue;
-            }
-            // The monitor's own exit command: it stops its poller, removes its
-            // tray icon and closes the port driver before it ends.
-            PostMessageA(window.hwnd, WM_COMMAND, uninstall::kMonitorExitCommand, 0);
-            outcome = uninstall::Combine(outcome, WaitForSingleObject(process.get(), kMonitorExitWaitMs) ==
-                                                          WAIT_OBJECT_0
-                                                      ? Outcome::Done
-                                                      : Outcome::Failed);
+        for (HWND window : FindMonitorWindows(model)) {
+            Win32MonitorCalls calls(model);
+            const auto handle = reinterpret_cast<std::uintptr_t>(window);
+            outcome = uninstall::Combine(outcome, uninstall::EndMonitorWindow(calls, handle));
         }
         return outcome;
     }
 
-    Outcome RemoveAutoRun() {
+    Outcome RemoveAutoRun(int model) {
         pw::unique_hkey run;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::core::kRunKey, 0, KEY_SET_VALUE, run.put()) != ERROR_SUCCESS)
             return Outcome::Nothing;
-        const LONG rc = RegDeleteValueA(run.get(), setup::core::AutoRunValueName().c_str());
+        const LONG rc = RegDeleteValueA(run.get(), uninstall::AutoRunValueName(model).c_str());
         if (rc == ERROR_SUCCESS) return Outcome::Done;
         return rc == ERROR_FILE_NOT_FOUND ? Outcome::Nothing : Outcome::Failed;
     }
@@ -517,38 +587,38 @@ private:
         return outcome;
     }
 
-    Outcome RemoveQueues() {
+    Outcome RemoveQueues(int model) {
         std::vector<QueueRecord> queues;
         if (!EnumerateQueues(queues)) return Outcome::Failed;
         Outcome outcome = Outcome::Nothing;
         for (const QueueRecord& q : queues) {
-            if (q.driverName != catalogue::ModelName) continue;
-            PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-            pw::unique_printer printer;
-            const bool deleted = OpenPrinterA(const_cast<char*>(q.printerName.c_str()), printer.put(), &all) &&
-                                 DeletePrinter(printer.get());
-            outcome = uninstall::Combine(outcome, deleted ? Outcome::Done : Outcome::Failed);
+            if (q.driverName != uninstall::ModelName(model)) continue;
+            Win32QueueCalls calls;
+            outcome = uninstall::Combine(outcome, uninstall::RemoveQueue(calls, q.printerName));
         }
         return outcome;
     }
 
-    Outcome RemovePrinterDriver() {
+    Outcome RemovePrinterDriver(int model) {
         const DriverFacts facts = ReadDrivers();
         if (!facts.enumerated) return Outcome::Failed;
-        if (!facts.oursRegistered) return Outcome::Nothing;
+        if (!facts.registered[model]) return Outcome::Nothing;
         // The record only: the spooler's copies of our files go with the
         // package files, and the universal driver's files are never ours to delete.
-        return DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(catalogue::ModelName)) ? Outcome::Done
-                                                                                               : Outcome::Failed;
+        return DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(uninstall::ModelName(model))) ? Outcome::Done
+                                                                                                     : Outcome::Failed;
     }
 
     // Our INF in the system's store, with its precompiled form and the
     // catalogue that its staging installed.
-    Outcome RemoveInf() {
+    Outcome RemoveInf(int model) {
         Outcome outcome = Outcome::Nothing;
         const std::string folder = WindowsDirectory() + "\\inf\\";
-        for (const std::string& name : FindStoredInf(OurInf())) {
-            // Forced: a printer installed with it is being removed too.
+        for (const std::string& name : FindStoredInf(ModelInf(model), model)) {
+            // The store keeps the attributes of the staged copy; forced: a
+            // printer installed with it is being removed too.
+            MakeWritable(folder + name);
+            MakeWritable(folder + name.substr(0, name.size() - 4) + ".pnf");
             SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
             if (Exists(folder + name)) {
                 outcome = Outcome::Failed;
@@ -560,7 +630,6 @@ private:
             outcome = uninstall::Combine(outcome, RemoveFile(folder + base + ".pnf"));
             outcome = uninstall::Combine(outcome, RemoveCatalog(base + ".cat"));
         }
-        if (!m_shared) outcome = uninstall::Combine(outcome, RemoveCatalog(uninstall::kSharedCatalog));
         return outcome;
     }
 
@@ -574,6 +643,7 @@ private:
         if (!Exists(installed) || !ReadFileBytes(m_driverDir + "\\" + uninstall::kSharedCatalog, kMaxCatalogFile, ours) ||
             !ReadFileBytes(installed, kMaxCatalogFile, theirs) || ours != theirs)
             return Outcome::Nothing;
+        MakeWritable(installed);
         GUID driverAction = DRIVER_ACTION_VERIFY;
         unique_catadmin admin;
         if (!CryptCATAdminAcquireContext(admin.put(), &driverAction, 0)) return Outcome::Failed;
@@ -582,30 +652,37 @@ private:
         return Exists(installed) ? Outcome::Failed : Outcome::Done;
     }
 
-    Outcome RemoveShortcut() {
+    Outcome RemoveShortcut(int model) {
         const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
         if (drive == 0) return Outcome::Nothing;
         const std::string folder = setup::core::ShortcutFolder(drive);
-        const Outcome link = RemoveFile(setup::core::ShortcutFile(folder));
+        const Outcome link = RemoveFile(folder + "\\" + uninstall::ShortcutFileName(model));
         return uninstall::Combine(link, RemoveFolder(folder, link));
     }
 
-    Outcome RemoveMonitorFiles() {
+    Outcome RemoveMonitorFiles(int model) {
         if (m_driverDir.empty()) return Outcome::Nothing;
-        const Outcome exe = RemoveFile(setup::core::MonitorExecutable(m_driverDir));
+        const Outcome exe = RemoveFile(uninstall::MonitorExecutable(m_driverDir, model));
         return uninstall::Combine(exe, RemoveFolder(m_driverDir + "\\PGW", exe));
     }
 
-    Outcome RemovePackageFiles() {
+    Outcome RemoveFiles(const std::vector<uninstall::PackageFile>& files) {
         if (m_driverDir.empty()) return Outcome::Nothing;
         Outcome outcome = Outcome::Nothing;
-        for (const uninstall::PackageFile& f : uninstall::PackageFiles(m_driverDir, m_shared)) {
+        for (const uninstall::PackageFile& f : files) {
             if (f.needsVersionCheck && Exists(f.path) &&
                 !IsOurFile(f.path, f.path.substr(f.path.find_last_of('\\') + 1)))
                 continue;
             outcome = uninstall::Combine(outcome, RemoveFile(f.path));
         }
         return outcome;
+    }
+
+    // The package's catalogue installed in the system, then the files every model shares.
+    Outcome RemoveSharedFiles() {
+        if (m_driverDir.empty()) return Outcome::Nothing;
+        const Outcome catalog = RemoveCatalog(uninstall::kSharedCatalog);
+        return uninstall::Combine(catalog, RemoveFiles(uninstall::SharedFiles(m_driverDir)));
     }
 
     Outcome RemoveEntry() {
@@ -618,7 +695,6 @@ private:
     const std::string m_self;
     const std::vector<std::string> m_pending;
     std::unique_ptr<CInstanceMutex> m_lock;
-    bool m_shared = false;
 };
 
 }  // namespace
