@@ -8,13 +8,12 @@ namespace {
 
 bench::PollLogData* Log() {
     // Mapped once for the life of the process: the hook runs on one thread.
-    static bench::PollLogData* log = [] {
-        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, bench::kPollLogMapping);
-        if (!mapping) return static_cast<bench::PollLogData*>(nullptr);
-        auto* view = static_cast<bench::PollLogData*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-        CloseHandle(mapping);   // the view keeps the mapping
-        return view;
-    }();
+    // The handle stays open too: Wine forgets a mapping's name with its last
+    // handle, views or not, and a later log of the same test must find this
+    // one by name.
+    static HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, bench::kPollLogMapping);
+    static bench::PollLogData* log =
+        mapping ? static_cast<bench::PollLogData*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
     return log;
 }
 
