@@ -57,22 +57,22 @@ public:
     void Sample(const std::string& key, const std::string& value);
     unsigned Count() const;
     // Waits until at least `count` polls were taken; false after timeoutMs.
-    bool WaitCount(unsigned count, DWORD timeoutMs = 20000) const;
+    bool WaitCount(unsigned count, DWORD timeoutMs = 60000) const;
     // What the window showed before poll `index` (0-based), i.e. after poll index-1.
     State At(unsigned index) const;
     // The first poll from `from` on after which the window showed `title`
     // (with `visible` when given): waits for the poll after it, so the state
     // it left is logged. -1 when none came within timeoutMs.
     int WaitPollThatShowed(unsigned from, const std::string& title, int visible = -1,
-                           DWORD timeoutMs = 20000) const;
+                           DWORD timeoutMs = 60000) const;
     // Evidence that the hooked thread has handled everything posted to
     // `window` so far: a marker posted after it (the poll message, which only
     // the monitor's status window acts on) is taken, and a message sent after
     // that returns. Count() counts the marker too.
-    bool Flush(HWND window, DWORD timeoutMs = 20000) const;
+    bool Flush(HWND window, DWORD timeoutMs = 60000) const;
     // Waits until `polls` more polls than now have been handled completely
     // (the one after them was taken): evidence that the window got that far.
-    bool WaitPollsHandled(unsigned polls, DWORD timeoutMs = 20000) const;
+    bool WaitPollsHandled(unsigned polls, DWORD timeoutMs = 60000) const;
 
 private:
     static void Unmap(PollLogData* view) { UnmapViewOfFile(view); }
