@@ -53,10 +53,12 @@ public:
     // Hooks the thread of `window` (the monitor's status window); false when
     // the mapping, the library or the hook cannot be had.
     bool Attach(HWND window, const std::string& dllPath);
-    // Samples HKLM\\<key> <value> (a REG_DWORD) before each poll from now on.
+    // Samples <value> under HKEY_LOCAL_MACHINE\<key> (a REG_DWORD) before each
+    // poll from now on.
     void Sample(const std::string& key, const std::string& value);
     unsigned Count() const;
-    // Waits until at least `count` polls were taken; false after timeoutMs.
+    // Waits until at least `count` polls were taken; false after timeoutMs (a
+    // minute by default: a loaded machine delays the polls, not the check).
     bool WaitCount(unsigned count, DWORD timeoutMs = 60000) const;
     // What the window showed before poll `index` (0-based), i.e. after poll index-1.
     State At(unsigned index) const;
