@@ -7,6 +7,7 @@
 // the WMI locator is pointed at the test provider, which lists the parallel
 // port device whose resource list the test plants (Wine's own WMI has none).
 #include "testbed/Bench.h"
+#include "testbed/PollLog.h"
 #include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
@@ -37,11 +38,11 @@ void SetStatusRegister(DWORD value) { ASSERT_TRUE(fixture::SetStatusRegister(val
 const char* const kWatchedRegisters[] = {"379", "3F9"};
 
 // The test build plays a "Sequence<port>" value one byte per read and records
-// how far it got in "SequenceIndex<port>": 255 ready samples count up to 255
-// reads of that register.
-void CountReads(const std::string& port) {
+// how far it got in "SequenceIndex<port>": 255 samples of one value count up
+// to 255 reads of that register.
+void CountReads(const std::string& port, DWORD value = kReady) {
     ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "Sequence" + port,
-                                      std::vector<std::uint8_t>(255, static_cast<std::uint8_t>(kReady))));
+                                      std::vector<std::uint8_t>(255, static_cast<std::uint8_t>(value))));
     bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, fixture::kServiceKey, "SequenceIndex" + port);
 }
 DWORD ReadsOf(const std::string& port) {
@@ -75,7 +76,7 @@ protected:
         process = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE));
         if (!process) return false;
         dialog = bench::WaitWindow({"#32770", kCaption, process.Id()}, 20000);
-        if (!dialog) return false;
+        if (!dialog || !polls.Attach(dialog, bench::UnixToWindows(PW_POLL_LOG_DLL))) return false;
         return bench::WaitUntil([&] {
             for (HWND h : bench::FindTopWindows({"", "", process.Id()})) {
                 RECT r;
@@ -94,15 +95,21 @@ protected:
     bool WaitTitle(const std::string& t, DWORD ms = 10000) const {
         return bench::WaitUntil([&] { return Title() == t; }, ms);
     }
-    // Opens the window from the tray and waits until the search has given way to the status.
-    bool OpenAndWaitStatus(const std::string& title, DWORD ms = 6000) {
+    // Opens the window from the tray and waits until the search has given way
+    // to the status: the poll that first showed the search, or -1.
+    int OpenAndWaitStatus(const std::string& title, DWORD ms = 30000) {
+        const unsigned before = polls.Count();
         bench::Post(trayOwner, kTrayCallback, 1, WM_LBUTTONDBLCLK);
-        return bench::WaitVisible(dialog) && WaitTitle("Searching", 3000) && WaitTitle(title, ms);
+        if (!bench::WaitVisible(dialog)) return -1;
+        const int searched = polls.WaitPollThatShowed(before, "Searching", -1, ms);
+        if (searched < 0 || polls.WaitPollThatShowed(static_cast<unsigned>(searched), title, -1, ms) < 0) return -1;
+        return searched;
     }
 
     bench::Process process;
     HWND dialog = nullptr;
     HWND trayOwner = nullptr;
+    bench::PollLog polls;   // the status polls the window has taken
 };
 
 TEST_F(LptMonitor, FollowsTheStatusRegister) {
@@ -120,9 +127,9 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     SetStatusRegister(kPaperOut);
     ASSERT_TRUE(WaitTitle("Paper-Out Error")) << Title() << " / " << Message();
     EXPECT_EQ(Message(), "Please insert the Paper.");
-    Sleep(1500);
+    ASSERT_TRUE(polls.WaitPollsHandled(2));
     EXPECT_FALSE(Visible());
-    ASSERT_TRUE(OpenAndWaitStatus("Paper-Out Error"));
+    ASSERT_GE(OpenAndWaitStatus("Paper-Out Error"), 0);
     bench::Screenshot("monitor_lpt_paper_out");
     EXPECT_TRUE(bench::ClickButton(dialog, 1007));
     EXPECT_TRUE(bench::WaitVisible(dialog, false));
@@ -131,7 +138,7 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     ASSERT_TRUE(WaitTitle("Printer OFFLINE Error")) << Title() << " / " << Message();
     EXPECT_EQ(Message(), "Press the Online button once to make the printer ONLINE.");
     EXPECT_FALSE(Visible());
-    ASSERT_TRUE(OpenAndWaitStatus("Printer OFFLINE Error"));
+    ASSERT_GE(OpenAndWaitStatus("Printer OFFLINE Error"), 0);
     bench::Screenshot("monitor_lpt_offline");
     EXPECT_TRUE(bench::ClickButton(dialog, 1007));
     EXPECT_TRUE(bench::WaitVisible(dialog, false));
@@ -139,27 +146,39 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     // Ready: a visible window hides itself at the 4th poll in that state.
     SetStatusRegister(kReady);
     ASSERT_TRUE(WaitTitle("Ready")) << Title() << " / " << Message();
-    ASSERT_TRUE(OpenAndWaitStatus("Ready"));
-    DWORD shownAt = GetTickCount();
-    EXPECT_TRUE(Visible());
+    const int searched = OpenAndWaitStatus("Ready");
+    ASSERT_GE(searched, 0);
     bench::Screenshot("monitor_lpt_ready");
-    ASSERT_TRUE(bench::WaitVisible(dialog, false, 8000));
-    DWORD hiddenAfter = GetTickCount() - shownAt;
-    EXPECT_GE(hiddenAfter, 1800u);   // not before the 3rd poll after entry
-    EXPECT_LE(hiddenAfter, 6000u);
+    const int entered = polls.WaitPollThatShowed(static_cast<unsigned>(searched), "Ready", 1);
+    ASSERT_GE(entered, 0);
+    const int hidden = polls.WaitPollThatShowed(static_cast<unsigned>(entered), "Ready", 0);
+    ASSERT_GE(hidden, 0);
+    EXPECT_EQ(hidden - entered, 3);   // the entry and two more polls visible, hidden at the 4th
+    EXPECT_FALSE(Visible());
 
-    // No communication: shown at the 8th poll with the condition, not earlier.
-    SetStatusRegister(kNoLink);
-    DWORD changedAt = GetTickCount();
-    ASSERT_TRUE(WaitTitle("Communicaton Error", 16000)) << Title() << " / " << Message();
-    DWORD after = GetTickCount() - changedAt;
-    EXPECT_GE(after, 6000u);   // seven polls take six seconds at least
-    EXPECT_LE(after, 13000u);
+    // No communication: shown at the 8th poll with the condition, not
+    // earlier. The register's reads are counted from here and the count is
+    // sampled before each poll: a poll after the first read sees the condition.
+    const unsigned beforeLoss = polls.Count();
+    polls.Sample(fixture::kServiceKey, "SequenceIndex379");
+    CountReads("379", kNoLink);
+    const int lost = polls.WaitPollThatShowed(beforeLoss, "Communicaton Error");
+    ASSERT_GE(lost, 0) << Title() << " / " << Message();
+    int firstSeen = -1;
+    for (int i = static_cast<int>(beforeLoss); i <= lost && firstSeen < 0; ++i)
+        if (polls.At(static_cast<unsigned>(i)).sample != 0) firstSeen = i;
+    ASSERT_GE(firstSeen, 0);
+    EXPECT_EQ(lost - firstSeen, 7);
     EXPECT_EQ(Message(), kLinkMessage);
     EXPECT_FALSE(Visible());
-    // After the search the debounce counts again from where it stood, so the
-    // error comes back within eight more polls.
-    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000));
+    // After the search the debounce counts again from where it stood: it had
+    // counted every poll since (wrapping to 0 after 8), and shows the error
+    // again when it reaches 8.
+    const int searchedAgain = OpenAndWaitStatus("Communicaton Error");
+    ASSERT_GE(searchedAgain, 0) << Title() << " / " << Message();
+    const int counted = (searchedAgain - lost - 1) % 9;
+    const int back = polls.WaitPollThatShowed(static_cast<unsigned>(searchedAgain), "Communicaton Error");
+    EXPECT_EQ(back - (searchedAgain + 2), counted < 8 ? 8 - counted : 9);
     bench::Screenshot("monitor_lpt_no_link");
 
     bench::Post(dialog, WM_COMMAND, 104, 0);
@@ -177,8 +196,10 @@ TEST_F(LptMonitor, PooledQueueSettlesOnAStatusAndReadsNoRegister) {
         << Title() << " / " << Message() << "; reads of 0x379: " << ReadsOf("379") << ", of 0x3F9: " << ReadsOf("3F9");
     EXPECT_EQ(Message(), kLinkMessage);
     // Kept at the following polls: the published list matches the watched port.
-    EXPECT_FALSE(bench::WaitUntil([&] { return Title() != "Communicaton Error"; }, 4000)) << Title();
-    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000)) << Title() << " / " << Message();
+    const unsigned settled = polls.Count();
+    ASSERT_TRUE(polls.WaitPollsHandled(4));
+    for (unsigned i = settled + 1; i < polls.Count(); ++i) EXPECT_EQ(polls.At(i).title, "Communicaton Error") << i;
+    ASSERT_GE(OpenAndWaitStatus("Communicaton Error"), 0) << Title() << " / " << Message();
     bench::Screenshot("monitor_lpt_pool");
     for (const char* port : kWatchedRegisters) EXPECT_EQ(ReadsOf(port), 0u) << "register 0x" << port;
     bench::Post(dialog, WM_COMMAND, 104, 0);
@@ -200,12 +221,15 @@ TEST_F(LptMonitor, PortWithoutADeviceOfItsOwnReadsNoRegister) {
         << Title() << " / " << Message() << "; reads of 0x379: " << ReadsOf("379") << ", of 0x3F9: " << ReadsOf("3F9");
     EXPECT_EQ(Message(), kLinkMessage);
     const DWORD readsBefore = ReadsOf("379");
-    // A timer message still queued when the timer was stopped reads nothing either.
-    bench::Post(dialog, WM_TIMER, 1, 0);
-    EXPECT_FALSE(bench::WaitUntil([&] { return ReadsOf("379") != readsBefore; }, 3000));
+    // A timer message still queued when the timer was stopped reads nothing
+    // either (sent: handled when the call returns).
+    bool delivered = false;
+    bench::Send(dialog, WM_TIMER, 1, 0, 10000, &delivered);
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(ReadsOf("379"), readsBefore);
     EXPECT_EQ(ReadsOf("3F9"), 0u);
     EXPECT_EQ(Title(), "Communicaton Error");
-    ASSERT_TRUE(OpenAndWaitStatus("Communicaton Error", 12000)) << Title() << " / " << Message();
+    ASSERT_GE(OpenAndWaitStatus("Communicaton Error"), 0) << Title() << " / " << Message();
     bench::Screenshot("monitor_lpt4");
     EXPECT_EQ(ReadsOf("379"), readsBefore);
     bench::Post(dialog, WM_COMMAND, 104, 0);

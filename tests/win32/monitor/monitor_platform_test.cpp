@@ -149,61 +149,101 @@ struct Polling {
     void Stop() { StopPollThread(PollThread, m_pPollParams.get()); }
 };
 
+// The thread of the running poller, for telling afterwards whether it has
+// ended (the poller's own handle goes with its object).
+pw::unique_handle ThreadOf(const Polling& polling) {
+    pw::unique_handle copy;
+    if (polling.PollThread)
+        DuplicateHandle(GetCurrentProcess(), polling.PollThread->m_hThread, GetCurrentProcess(), copy.put(),
+                        SYNCHRONIZE, FALSE, 0);
+    return copy;
+}
+bool Ended(const pw::unique_handle& thread) { return WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }
+
+// Waits (at most 20 s) until the sink has received `count` polls in all.
+bool WaitPolls(PollSink& sink, int& received, int count) {
+    return bench::WaitUntil([&] { return (received += sink.Drain()) >= count; }, 20000, 5);
+}
+
+constexpr DWORD kLongPeriodMs = 10 * 60 * 1000;   // never reached by these tests
+
 TEST(Poller, PostsAtOnceAndThenPeriodically) {
+    {
+        // The first poll does not wait a period, and the thread then waits:
+        // joined, it has posted exactly that one.
+        PollSink sink;
+        Polling polling(sink.hwnd, kLongPeriodMs);
+        ASSERT_TRUE(polling.m_pPollParams);
+        EXPECT_EQ(polling.m_pPollParams->pStopFlag, &polling.PollStopFlag);
+        ASSERT_TRUE(polling.Start());
+        int received = 0;
+        ASSERT_TRUE(WaitPolls(sink, received, 1));
+        polling.Stop();
+        EXPECT_EQ(received + sink.Drain(), 1);
+    }
+    // With a short period it goes on posting.
     PollSink sink;
-    Polling polling(sink.hwnd, 50);
-    ASSERT_TRUE(polling.m_pPollParams);
-    EXPECT_EQ(polling.m_pPollParams->pStopFlag, &polling.PollStopFlag);
+    Polling polling(sink.hwnd, 20);
     ASSERT_TRUE(polling.Start());
-    Sleep(20);
-    EXPECT_EQ(sink.Drain(), 1);   // the first poll does not wait a period
-    Sleep(500);
-    int n = sink.Drain();
-    EXPECT_GE(n, 5);
-    EXPECT_LE(n, 12);
+    int received = 0;
+    EXPECT_TRUE(WaitPolls(sink, received, 6)) << received;
 }
 
 TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
     PollSink sink;
-    Polling polling(sink.hwnd, 1000);
+    Polling polling(sink.hwnd, kLongPeriodMs);
     ASSERT_TRUE(polling.Start());
-    Sleep(50);
-    DWORD t0 = GetTickCount();
-    polling.Stop();
-    EXPECT_LT(GetTickCount() - t0, 500u);   // not waiting for the next wake-up
+    int received = 0;
+    ASSERT_TRUE(WaitPolls(sink, received, 1));   // the thread is at its wait
+    pw::unique_handle thread = ThreadOf(polling);
+    ASSERT_TRUE(thread);
+    // Prompt: it does not wait for the next wake-up, ten minutes away (the
+    // test gives up long before; the stop then finishes in the destructor).
+    struct Stopper {
+        static DWORD WINAPI Run(LPVOID p) { static_cast<Polling*>(p)->Stop(); return 0; }
+    };
+    pw::unique_handle stopper(CreateThread(nullptr, 0, &Stopper::Run, &polling, 0, nullptr));
+    ASSERT_TRUE(stopper);
+    ASSERT_EQ(WaitForSingleObject(stopper.get(), 30000), WAIT_OBJECT_0);
     EXPECT_EQ(polling.PollThread, nullptr);   // refers only to a running thread
     EXPECT_EQ(polling.PollStopFlag.load(), 0);   // the thread acknowledged the stop
-    sink.Drain();
-    Sleep(1200);
-    EXPECT_EQ(sink.Drain(), 0);
+    // Its thread has ended, so what it posted is all in the queue: the one poll.
+    EXPECT_TRUE(Ended(thread));
+    EXPECT_EQ(received + sink.Drain(), 1);
 }
 
 TEST(Poller, RestartLeavesOnePollerPosting) {
+    // Every start ends the thread before it; the last one runs and posts.
     PollSink sink;
-    Polling polling(sink.hwnd, 100);
-    for (int i = 0; i < 20; ++i) ASSERT_TRUE(polling.Start());
+    Polling polling(sink.hwnd, 20);
+    std::vector<pw::unique_handle> threads;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(polling.Start());
+        threads.push_back(ThreadOf(polling));
+        ASSERT_TRUE(threads.back());
+    }
+    for (int i = 0; i + 1 < 20; ++i) EXPECT_TRUE(Ended(threads[i])) << "thread " << i;
+    EXPECT_FALSE(Ended(threads.back()));
     sink.Drain();
-    Sleep(1000);
-    int n = sink.Drain();
-    // One poller gives about 10 polls a second; two or more would give 20 or more.
-    EXPECT_GE(n, 7);
-    EXPECT_LE(n, 13);
+    int received = 0;
+    EXPECT_TRUE(WaitPolls(sink, received, 5)) << received;
 }
 
 TEST(Poller, ThreadStartedAfterAStopKeepsPosting) {
     // The parameter block and its wake event live for the whole run: the
-    // stop's signal must not end the next thread (as when the user opens the
-    // window, or the port changes, after a failed restart).
+    // stop's signal must not end the next thread after its first post (as when
+    // the user opens the window, or the port changes, after a failed restart).
     PollSink sink;
-    Polling polling(sink.hwnd, 100);
+    Polling polling(sink.hwnd, 20);
     ASSERT_TRUE(polling.Start());
-    Sleep(50);
+    int received = 0;
+    ASSERT_TRUE(WaitPolls(sink, received, 1));
     polling.Stop();
     ASSERT_TRUE(polling.Start());
     sink.Drain();
-    Sleep(1000);
-    EXPECT_GE(sink.Drain(), 7);
-    EXPECT_NE(polling.PollThread, nullptr);
+    received = 0;
+    EXPECT_TRUE(WaitPolls(sink, received, 5)) << received;
+    ASSERT_NE(polling.PollThread, nullptr);
     EXPECT_EQ(polling.PollThread->GetExitCode(), static_cast<DWORD>(STILL_ACTIVE));
 }
 

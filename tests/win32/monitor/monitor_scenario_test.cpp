@@ -2,6 +2,7 @@
 // start it, watched and driven through its window, tray icon and menu, with
 // the queue and the USB broadcasts supplied by the test.
 #include "testbed/Bench.h"
+#include "testbed/PollLog.h"
 #include "testbed/Fixture.h"
 
 #include "catalogue/Catalogue.h"
@@ -41,6 +42,7 @@ struct Monitor {
     bench::Process process;
     HWND dialog = nullptr;
     HWND trayOwner = nullptr;
+    bench::PollLog polls;   // the status polls the window has taken
 
     bool Start() {
         process = bench::Process::Start(Exe());
@@ -60,7 +62,13 @@ struct Monitor {
             }
             return false;
         });
-        return trayOwner != nullptr;
+        return trayOwner != nullptr && polls.Attach(dialog, bench::UnixToWindows(PW_POLL_LOG_DLL));
+    }
+    // A round trip through the window's thread: what it was handling is done.
+    bool RoundTrip() const {
+        bool ok = false;
+        bench::Send(dialog, WM_NULL, 0, 0, 10000, &ok);
+        return ok;
     }
     std::string Title() const { return bench::ControlText(dialog, 1004); }
     std::string Message() const { return bench::ControlText(dialog, 1005); }
@@ -104,11 +112,14 @@ TEST(MonitorScenario, QueueMissingSaysNotInstalled) {
     // Opened by the user, it still says so: no queue, no polling.
     m.DoubleClickIcon();
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
-    Sleep(1500);
+    ASSERT_TRUE(m.RoundTrip());   // the opening's search is over
     EXPECT_EQ(m.Title(), "No Printer Found");
-    // A poll left in the queue by a poller that a failed search stopped changes nothing.
+    // A poll left in the queue by a poller that a failed search stopped
+    // changes nothing; a poll handled now would show the search it began.
+    const unsigned polled = m.polls.Count();
     bench::Post(m.dialog, kStatusPoll);
-    Sleep(1000);
+    ASSERT_TRUE(m.polls.WaitCount(polled + 1));
+    ASSERT_TRUE(m.RoundTrip());
     EXPECT_EQ(m.Title(), "No Printer Found");
     EXPECT_EQ(m.Message(), std::string(catalogue::ModelName) + " not installed.");
     bench::Screenshot("monitor_no_printer");
@@ -125,7 +136,7 @@ TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[0]);
     EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Title(), "Ready");
-    Sleep(1500);
+    ASSERT_TRUE(m.polls.WaitPollsHandled(2));
     EXPECT_FALSE(m.Visible());
     bench::Screenshot("monitor_started_hidden");
 
@@ -144,11 +155,13 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_TRUE(m.Start());
     ASSERT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
 
-    // A single click on the icon does nothing.
-    bench::Post(m.trayOwner, kTrayCallback, 1, WM_LBUTTONUP);
-    Sleep(1000);
+    // A single click on the icon does nothing (sent: handled when it returns).
+    bool delivered = false;
+    bench::Send(m.trayOwner, kTrayCallback, 1, WM_LBUTTONUP, 10000, &delivered);
+    ASSERT_TRUE(delivered);
     EXPECT_FALSE(m.Visible());
 
+    const unsigned beforeOpening = m.polls.Count();
     m.DoubleClickIcon();
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[1]);
@@ -156,15 +169,16 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_TRUE(m.WaitTitle("Searching", 3000)) << m.Title() << " / " << m.Message();
     EXPECT_EQ(m.Message(), "Searching the printer...");
     bench::Screenshot("monitor_searching");
-    DWORD t0 = GetTickCount();
-    ASSERT_TRUE(m.WaitTitle("Ready", 8000)) << m.Title() << " / " << m.Message();
-    DWORD searching = GetTickCount() - t0;
-    EXPECT_GE(searching, 1200u);   // at least the 2nd and 3rd poll
-    EXPECT_LE(searching, 6000u);
+    const int searched = m.polls.WaitPollThatShowed(beforeOpening, "Searching");
+    ASSERT_GE(searched, 0);
+    const int ready = m.polls.WaitPollThatShowed(static_cast<unsigned>(searched), "Ready");
+    ASSERT_GE(ready, 0) << m.Title() << " / " << m.Message();
+    EXPECT_EQ(ready - searched, 3);   // three polls searching, the fourth writes the status
     EXPECT_EQ(m.Message(), "Ready to print.");
     bench::Screenshot("monitor_ready_opened");
-    // A ready COM printer does not hide by itself.
-    Sleep(5000);
+    // A ready COM printer does not hide by itself: not at the fourth poll in
+    // that state, which hides a ready parallel printer, nor later.
+    ASSERT_TRUE(m.polls.WaitPollsHandled(5));
     EXPECT_TRUE(m.Visible());
 
     EXPECT_TRUE(bench::ClickButton(m.dialog, 1007));   // Ok
@@ -204,9 +218,9 @@ TEST(MonitorScenario, UsbPrinterUnpluggedArrivesAndIsRemoved) {
     ASSERT_TRUE(m.WaitTitle("Ready", 8000)) << m.Title() << " / " << m.Message();
     bench::Screenshot("monitor_usb_ready");
 
-    // Another printer of the same kind leaves: nothing changes.
+    // Another printer of the same kind leaves: nothing changes at the polls after it.
     SendUsbBroadcast(m.dialog, DBT_DEVICEREMOVECOMPLETE, "zyk-455");
-    Sleep(1500);
+    ASSERT_TRUE(m.polls.WaitPollsHandled(2));
     EXPECT_EQ(m.Message(), "Ready to print.");
 
     SendUsbBroadcast(m.dialog, DBT_DEVICEREMOVECOMPLETE, catalogue::ModelUsbSerial);
@@ -226,7 +240,7 @@ TEST(MonitorScenario, PortChangeRestartsTheMonitoringOnTheNewPort) {
     // monitoring settles on it instead of restarting at every poll.
     ASSERT_TRUE(fixture::ChangeQueuePort(catalogue::ModelName, "IP_192.168.100.200_printserver"));
     EXPECT_TRUE(m.WaitMessage("Ready to print.")) << m.Title() << " / " << m.Message();
-    Sleep(2500);
+    ASSERT_TRUE(m.polls.WaitPollsHandled(3));
     EXPECT_EQ(m.Message(), "Ready to print.");
     EXPECT_TRUE(m.Exit());
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace restest {
@@ -132,6 +133,44 @@ const VS_FIXEDFILEINFO* FixedInfo(const std::string& block) {
 
 }  // namespace
 
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int AskedDpi() {
+    const char* asked = std::getenv("PW_LOG_PIXELS");
+    return asked && *asked ? std::atoi(asked) : 96;
+}
+
+bool ButtonTextFits(HWND button, std::string* detail) {
+    char text[512] = {};
+    GetWindowTextA(button, text, sizeof text);
+    RECT box{};
+    GetClientRect(button, &box);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE));
+    const DWORD type = style & BS_TYPEMASK;
+    // Room the button's own drawing takes from its text: the push button's
+    // edges on both sides; the check mark or radio circle (13 px at 96 dpi)
+    // and its gap before a check box's or radio button's text.
+    const bool mark = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+                      type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+    const int taken = mark ? MulDiv(13, ScreenDpi(), 96) + 4 : 2 * GetSystemMetrics(SM_CXEDGE);
+    RECT need{0, 0, box.right - taken, box.bottom};
+    HDC dc = GetDC(button);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | (style & BS_MULTILINE ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(button, dc);
+    if (detail)
+        *detail = "\"" + std::string(text) + "\" needs " + std::to_string(need.right + taken) + "x" +
+                  std::to_string(need.bottom) + " px, the button has " + std::to_string(box.right) + "x" +
+                  std::to_string(box.bottom);
+    return need.right + taken <= box.right && need.bottom <= box.bottom;
+}
+
 bool TextFits(HWND control, std::string* detail) {
     char text[1024] = {};
     GetWindowTextA(control, text, sizeof text);
@@ -239,7 +278,9 @@ HWND CreateAndCheckDialog(const ExpectedDialog& expected) {
                                   TrivialProc, 0);
     EXPECT_TRUE(dlg) << "template " << expected.id << " did not create, error " << GetLastError();
     if (!dlg) return nullptr;
-    SCOPED_TRACE("dialog " + std::to_string(expected.id));
+    SCOPED_TRACE("dialog " + std::to_string(expected.id) + " at " + std::to_string(ScreenDpi()) + " dpi");
+    // The resolution the run asked for (PW_LOG_PIXELS), or the check proves nothing.
+    EXPECT_EQ(ScreenDpi(), AskedDpi());
 
     char caption[256] = {};
     GetWindowTextA(dlg, caption, sizeof caption);
@@ -279,6 +320,14 @@ HWND CreateAndCheckDialog(const ExpectedDialog& expected) {
         const RECT want = DialogUnitsToPixels(dlg, e.du);
         EXPECT_EQ(r.left, want.left);
         EXPECT_EQ(r.top, want.top);
+        // Inside its dialog, whatever the resolution. An etched line is laid
+        // where the template puts it: Wine adds its static edge around it.
+        const DWORD styleType = static_cast<DWORD>(GetWindowLongA(c, GWL_STYLE)) & SS_TYPEMASK;
+        const bool etched = SameClass(cls, "Static") && (styleType == SS_ETCHEDHORZ || styleType == SS_ETCHEDVERT);
+        const RECT laid = etched ? RECT{want.left, want.top, want.left + want.right, want.top + want.bottom} : r;
+        EXPECT_TRUE(laid.left >= 0 && laid.top >= 0 && laid.right <= client.right && laid.bottom <= client.bottom)
+            << "control at " << laid.left << "," << laid.top << "-" << laid.right << "," << laid.bottom << " in a "
+            << client.right << "x" << client.bottom << " dialog";
 
         const DWORD type = static_cast<DWORD>(GetWindowLongA(c, GWL_STYLE)) & SS_TYPEMASK;
         const bool imageStatic = SameClass(cls, "Static") && (type == SS_BITMAP || type == SS_ICON);
@@ -313,6 +362,11 @@ HWND CreateAndCheckDialog(const ExpectedDialog& expected) {
             if (SameClass(cls, "Static") && type <= SS_RIGHT && text[0]) {
                 std::string detail;
                 EXPECT_TRUE(TextFits(c, &detail)) << detail;
+            }
+            const DWORD buttonType = static_cast<DWORD>(GetWindowLongA(c, GWL_STYLE)) & BS_TYPEMASK;
+            if (SameClass(cls, "Button") && buttonType != BS_GROUPBOX && buttonType != BS_OWNERDRAW && text[0]) {
+                std::string detail;
+                EXPECT_TRUE(ButtonTextFits(c, &detail)) << detail;
             }
         }
     }
@@ -429,7 +483,8 @@ bool ShowAndShoot(HWND window, const std::string& name) {
     SetForegroundWindow(window);
     UpdateWindow(window);
     PumpMessages(400);
-    return bench::Screenshot(name);
+    const int dpi = ScreenDpi();
+    return bench::Screenshot(dpi == 96 ? name : name + "_" + std::to_string(dpi) + "dpi");
 }
 
 std::string LoadedCommonControlsPath() {

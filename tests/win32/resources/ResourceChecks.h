@@ -67,6 +67,13 @@ HWND CreateAndCheckDialog(const ExpectedDialog& expected);
 // True when the control's text, word-wrapped in the control's font, fits its
 // client area; *detail (if given) tells the sizes.
 bool TextFits(HWND control, std::string* detail = nullptr);
+// The same for a button's text beside what the button draws itself.
+bool ButtonTextFits(HWND button, std::string* detail = nullptr);
+
+// The screen's dots per inch, and the ones the run asked for (PW_LOG_PIXELS,
+// 96 when not set). CreateAndCheckDialog checks that they agree.
+int ScreenDpi();
+int AskedDpi();
 
 // Widths of the images in an icon group resource, in directory order.
 std::vector<int> IconGroupSizes(int groupId);
@@ -97,7 +104,8 @@ std::string FixedProductVersion();
 // side-by-side version 6 when the loader honoured it.
 std::string LoadedCommonControlsPath();
 
-// Shows the window, lets it paint and writes a screenshot to $PW_OUT/<name>.png.
+// Shows the window, lets it paint and writes a screenshot to $PW_OUT/<name>.png
+// (<name>_120dpi.png at 120 dots per inch).
 bool ShowAndShoot(HWND window, const std::string& name);
 
 }  // namespace restest

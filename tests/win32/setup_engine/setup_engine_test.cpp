@@ -376,7 +376,7 @@ TEST(SetupEngineChild, StageDriverFiles) {
 
 // The process's exit on a failed copy cannot be provoked under Wine: its shell copy
 // skips files it cannot read or write and still reports success.
-TEST(SetupEngineScenario, StagingReportsTheDirectorySizeAndReturns) {
+TEST(SetupEngineScenario, StagingPrintsItsBufferSizeAndReturnsToItsCaller) {
     PrepareFixture();
     UseMedium(PW_MEDIUM_DIR);
     CFileCopy staging;
@@ -470,7 +470,8 @@ TEST(SetupEngineScenario, MediumWithoutMonitorInstallsTheDriverOnly) {
     EXPECT_FALSE(bench::FileExists(d + "\\PGW\\" + kKey + ".exe"));
     EXPECT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "ZYKE" + kKey));
     EXPECT_FALSE(bench::FileExists(ShortcutPath()));
-    Sleep(500);
+    // A start would have made the process before the deployment returned.
+    EXPECT_TRUE(bench::ProcessIdsByName(kKey + ".exe").empty());
     EXPECT_FALSE(bench::FileExists(kMarker));
     // The rest of the installation is still there.
     ExpectRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "ZYK Electronics Printer Software");
@@ -499,18 +500,15 @@ TEST(SetupEngineScenario, FreshInstallerReportsAndWritesNothing) {
     EXPECT_FALSE(bench::reg::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
-// Runs the window's messages as the framework's loops do: PreTranslateMessage first.
-void PumpFor(CWnd& window, DWORD milliseconds) {
+// Runs the window's messages as the framework's loops do (PreTranslateMessage
+// first) until none is left: the keys posted before have then been handled.
+void PumpPending(CWnd& window) {
     MSG msg;
-    const DWORD until = GetTickCount() + milliseconds;
-    while (GetTickCount() < until) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!window.PreTranslateMessage(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!window.PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
         }
-        Sleep(20);
     }
 }
 
@@ -518,7 +516,7 @@ void PressEscape(CWnd& window) {
     HWND target = GetFocus() ? GetFocus() : window.m_hWnd;
     PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0);
-    PumpFor(window, 400);
+    PumpPending(window);
 }
 
 TEST(SetupEngineScenario, PleaseWaitWindowIgnoresEscape) {

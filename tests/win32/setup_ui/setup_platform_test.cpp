@@ -97,7 +97,7 @@ TEST(SetupPlatform, UsbPortFromTheDeviceClassKeys) {
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
 }
 
-TEST(SetupPlatform, ArrivalRegistrationForAWindow) {
+TEST(SetupPlatform, UsbArrivalRegistrationIsGrantedForAWindow) {
     HWND window = CreateWindowExA(0, "STATIC", "probe", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(window);
     pw::unique_hwnd owner(window);

@@ -6,6 +6,7 @@
 #include "common/Handles.h"
 #include "resources/SetupResource.h"
 #include "testbed/Bench.h"
+#include "testbed/PollLog.h"
 #include "testbed/Fixture.h"
 
 #include <gtest/gtest.h>
@@ -154,9 +155,12 @@ void PressKey(HWND dialog, int controlId, WPARAM key) {
 
 void PressEscape(HWND dialog, int controlId) { PressKey(dialog, controlId, VK_ESCAPE); }
 
-// Nothing pops up within a moment and the dialog stays on screen.
+// Once the dialog has handled everything posted to it so far, nothing has
+// popped up and the dialog is still on screen.
 void ExpectStillWaiting(HWND dialog, DWORD pid, const char* what) {
-    Sleep(1500);
+    bench::PollLog handled;
+    ASSERT_TRUE(handled.Attach(dialog, bench::UnixToWindows(PW_POLL_LOG_DLL))) << what;
+    ASSERT_TRUE(handled.Flush(dialog)) << what;
     EXPECT_TRUE(IsWindowVisible(dialog)) << what;
     EXPECT_EQ(FindBox(kCaption, pid), nullptr) << what;
     EXPECT_EQ(FindBox("setup", pid), nullptr) << what;
