@@ -85,14 +85,21 @@ static void HwiPlayedSetDword(void* context, const char* ascii, unsigned long va
     if (HwiPlayedName(&name, storage, ascii)) ZwSetValueKey((HANDLE)context, &name, 0, REG_DWORD, &data, sizeof(data));
 }
 
+/* The service key's values as the played rules read them; the key stays open
+ * until the caller closes it. NULL when the key cannot be opened. */
+static HANDLE HwiPlayedOpenValues(hwi_played_values* values) {
+    HANDLE key = HwiPlayedOpenKey();
+    values->context = key;
+    values->query = HwiPlayedQuery;
+    values->set_dword = HwiPlayedSetDword;
+    return key;
+}
+
 UCHAR HwiReadPort(USHORT port) {
     hwi_played_values values;
     UCHAR value;
-    HANDLE key = HwiPlayedOpenKey();
+    HANDLE key = HwiPlayedOpenValues(&values);
     if (key == NULL) return 0;
-    values.context = key;
-    values.query = HwiPlayedQuery;
-    values.set_dword = HwiPlayedSetDword;
     value = hwi_played_read(&values, port);
     ZwClose(key);
     return value;
@@ -100,11 +107,8 @@ UCHAR HwiReadPort(USHORT port) {
 
 void HwiWritePort(USHORT port, UCHAR value) {
     hwi_played_values values;
-    HANDLE key = HwiPlayedOpenKey();
+    HANDLE key = HwiPlayedOpenValues(&values);
     if (key == NULL) return;
-    values.context = key;
-    values.query = HwiPlayedQuery;
-    values.set_dword = HwiPlayedSetDword;
     hwi_played_write(&values, port, value);
     ZwClose(key);
 }
@@ -112,11 +116,8 @@ void HwiWritePort(USHORT port, UCHAR value) {
 ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity) {
     hwi_played_values values;
     ULONG count;
-    HANDLE key = HwiPlayedOpenKey();
+    HANDLE key = HwiPlayedOpenValues(&values);
     if (key == NULL) return 0;
-    values.context = key;
-    values.query = HwiPlayedQuery;
-    values.set_dword = HwiPlayedSetDword;
     count = hwi_played_parallel_ranges(&values, ranges, capacity);
     ZwClose(key);
     return count;
@@ -125,11 +126,8 @@ ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity) {
 int HwiCallerMayWrite(int tokenMayWrite) {
     hwi_played_values values;
     int mayWrite;
-    HANDLE key = HwiPlayedOpenKey();
+    HANDLE key = HwiPlayedOpenValues(&values);
     if (key == NULL) return tokenMayWrite;
-    values.context = key;
-    values.query = HwiPlayedQuery;
-    values.set_dword = HwiPlayedSetDword;
     mayWrite = hwi_played_caller_may_write(&values, tokenMayWrite);
     ZwClose(key);
     return mayWrite;
