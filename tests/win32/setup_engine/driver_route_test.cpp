@@ -18,7 +18,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,12 +26,7 @@ namespace {
 
 const std::string kModel = catalogue::ModelName;
 
-std::string DriverDir() {
-    char dir[MAX_PATH] = {};
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed)) return {};
-    return dir;
-}
+std::string DriverDir() { return bench::SystemDir() + "\\spool\\drivers\\w32x86"; }
 
 std::vector<std::string> Strings(const char* list) {
     std::vector<std::string> out;
@@ -87,17 +81,13 @@ public:
 
 private:
     static void SpoolerHasTheDriver() {
-        char name[128];
-        std::snprintf(name, sizeof name, "%s", catalogue::ModelName);
-        char dll[] = "unidrv.dll", ui[] = "unidrvui.dll";
-        char gpd[64];
-        std::snprintf(gpd, sizeof gpd, "%s", catalogue::ModelGpdFile);
+        std::string name = kModel, dll = "unidrv.dll", gpd = catalogue::ModelGpdFile, ui = "unidrvui.dll";
         DRIVER_INFO_3A info = {};
         info.cVersion = 3;
-        info.pName = name;
-        info.pDriverPath = dll;
-        info.pDataFile = gpd;
-        info.pConfigFile = ui;
+        info.pName = &name[0];
+        info.pDriverPath = &dll[0];
+        info.pDataFile = &gpd[0];
+        info.pConfigFile = &ui[0];
         AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
     }
 };
