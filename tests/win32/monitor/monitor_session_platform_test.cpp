@@ -47,13 +47,25 @@ TEST(NotificationArea, TheSweepCoversTheTaskbarsIconsAndTheOverflowWindows) {
     DestroyWindow(tray);
 }
 
-// Handles what the window system queued for this thread (focus changes among them).
-void Pump() {
-    MSG msg;
-    for (int round = 0; round < 5; ++round) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(20);
+// Evidence that this thread has handled what the window system queued for it
+// before now (focus changes among them): a marker posted now comes out of the
+// queue only after the driver's events and the messages sent before it, and
+// a round trip through the window follows. Time only bounds the wait.
+void Settle(HWND window) {
+    constexpr UINT kMarker = WM_APP + 77;
+    ASSERT_TRUE(PostMessageA(window, kMarker, 0, 0));
+    const DWORD start = GetTickCount();
+    for (bool seen = false; !seen;) {
+        MSG msg;
+        while (!seen && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == kMarker) seen = true;
+            else DispatchMessageA(&msg);
+        }
+        ASSERT_LT(GetTickCount() - start, 10000u) << "the marker never came back";
+        if (!seen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result));
 }
 
 // Top-level windows in Z order, top first, until one of the two is met.
@@ -71,13 +83,13 @@ TEST(PopUp, AFaultRaisesTheWindowAboveTheUsersWithoutTakingTheKeyboard) {
     ASSERT_TRUE(user && status);
     SetForegroundWindow(user);
     SetFocus(user);
-    Pump();
+    ASSERT_NO_FATAL_FAILURE(Settle(user));
     ASSERT_EQ(GetForegroundWindow(), user);
     SetWindowPos(status, HWND_BOTTOM, 50, 50, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 
     for (int fault = 0; fault < 2; ++fault) {
         monitor::PopUpWithoutActivating(status);
-        Pump();
+        ASSERT_NO_FATAL_FAILURE(Settle(status));
         EXPECT_TRUE(IsWindowVisible(status)) << fault;
         EXPECT_EQ(HigherOf(user, status), status) << fault;
         EXPECT_EQ(GetForegroundWindow(), user) << fault;
@@ -85,7 +97,7 @@ TEST(PopUp, AFaultRaisesTheWindowAboveTheUsersWithoutTakingTheKeyboard) {
         // Raised, not pinned: the user's next click brings their window back in front.
         EXPECT_FALSE(GetWindowLongA(status, GWL_EXSTYLE) & WS_EX_TOPMOST) << fault;
         SetWindowPos(user, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        Pump();
+        ASSERT_NO_FATAL_FAILURE(Settle(user));
         EXPECT_EQ(HigherOf(user, status), user) << fault;
     }
     DestroyWindow(status);

@@ -128,38 +128,9 @@ TEST(MonitorSession, StartedBySetupFromTheMediumItLeavesTheMediumAndKeepsItsIcon
     EXPECT_TRUE(bench::WaitTrayIconCount(0));
 }
 
-TEST(MonitorSession, ALockItMayNotOpenMeansAMonitorRunsAndItEndsSilently) {
-    // The lock as the elevated first run leaves it to the user's own later
-    // start: it exists, and its security lets this user open nothing.
-    SECURITY_DESCRIPTOR sd;
-    ASSERT_TRUE(InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
-    ACL acl;
-    ASSERT_TRUE(InitializeAcl(&acl, sizeof acl, ACL_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
-    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
-    pw::unique_handle held(CreateMutexA(&sa, FALSE, catalogue::ModelMutexName));
-    ASSERT_TRUE(held);
-    {
-        // What the monitor's own CreateMutexA meets.
-        pw::unique_handle again(CreateMutexA(nullptr, FALSE, catalogue::ModelMutexName));
-        const DWORD error = GetLastError();
-        ASSERT_FALSE(again);
-        ASSERT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    }
-    ASSERT_TRUE(fixture::AddUsbPort());
-    ASSERT_TRUE(fixture::CreateQueue(catalogue::ModelName, "COM1:"));
-
-    bench::Process second = bench::Process::Start(Exe());
-    ASSERT_TRUE(second);
-    DWORD code = 999;
-    EXPECT_TRUE(second.WaitExit(15000, &code));
-    EXPECT_EQ(bench::TrayIconCount(), 0);
-    EXPECT_TRUE(bench::FindTopWindows({"#32770", kCaption}).empty());
-}
-
-TEST(MonitorSession, APublishedPortKeyWithoutItsValueSettlesOnAStatusAndKeepsIt) {
-    // A queue on COM1: whose DsSpooler key exists without "portName": the
-    // spooler has not published it yet, or a tool removed it.
+// One queue on COM1: whose DsSpooler key exists without "portName" (the
+// spooler has not published it yet, or a tool removed it), met by two starts.
+TEST(MonitorSession, ALockItMayNotOpenEndsTheStartThenAnUnpublishedPortSettlesOnAStatus) {
     ASSERT_TRUE(fixture::AddUsbPort());
     ASSERT_TRUE(fixture::AddQueue(catalogue::ModelName, "COM1:"));
     const std::string published = std::string(fixture::kPrintersKey) + catalogue::ModelName + "\\DsSpooler";
@@ -167,6 +138,34 @@ TEST(MonitorSession, APublishedPortKeyWithoutItsValueSettlesOnAStatusAndKeepsIt)
     bench::reg::DeleteValue(HKEY_LOCAL_MACHINE, published, "portName");
     ASSERT_FALSE(bench::reg::ValueExists(HKEY_LOCAL_MACHINE, published, "portName"));
 
+    {
+        // The lock as the elevated first run leaves it to the user's own later
+        // start: it exists, and its security lets this user open nothing.
+        SECURITY_DESCRIPTOR sd;
+        ASSERT_TRUE(InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
+        ACL acl;
+        ASSERT_TRUE(InitializeAcl(&acl, sizeof acl, ACL_REVISION));
+        ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
+        SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+        pw::unique_handle held(CreateMutexA(&sa, FALSE, catalogue::ModelMutexName));
+        ASSERT_TRUE(held);
+        // What the monitor's own CreateMutexA meets.
+        pw::unique_handle again(CreateMutexA(nullptr, FALSE, catalogue::ModelMutexName));
+        const DWORD error = GetLastError();
+        ASSERT_FALSE(again);
+        ASSERT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+        // A monitor runs, as far as that start can tell: it ends silently.
+        bench::Process second = bench::Process::Start(Exe());
+        ASSERT_TRUE(second);
+        EXPECT_TRUE(second.WaitExit(15000));
+        EXPECT_EQ(bench::TrayIconCount(), 0);
+        EXPECT_TRUE(bench::FindTopWindows({"#32770", kCaption}).empty());
+    }
+
+    // With the lock gone, a start settles on a status, and later polls still
+    // reach the status table: opened, the window searches for three polls
+    // and comes back to the same status.
     bench::Process process = bench::Process::Start(Exe());
     ASSERT_TRUE(process);
     HWND dialog = bench::WaitWindow({"#32770", kCaption, process.Id()});
@@ -176,8 +175,6 @@ TEST(MonitorSession, APublishedPortKeyWithoutItsValueSettlesOnAStatusAndKeepsIt)
     auto title = [&] { return bench::ControlText(dialog, 1004); };
     EXPECT_TRUE(bench::WaitUntil([&] { return title() == "Ready"; })) << title();
     EXPECT_EQ(bench::ControlText(dialog, 1005), "Ready to print.");
-    // Later polls still reach the status table: opened, the window searches
-    // for three polls and comes back to the same status.
     bench::Post(owner, kTrayCallback, 1, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(bench::WaitVisible(dialog));
     EXPECT_TRUE(bench::WaitUntil([&] { return title() == "Searching"; })) << title();

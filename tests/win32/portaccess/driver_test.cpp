@@ -68,25 +68,21 @@ public:
     ~PlayedCaller() { DeleteValue("CallerMayWrite"); }
 };
 
-// A request's answer and error, as a program without the client sees them.
+// A request's answer, error and the byte read, as a program without the client
+// sees them.
 struct Answer {
     BOOL ok;
     DWORD error;
     BYTE byte;
 };
-Answer Read(USHORT port) {
-    BYTE buffer[3] = {static_cast<BYTE>(port), static_cast<BYTE>(port >> 8), 0xEE};
-    DWORD returned = 0;
-    SetLastError(0);
-    const BOOL ok = DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, buffer, 2, buffer, 1, &returned, nullptr);
-    return {ok, GetLastError(), buffer[0]};
-}
-Answer Write(USHORT port, BYTE value) {
+Answer Request(DWORD code, USHORT port, BYTE value = 0) {
     BYTE buffer[3] = {static_cast<BYTE>(port), static_cast<BYTE>(port >> 8), value};
+    const bool read = code == IOCTL_READ_PORT_BYTE;
     DWORD returned = 0;
     SetLastError(0);
-    const BOOL ok = DeviceIoControl(PortDriverHandle, IOCTL_WRITE_PORT_BYTE, buffer, 3, nullptr, 0, &returned, nullptr);
-    return {ok, GetLastError(), 0};
+    const BOOL ok = DeviceIoControl(PortDriverHandle, code, buffer, read ? 2 : 3, read ? buffer : nullptr,
+                                    read ? 1 : 0, &returned, nullptr);
+    return {ok, GetLastError(), buffer[0]};
 }
 
 DWORD ServiceState() {
@@ -186,27 +182,29 @@ TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
     {
         PlayedCaller user(false);
         EXPECT_EQ(ReadParallelStatus(), 2) << "the monitor's own read";
-        const Answer keyboard = Read(0x60);
-        EXPECT_FALSE(keyboard.ok);
-        EXPECT_EQ(keyboard.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-        EXPECT_NE(keyboard.byte, 0x1C);
-        EXPECT_FALSE(Read(0x380).ok) << "just past LPT1";
-        const Answer write = Write(0x37A, 0x0C);
-        EXPECT_FALSE(write.ok);
-        EXPECT_EQ(write.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        const struct {
+            DWORD code;
+            USHORT port;
+            bool forgetParallelPorts;
+        } refused[] = {{IOCTL_READ_PORT_BYTE, 0x60, false},    // the keyboard controller
+                       {IOCTL_READ_PORT_BYTE, 0x380, false},   // just past LPT1
+                       {IOCTL_WRITE_PORT_BYTE, 0x37A, false},  // a write, even to LPT1
+                       {IOCTL_READ_PORT_BYTE, 0x379, true}};   // no parallel port known
+        for (const auto& r : refused) {
+            if (r.forgetParallelPorts) DeleteValue("ParallelPorts");
+            const Answer answer = Request(r.code, r.port, 0x0C);
+            EXPECT_FALSE(answer.ok) << std::hex << r.port;
+            EXPECT_EQ(answer.error, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << std::hex << r.port;
+            EXPECT_NE(answer.byte, 0x1C) << std::hex << r.port;
+        }
         GetDword("WriteCount37A", after);
         EXPECT_EQ(after, before) << "a refused write touches no port";
-
-        DeleteValue("ParallelPorts");
-        const Answer unknown = Read(0x379);
-        EXPECT_FALSE(unknown.ok) << "no parallel port known";
-        EXPECT_EQ(unknown.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     }
     PlayedCaller administrator(true);
-    const Answer keyboard = Read(0x60);
+    const Answer keyboard = Request(IOCTL_READ_PORT_BYTE, 0x60);
     EXPECT_TRUE(keyboard.ok);
     EXPECT_EQ(keyboard.byte, 0x1C);
-    EXPECT_TRUE(Write(0x37A, 0x0C).ok);
+    EXPECT_TRUE(Request(IOCTL_WRITE_PORT_BYTE, 0x37A, 0x0C).ok);
     GetDword("WriteCount37A", after);
     EXPECT_EQ(after, before + 1);
 }

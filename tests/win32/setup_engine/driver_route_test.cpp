@@ -9,7 +9,6 @@
 #include "setup/engine/Installer.h"
 
 #include "catalogue/Catalogue.h"
-#include "common/Handles.h"
 #include "setup/core/DriverRegistration.h"
 #include "testbed/Bench.h"
 #include "testbed/Fixture.h"
@@ -19,7 +18,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,12 +26,7 @@ namespace {
 
 const std::string kModel = catalogue::ModelName;
 
-std::string DriverDir() {
-    char dir[MAX_PATH] = {};
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed)) return {};
-    return dir;
-}
+std::string DriverDir() { return bench::SystemDir() + "\\spool\\drivers\\w32x86"; }
 
 std::vector<std::string> Strings(const char* list) {
     std::vector<std::string> out;
@@ -44,8 +37,7 @@ std::vector<std::string> Strings(const char* list) {
 class Windows7Calls : public setup::engine::DriverCalls {
 public:
     struct Record {
-        std::string name, driverPath, dataFile, configFile, helpFile;
-        std::vector<std::string> dependents;
+        std::string name;
         bool accepted = false;
     };
     std::vector<Record> records;
@@ -54,19 +46,18 @@ public:
 
     bool FileExists(const std::string& path) override { return setup::engine::SystemDriverCalls().FileExists(path); }
 
+    // A record naming a file missing from the driver directory is refused; a
+    // sound one goes to the spooler.
     bool AddDriverRecord(DRIVER_INFO_6A& record) override {
-        Record seen{record.pName, record.pDriverPath, record.pDataFile, record.pConfigFile, record.pHelpFile,
-                    Strings(record.pDependentFiles)};
-        std::vector<std::string> files = seen.dependents;
-        files.insert(files.end(), {seen.driverPath, seen.dataFile, seen.configFile, seen.helpFile});
-        seen.accepted = true;
+        std::vector<std::string> files = Strings(record.pDependentFiles);
+        files.insert(files.end(), {record.pDriverPath, record.pDataFile, record.pConfigFile, record.pHelpFile});
+        bool accepted = true;
         for (const std::string& file : files)
-            if (!bench::FileExists(DriverDir() + "\\" + file)) seen.accepted = false;
-        // A record naming a missing file is refused; a sound one goes to the spooler.
-        if (seen.accepted) seen.accepted = setup::engine::SystemDriverCalls().AddDriverRecord(record);
+            if (!bench::FileExists(DriverDir() + "\\" + file)) accepted = false;
+        if (accepted) accepted = setup::engine::SystemDriverCalls().AddDriverRecord(record);
         else SetLastError(ERROR_FILE_NOT_FOUND);
-        records.push_back(seen);
-        return seen.accepted;
+        records.push_back({record.pName, accepted});
+        return accepted;
     }
 
     bool CanInstallFromPackage() override { return true; }
@@ -90,17 +81,13 @@ public:
 
 private:
     static void SpoolerHasTheDriver() {
-        char name[128];
-        std::snprintf(name, sizeof name, "%s", catalogue::ModelName);
-        char dll[] = "unidrv.dll", ui[] = "unidrvui.dll";
-        char gpd[64];
-        std::snprintf(gpd, sizeof gpd, "%s", catalogue::ModelGpdFile);
+        std::string name = kModel, dll = "unidrv.dll", gpd = catalogue::ModelGpdFile, ui = "unidrvui.dll";
         DRIVER_INFO_3A info = {};
         info.cVersion = 3;
-        info.pName = name;
-        info.pDriverPath = dll;
-        info.pDataFile = gpd;
-        info.pConfigFile = ui;
+        info.pName = &name[0];
+        info.pDriverPath = &dll[0];
+        info.pDataFile = &gpd[0];
+        info.pConfigFile = &ui[0];
         AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
     }
 };
@@ -118,10 +105,6 @@ void PlantUniversalFiles(const std::string& missing = "") {
     }
 }
 
-void RemoveUniversalFiles() {
-    for (const char* file : setup::core::kUniversalDriverFiles) DeleteFileA((DriverDir() + "\\" + file).c_str());
-}
-
 class DriverRoute : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -137,77 +120,39 @@ protected:
 
 }  // namespace
 
-// A clean Windows 7 lacks some of the files: the model's staged package is
-// installed, named by its place in the driver store, and no record is offered.
-TEST_F(DriverRoute, MissingUniversalFilesInstallTheStagedPackage) {
-    for (const char* missing : setup::core::kUniversalDriverFiles) {
-        PlantUniversalFiles(missing);
+// What the route choice (proven on the host) leaves to the engine: with every
+// file there, the record Wine's spooler accepts, its files all in the driver
+// directory; with one missing, the package named by its place in the driver
+// store, found from the INF staged into the system's INF store, under the
+// model's name, and the queue then on the driver the package gave the spooler.
+TEST_F(DriverRoute, TheRecordGetsItsFilesAndThePackageTheStoredInf) {
+    PlantUniversalFiles();
+    {
         Windows7Calls windows7;
         CInstaller installer(windows7);
         ASSERT_EQ(installer.GetDriverDirectory(), 1);
-        EXPECT_EQ(installer.RegisterDriver(), 1) << missing;
-        EXPECT_TRUE(windows7.records.empty()) << missing;
-        ASSERT_EQ(windows7.packages.size(), 1u) << missing;
-        EXPECT_EQ(windows7.packages[0].first, Windows7Calls::StoreInf());
-        EXPECT_EQ(windows7.packages[0].second, kModel);
-        // The store is asked about the INF staged into the system's INF store.
-        ASSERT_EQ(windows7.storeLookups.size(), 1u);
-        EXPECT_EQ(windows7.storeLookups[0], std::string(installer.m_szOemInf));
-        EXPECT_TRUE(bench::FileExists(installer.m_szOemInf)) << installer.m_szOemInf;
+        EXPECT_EQ(installer.RegisterDriver(), 1);
+        EXPECT_TRUE(windows7.packages.empty());
+        ASSERT_EQ(windows7.records.size(), 1u);
+        EXPECT_TRUE(windows7.records[0].accepted);
+        EXPECT_EQ(windows7.records[0].name, kModel);
     }
+    // Gone again, so that the queue below can only be on the package's driver.
+    ASSERT_TRUE(DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(kModel.c_str()))) << GetLastError();
 
-    // None of them, and the whole installation: the queue goes onto the driver
-    // the package gave the spooler.
-    RemoveUniversalFiles();
+    PlantUniversalFiles("unires.dll");
     Windows7Calls windows7;
     CInstaller installer(windows7);
     installer.m_strPort = "LPT1:";
     installer.InstallPrinter();
-    EXPECT_EQ(installer.m_bDriverAdded, 1);
     EXPECT_EQ(installer.m_bQueueAdded, 1);
     EXPECT_EQ(installer.m_strResult, kModel + " Printer Driver & Status Monitor installed successfully.");
     EXPECT_TRUE(windows7.records.empty());
-    EXPECT_EQ(windows7.packages.size(), 1u);
+    ASSERT_EQ(windows7.packages.size(), 1u);
+    EXPECT_EQ(windows7.packages[0].first, Windows7Calls::StoreInf());
+    EXPECT_EQ(windows7.packages[0].second, kModel);
+    ASSERT_EQ(windows7.storeLookups.size(), 1u);
+    EXPECT_EQ(windows7.storeLookups[0], std::string(installer.m_szOemInf));
+    EXPECT_TRUE(bench::FileExists(installer.m_szOemInf)) << installer.m_szOemInf;
     EXPECT_EQ(fixture::QueuePort(kModel), "LPT1:");
-}
-
-// Every file there: the record with bare names, as before, which Wine's
-// spooler accepts; no package is installed.
-TEST_F(DriverRoute, PresentUniversalFilesRegisterTheRecordAsBefore) {
-    PlantUniversalFiles();
-    Windows7Calls windows7;
-    CInstaller installer(windows7);
-    installer.m_strPort = "LPT1:";
-    installer.InstallPrinter();
-    EXPECT_EQ(installer.m_bDriverAdded, 1);
-    EXPECT_EQ(installer.m_bQueueAdded, 1);
-    EXPECT_TRUE(windows7.packages.empty());
-    ASSERT_EQ(windows7.records.size(), 1u);
-    const Windows7Calls::Record& record = windows7.records[0];
-    EXPECT_TRUE(record.accepted);
-    EXPECT_EQ(record.name, kModel);
-    EXPECT_EQ(record.driverPath, "unidrv.dll");
-    EXPECT_EQ(record.dataFile, catalogue::ModelGpdFile);
-    EXPECT_EQ(record.configFile, "unidrvui.dll");
-    EXPECT_EQ(record.helpFile, "unidrv.hlp");
-    EXPECT_EQ(record.dependents, (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll",
-                                                            "unidrv.hlp", "unires.dll", "stdnames.gpd"}));
-
-    // The spooler holds the driver with the universal files from the driver directory.
-    pw::unique_printer printer;
-    ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kModel.c_str()), printer.put(), nullptr));
-    DWORD needed = 0;
-    GetPrinterDriverA(printer.get(), nullptr, 3, nullptr, 0, &needed);
-    pw::heap_buffer driver(needed);
-    ASSERT_TRUE(GetPrinterDriverA(printer.get(), nullptr, 3, driver.get(), needed, &needed));
-    const auto* info = driver.as<DRIVER_INFO_3A>();
-    const std::string driverPath = info->pDriverPath ? info->pDriverPath : "";
-    EXPECT_NE(driverPath.find("unidrv.dll"), std::string::npos) << driverPath;
-    EXPECT_TRUE(bench::FileExists(driverPath)) << driverPath;
-
-    // The system's own calls make the same choice under Wine, which cannot install packages.
-    EXPECT_FALSE(setup::engine::SystemDriverCalls().CanInstallFromPackage());
-    CInstaller system;
-    ASSERT_EQ(system.GetDriverDirectory(), 1);
-    EXPECT_EQ(system.RegisterDriver(), 1);
 }
