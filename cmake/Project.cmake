@@ -74,4 +74,8 @@ function(pw_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
   # tools/wine-run ends the program a little before this, so its clean-up still runs.
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "PW_RUN_TIMEOUT=${T_TIMEOUT}")
+  # Wine may report success for a program that crashed on its way out after
+  # GoogleTest had printed its failures: the output decides too.
+  set_property(TEST ${name} APPEND PROPERTY FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
+               "wine: Unhandled (page fault|exception|illegal instruction|stack overflow)")
 endfunction()
