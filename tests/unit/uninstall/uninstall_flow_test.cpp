@@ -19,6 +19,10 @@ using uninstall::Icon;
 using uninstall::Outcome;
 using uninstall::Step;
 
+std::string Removal(Step step, int model = uninstall::kNoModel) {
+    return "remove:" + uninstall::LeftOver(step, model);
+}
+
 class ScriptedSystem : public uninstall::UninstallSystem {
 public:
     bool lockFree = true;
@@ -50,9 +54,6 @@ public:
         const auto it = outcomes.find({step, model});
         return it == outcomes.end() ? Outcome::Done : it->second;
     }
-    static std::string Removal(Step step, int model = uninstall::kNoModel) {
-        return "remove:" + uninstall::LeftOver(step, model);
-    }
     bool Called(const std::string& call) const { return std::find(calls.begin(), calls.end(), call) != calls.end(); }
     void RemoveSelf() override { calls.push_back("self"); }
 
@@ -62,8 +63,6 @@ public:
         return n;
     }
 };
-
-std::string Removal(Step step, int model = uninstall::kNoModel) { return ScriptedSystem::Removal(step, model); }
 
 // A model's own steps, in their order.
 std::vector<std::string> ModelRemovals(int model) {
