@@ -149,12 +149,9 @@ TEST(PlayedPorts, ParallelPortsAreTheRangesOfTheirResourceList) {
     hwi_port_range ranges[HWI_RANGES_MAX];
     EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 0u) << "none played";
 
-    std::vector<unsigned char> list(36, 0);
-    list[0] = 1;                        // one full descriptor
-    list[16] = 1;                       // one partial descriptor
-    list[20] = 1;                       // an I/O port range
-    list[24] = 0x78, list[25] = 0x03;   // from 0x378
-    list[32] = 8;                       // 8 ports
+    // One full descriptor of one partial one: an I/O port range of 8 ports from 0x378.
+    const std::vector<unsigned char> list = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0,
+                                             0, 0, 1, 0, 0, 0, 0x78, 3, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0};
     key.values["ParallelPorts"] = {HWI_PLAYED_RESOURCE_LIST, list};
     ASSERT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 1u);
     EXPECT_EQ(ranges[0].start, 0x378u);

@@ -9,24 +9,21 @@
 namespace {
 
 using setup::core::DriverRoute;
+using Calls = std::vector<std::string>;
 
 // A system that answers as configured and records what was asked of it.
-// By default it answers as a clean Windows 7 does: package installation
-// available, and a record naming a missing file refused.
 class ScriptedSystem : public setup::core::DriverRegistrar {
 public:
-    std::set<std::string> present{"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll", "stdnames.gpd"};
-    bool packageInstaller = true, staged = true, packageInstalled = true;
-    bool recordRefusedForMissingFiles = true;
-    std::vector<std::string> calls;
+    std::set<std::string> present{std::begin(setup::core::kUniversalDriverFiles),
+                                  std::end(setup::core::kUniversalDriverFiles)};
+    bool packageInstaller = true, staged = true, packageInstalled = true, recordAccepted = true;
+    Calls calls;
 
     bool InDriverDirectory(const std::string& fileName) override { return present.count(fileName) != 0; }
     bool CanInstallFromPackage() override { return packageInstaller; }
     bool StagePackage() override { return Record("stage", staged); }
     bool InstallFromPackage() override { return Record("package", packageInstalled); }
-    bool AddDriverRecord() override {
-        return Record("record", !recordRefusedForMissingFiles || present.size() == 5);
-    }
+    bool AddDriverRecord() override { return Record("record", recordAccepted); }
 
 private:
     bool Record(const char* name, bool answer) {
@@ -35,65 +32,44 @@ private:
     }
 };
 
-using Calls = std::vector<std::string>;
-
-TEST(DriverRegistration, AllUniversalFilesThereRegisterTheRecordAlone) {
-    ScriptedSystem system;
-    EXPECT_EQ(setup::core::ChooseDriverRoute(system), DriverRoute::DriverRecord);
-    EXPECT_TRUE(setup::core::RegisterModelDriver(system));
-    EXPECT_EQ(system.calls, Calls{"record"});
-
-    // A refusal is the spooler's answer; no second way is tried.
-    struct Refusing : ScriptedSystem {
-        bool AddDriverRecord() override {
-            ScriptedSystem::AddDriverRecord();
-            return false;
-        }
-    } refusing;
-    EXPECT_FALSE(setup::core::RegisterModelDriver(refusing));
-    EXPECT_EQ(refusing.calls, Calls{"record"});
-}
-
-// Each one of the files missing on Windows 7: the staged package, never the
-// record the spooler would refuse.
-TEST(DriverRegistration, AnyMissingFileInstallsTheStagedPackage) {
+// Windows 7 refuses a record naming a missing universal file, so with any one
+// missing the staged package is installed and the record never tried; every
+// failure is the answer, with no second way tried. A spooler without package
+// installation (Wine) is left only the record.
+TEST(DriverRegistration, TheRouteAndItsAnswer) {
+    const struct {
+        const char* missing;   // nullptr: all there; "*": none there
+        bool packageInstaller, staged, packageInstalled, recordAccepted;
+        DriverRoute route;
+        bool registered;
+        Calls calls;
+    } cases[] = {
+        {nullptr, true, true, true, true, DriverRoute::DriverRecord, true, {"record"}},
+        {nullptr, true, true, true, false, DriverRoute::DriverRecord, false, {"record"}},
+        {"*", true, true, true, false, DriverRoute::Package, true, {"stage", "package"}},
+        {"unires.dll", true, false, true, false, DriverRoute::Package, false, {"stage"}},
+        {"unires.dll", true, true, false, false, DriverRoute::Package, false, {"stage", "package"}},
+        {"unidrv.hlp", false, true, true, true, DriverRoute::DriverRecord, true, {"record"}},
+    };
+    for (const auto& c : cases) {
+        ScriptedSystem system;
+        if (c.missing) c.missing[0] == '*' ? system.present.clear() : void(system.present.erase(c.missing));
+        system.packageInstaller = c.packageInstaller;
+        system.staged = c.staged;
+        system.packageInstalled = c.packageInstalled;
+        system.recordAccepted = c.recordAccepted;
+        const std::string which = std::string(c.missing ? c.missing : "-") + " " + c.calls.back();
+        EXPECT_EQ(setup::core::ChooseDriverRoute(system), c.route) << which;
+        EXPECT_EQ(setup::core::RegisterModelDriver(system), c.registered) << which;
+        EXPECT_EQ(system.calls, c.calls) << which;
+    }
     for (const char* missing : setup::core::kUniversalDriverFiles) {
         ScriptedSystem system;
         system.present.erase(missing);
-        EXPECT_EQ(setup::core::ChooseDriverRoute(system), DriverRoute::Package) << missing;
+        system.recordAccepted = false;
         EXPECT_TRUE(setup::core::RegisterModelDriver(system)) << missing;
         EXPECT_EQ(system.calls, (Calls{"stage", "package"})) << missing;
     }
-    ScriptedSystem none;
-    none.present.clear();
-    EXPECT_TRUE(setup::core::RegisterModelDriver(none));
-    EXPECT_EQ(none.calls, (Calls{"stage", "package"}));
-}
-
-TEST(DriverRegistration, PackageFailuresAreTheAnswer) {
-    ScriptedSystem unstaged;
-    unstaged.present.erase("unires.dll");
-    unstaged.staged = false;
-    EXPECT_FALSE(setup::core::RegisterModelDriver(unstaged));
-    EXPECT_EQ(unstaged.calls, Calls{"stage"});
-
-    ScriptedSystem refused;
-    refused.present.erase("unires.dll");
-    refused.packageInstalled = false;
-    EXPECT_FALSE(setup::core::RegisterModelDriver(refused));
-    EXPECT_EQ(refused.calls, (Calls{"stage", "package"}));
-}
-
-// A spooler without package installation (before Windows 7, or Wine) is left
-// only the record, whatever it answers.
-TEST(DriverRegistration, WithoutPackageInstallationTheRecordIsTheOnlyWay) {
-    ScriptedSystem system;
-    system.present.erase("unidrv.hlp");
-    system.packageInstaller = false;
-    system.recordRefusedForMissingFiles = false;
-    EXPECT_EQ(setup::core::ChooseDriverRoute(system), DriverRoute::DriverRecord);
-    EXPECT_TRUE(setup::core::RegisterModelDriver(system));
-    EXPECT_EQ(system.calls, Calls{"record"});
 }
 
 }  // namespace

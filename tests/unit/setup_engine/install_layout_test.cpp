@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,11 +104,10 @@ TEST(InstallLayout, UninstallEntryNamesPublisherVersionAndSize) {
     EXPECT_EQ(values.noModify.data, 1u);
     EXPECT_EQ(values.noRepair.name, "NoRepair");
     EXPECT_EQ(values.noRepair.data, 1u);
-    EXPECT_EQ(setup::core::EstimatedSize(0).data, 0u);
-    EXPECT_EQ(setup::core::EstimatedSize(1).data, 1u);
-    EXPECT_EQ(setup::core::EstimatedSize(2048).data, 2u);
-    EXPECT_EQ(setup::core::EstimatedSize(2049).data, 3u);
-    EXPECT_EQ(setup::core::EstimatedSize(0xFFFFFFFFull * 4096).data, 0xFFFFFFFFu);
+    // Kilobytes, rounded up, held in a DWORD.
+    for (const auto& [bytes, kb] : {std::pair<unsigned long long, unsigned>{0, 0}, {1, 1}, {2048, 2}, {2049, 3},
+                                    {0xFFFFFFFFull * 4096, 0xFFFFFFFFu}})
+        EXPECT_EQ(setup::core::EstimatedSize(bytes).data, kb) << bytes;
     EXPECT_EQ(setup::core::EstimatedSize(1).name, "EstimatedSize");
     const std::vector<std::string> files = setup::core::InstalledFiles(kD);
     for (const std::string& f : {kD + "\\Uninstall.exe", kD + "\\ZYKE9pin.dll", setup::core::MonitorExecutable(kD),

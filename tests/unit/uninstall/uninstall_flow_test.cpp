@@ -19,6 +19,10 @@ using uninstall::Icon;
 using uninstall::Outcome;
 using uninstall::Step;
 
+std::string Removal(Step step, int model = uninstall::kNoModel) {
+    return "remove:" + uninstall::LeftOver(step, model);
+}
+
 class ScriptedSystem : public uninstall::UninstallSystem {
 public:
     bool lockFree = true;
@@ -50,9 +54,6 @@ public:
         const auto it = outcomes.find({step, model});
         return it == outcomes.end() ? Outcome::Done : it->second;
     }
-    static std::string Removal(Step step, int model = uninstall::kNoModel) {
-        return "remove:" + uninstall::LeftOver(step, model);
-    }
     bool Called(const std::string& call) const { return std::find(calls.begin(), calls.end(), call) != calls.end(); }
     void RemoveSelf() override { calls.push_back("self"); }
 
@@ -62,8 +63,6 @@ public:
         return n;
     }
 };
-
-std::string Removal(Step step, int model = uninstall::kNoModel) { return ScriptedSystem::Removal(step, model); }
 
 // A model's own steps, in their order.
 std::vector<std::string> ModelRemovals(int model) {
@@ -114,19 +113,31 @@ TEST(UninstallFlow, NoKeepsEverything) {
     EXPECT_TRUE(system.told.empty());
 }
 
-TEST(UninstallFlow, YesEndsTheMonitorFirstAndRemovesItselfLastAskingOnce) {
-    ScriptedSystem system;
-    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
-    EXPECT_EQ(system.questions, 1);
-    std::vector<std::string> expected = {"lock", "may", "inventory", "ask"};
-    for (const std::string& call : ModelRemovals(13)) expected.push_back(call);
-    for (const std::string& call : {std::string("shared"), Removal(Step::PortDriver), Removal(Step::SharedFiles),
-                                    Removal(Step::UninstallEntry), std::string("self")})
-        expected.push_back(call);
-    EXPECT_EQ(system.calls, expected);
-    ASSERT_EQ(system.told.size(), 1u);
-    EXPECT_EQ(system.told[0].first, uninstall::kRemoved);
-    EXPECT_EQ(system.told[0].second, Icon::Information);
+// Asked once; each installed model's own parts (its monitor ended first), one
+// model after the other, then what they share, the uninstaller itself last.
+// Shared parts alone (an earlier run kept them) are still asked about and removed.
+TEST(UninstallFlow, YesRemovesEveryModelBeforeTheSharedPartsAskingOnce) {
+    for (const std::vector<int>& models : {std::vector<int>{13}, std::vector<int>{0, 13}, std::vector<int>{}}) {
+        ScriptedSystem system;
+        system.models = models;
+        EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
+        EXPECT_EQ(system.questions, 1);
+        std::vector<std::string> expected = {"lock", "may", "inventory"};
+        if (models.empty()) expected.push_back("shared parts");
+        expected.push_back("ask");
+        for (int model : models)
+            for (const std::string& call : ModelRemovals(model)) expected.push_back(call);
+        for (const std::string& call : {std::string("shared"), Removal(Step::PortDriver), Removal(Step::SharedFiles),
+                                        Removal(Step::UninstallEntry), std::string("self")})
+            expected.push_back(call);
+        EXPECT_EQ(system.calls, expected) << models.size();
+        ASSERT_EQ(system.told.size(), 1u);
+        EXPECT_EQ(system.told[0].first, uninstall::kRemoved);
+        EXPECT_EQ(system.told[0].second, Icon::Information);
+    }
+    EXPECT_EQ(uninstall::QuestionText({0, 13}),
+              "This program removes the ZYK Electronics printer software for the ZYK LXD 410 Nova and the ZYK LXD "
+              "455 Sentinel: the printers, their drivers and the status monitors.\n\nRemove it now?");
 }
 
 TEST(UninstallFlow, FilesInUseAreReportedAsRemovedAtRestart) {
@@ -139,17 +150,23 @@ TEST(UninstallFlow, FilesInUseAreReportedAsRemovedAtRestart) {
     EXPECT_EQ(system.calls.back(), "self");
 }
 
+// What the user needs to come back, and a model left needs to run: the port
+// driver its monitor uses, the shared files, the entry and the uninstaller.
+void ExpectSharedPartsKept(const ScriptedSystem& system) {
+    for (Step step : {Step::PortDriver, Step::SharedFiles, Step::UninstallEntry})
+        EXPECT_FALSE(system.Called(Removal(step))) << uninstall::PartName(step);
+    EXPECT_FALSE(system.Called("self"));
+}
+
 TEST(UninstallFlow, AFailedStepDoesNotStopTheOthersButKeepsTheWayBack) {
     ScriptedSystem system;
     system.outcomes[{Step::Queues, 13}] = Outcome::Failed;
     system.outcomes[{Step::PrinterDriver, 13}] = Outcome::Failed;
     system.outcomes[{Step::ModelFiles, 13}] = Outcome::Scheduled;
     EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitIncomplete);
-    // Every later step was still tried; the entry and the uninstaller stay so the user can run it again.
     for (Step step : {Step::Inf, Step::Shortcut, Step::MonitorFiles, Step::ModelFiles})
         EXPECT_TRUE(system.Called(Removal(step, 13))) << uninstall::PartName(step);
-    EXPECT_FALSE(system.Called(Removal(Step::UninstallEntry)));
-    EXPECT_FALSE(system.Called("self"));
+    ExpectSharedPartsKept(system);
     ASSERT_EQ(system.told.size(), 1u);
     EXPECT_EQ(system.told[0].second, Icon::Stop);
     // What was left, model by model, and what to do about it; never "as an administrator":
@@ -160,57 +177,22 @@ TEST(UninstallFlow, AFailedStepDoesNotStopTheOthersButKeepsTheWayBack) {
                                         uninstall::kIncompleteTail);
     EXPECT_EQ(system.told[0].first.find("administrator"), std::string::npos);
     EXPECT_NE(system.told[0].first.find("Programs and Features"), std::string::npos);
-}
 
-// Two models: each model's own parts, one model after the other, then what they share.
-TEST(UninstallFlow, EveryInstalledModelGoesBeforeTheSharedParts) {
-    ScriptedSystem system;
-    system.models = {0, 13};
-    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
-    std::vector<std::string> expected = {"lock", "may", "inventory", "ask"};
-    for (int model : system.models)
-        for (const std::string& call : ModelRemovals(model)) expected.push_back(call);
-    for (const std::string& call : {std::string("shared"), Removal(Step::PortDriver), Removal(Step::SharedFiles),
-                                    Removal(Step::UninstallEntry), std::string("self")})
-        expected.push_back(call);
-    EXPECT_EQ(system.calls, expected);
-    EXPECT_EQ(uninstall::QuestionText(system.models),
-              "This program removes the ZYK Electronics printer software for the ZYK LXD 410 Nova and the ZYK LXD "
-              "455 Sentinel: the printers, their drivers and the status monitors.\n\nRemove it now?");
-}
+    // The first of two models left: the second is still removed, the shared parts kept.
+    ScriptedSystem two;
+    two.models = {0, 13};
+    two.outcomes[{Step::EndMonitor, 0}] = Outcome::Failed;
+    EXPECT_EQ(uninstall::RunUninstall(two), uninstall::kExitIncomplete);
+    for (const std::string& call : ModelRemovals(13)) EXPECT_TRUE(two.Called(call)) << call;
+    ExpectSharedPartsKept(two);
+    EXPECT_NE(two.told.at(0).first.find("ZYK LXD 410 Nova: the running status monitor"), std::string::npos);
 
-// A model that could not be removed keeps everything it needs: the port driver
-// its monitor uses, the shared files, the entry and the uninstaller.
-TEST(UninstallFlow, AModelLeftKeepsTheSharedParts) {
-    ScriptedSystem system;
-    system.models = {0, 13};
-    system.outcomes[{Step::EndMonitor, 0}] = Outcome::Failed;
-    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitIncomplete);
-    for (const std::string& call : ModelRemovals(13)) EXPECT_TRUE(system.Called(call)) << call;
-    for (Step step : {Step::PortDriver, Step::SharedFiles, Step::UninstallEntry})
-        EXPECT_FALSE(system.Called(Removal(step))) << uninstall::PartName(step);
-    EXPECT_FALSE(system.Called("self"));
-    EXPECT_NE(system.told.at(0).first.find("ZYK LXD 410 Nova: the running status monitor"), std::string::npos);
-}
-
-// Only the shared parts left (an earlier run kept them): they are what is asked about and removed.
-TEST(UninstallFlow, SharedPartsAloneAreStillRemoved) {
-    ScriptedSystem system;
-    system.models.clear();
-    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
-    EXPECT_TRUE(system.Called(Removal(Step::PortDriver)));
-    EXPECT_EQ(system.calls.back(), "self");
-}
-
-// A printer driver this uninstaller does not know still lists the shared DLL.
-TEST(UninstallFlow, AnUnknownDriverOnTheSharedDllKeepsTheSharedParts) {
-    ScriptedSystem system;
-    system.shared = true;
-    EXPECT_EQ(uninstall::RunUninstall(system), uninstall::kExitRemoved);
-    EXPECT_FALSE(system.Called(Removal(Step::PortDriver)));
-    EXPECT_FALSE(system.Called(Removal(Step::UninstallEntry)));
-    EXPECT_FALSE(system.Called("self"));
-    EXPECT_EQ(system.told.at(0).first, uninstall::kRemoved);
+    // A printer driver this uninstaller does not know still lists the shared DLL.
+    ScriptedSystem unknown;
+    unknown.shared = true;
+    EXPECT_EQ(uninstall::RunUninstall(unknown), uninstall::kExitRemoved);
+    ExpectSharedPartsKept(unknown);
+    EXPECT_EQ(unknown.told.at(0).first, uninstall::kRemoved);
 }
 
 TEST(UninstallFlow, AnEntryThatCannotBeRemovedKeepsTheUninstaller) {

@@ -49,30 +49,24 @@ private:
     int pauses = 0;
 };
 
-TEST(MonitorEnding, AnotherAccountsMonitorGetsTheExitCommandAndItsWindowIsAwaited) {
-    FakeMonitor monitor;
-    EXPECT_EQ(uninstall::EndMonitorWindow(monitor, kWindow), Outcome::Done);
-    EXPECT_EQ(monitor.calls, (std::vector<std::string>{"open", "exit"}));
-    EXPECT_GT(monitor.paused, 0u);
-}
+TEST(MonitorEnding, TheCommandGoesOnlyToTheMonitorAndItsEndIsAwaited) {
+    FakeMonitor other;   // another account's: its process is denied, its window awaited
+    EXPECT_EQ(uninstall::EndMonitorWindow(other, kWindow), Outcome::Done);
+    EXPECT_EQ(other.calls, (std::vector<std::string>{"open", "exit"}));
+    EXPECT_GT(other.paused, 0u);
 
-TEST(MonitorEnding, AWindowThatStaysIsReportedAfterABoundedWait) {
-    FakeMonitor monitor;
-    monitor.endsOnCommand = false;
-    EXPECT_EQ(uninstall::EndMonitorWindow(monitor, kWindow), Outcome::Failed);
-    EXPECT_EQ(monitor.calls, (std::vector<std::string>{"open", "exit"}));
-    EXPECT_GE(monitor.paused, uninstall::kMonitorExitWaitMs);
-    EXPECT_LT(monitor.paused, uninstall::kMonitorExitWaitMs + 2 * uninstall::kLookAgainMs);
-}
+    FakeMonitor stays;   // reported after a bounded wait
+    stays.endsOnCommand = false;
+    EXPECT_EQ(uninstall::EndMonitorWindow(stays, kWindow), Outcome::Failed);
+    EXPECT_GE(stays.paused, uninstall::kMonitorExitWaitMs);
+    EXPECT_LT(stays.paused, uninstall::kMonitorExitWaitMs + 2 * uninstall::kLookAgainMs);
 
-TEST(MonitorEnding, AnOpenedProcessIsCheckedAndAwaited) {
-    FakeMonitor own;
+    FakeMonitor own;   // an opened process is checked and awaited
     own.access = MonitorCalls::Access::Opened;
     EXPECT_EQ(uninstall::EndMonitorWindow(own, kWindow), Outcome::Done);
     EXPECT_EQ(own.calls, (std::vector<std::string>{"open", "image", "exit", "wait process"}));
 
-    // Our caption on another program's window: no command, and it is reported.
-    FakeMonitor impostor;
+    FakeMonitor impostor;   // our caption on another program's window: no command
     impostor.access = MonitorCalls::Access::Opened;
     impostor.monitorImage = false;
     EXPECT_EQ(uninstall::EndMonitorWindow(impostor, kWindow), Outcome::Failed);
@@ -124,22 +118,19 @@ TEST(QueueRemoval, JobsArePurgedBeforeTheDeletionAndTheQueueIsAwaited) {
     EXPECT_EQ(uninstall::RemoveQueue(queue, "ZYK LXD 455 Sentinel"), Outcome::Done);
     EXPECT_EQ(queue.calls, (std::vector<std::string>{"open ZYK LXD 455 Sentinel", "purge", "delete", "close"}));
     EXPECT_FALSE(queue.exists);
-}
 
-TEST(QueueRemoval, AQueueOnlyMarkedForDeletionIsReportedAfterABoundedWait) {
-    FakeQueue queue;
-    queue.purgeWorks = false;   // a job the spooler cannot let go of
-    EXPECT_EQ(uninstall::RemoveQueue(queue, "Q"), Outcome::Failed);
-    EXPECT_TRUE(queue.exists);
-    EXPECT_GE(queue.paused, uninstall::kQueueGoneWaitMs);
-    EXPECT_LT(queue.paused, uninstall::kQueueGoneWaitMs + 2 * uninstall::kLookAgainMs);
-}
+    // A job the spooler cannot let go of: only marked, reported after a bounded wait.
+    FakeQueue stuck;
+    stuck.purgeWorks = false;
+    EXPECT_EQ(uninstall::RemoveQueue(stuck, "Q"), Outcome::Failed);
+    EXPECT_TRUE(stuck.exists);
+    EXPECT_GE(stuck.paused, uninstall::kQueueGoneWaitMs);
+    EXPECT_LT(stuck.paused, uninstall::kQueueGoneWaitMs + 2 * uninstall::kLookAgainMs);
 
-TEST(QueueRemoval, AQueueAlreadyGoneIsNothing) {
-    FakeQueue queue;
-    queue.exists = false;
-    EXPECT_EQ(uninstall::RemoveQueue(queue, "Q"), Outcome::Nothing);
-    EXPECT_EQ(queue.calls, (std::vector<std::string>{"open Q"}));
+    FakeQueue gone;
+    gone.exists = false;
+    EXPECT_EQ(uninstall::RemoveQueue(gone, "Q"), Outcome::Nothing);
+    EXPECT_EQ(gone.calls, (std::vector<std::string>{"open Q"}));
 }
 
 }  // namespace
