@@ -99,19 +99,7 @@ bool RegisterDriverService(const std::string& image, std::string& error) {
     return true;
 }
 
-bool EnsureDriver() {
-    std::string name = kDriverName, env = "Windows NT x86", path = "unidrv.dll", data = "test.gpd",
-                config = "unidrvui.dll";
-    DRIVER_INFO_3A info = {};
-    info.cVersion = 3;
-    info.pName = &name[0];
-    info.pEnvironment = &env[0];
-    info.pDriverPath = &path[0];
-    info.pDataFile = &data[0];
-    info.pConfigFile = &config[0];
-    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)) ||
-           GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
-}
+bool EnsureDriver() { return AddDriverRecord(kDriverName, "test.gpd"); }
 
 }  // namespace
 
@@ -214,6 +202,22 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& wm
 }
 
 // ---------------------------------------------------------------- queues
+
+bool AddDriverRecord(const std::string& name, const std::string& gpd, const std::string& dependentFiles) {
+    std::string n = name, env = "Windows NT x86", path = "unidrv.dll", data = gpd, config = "unidrvui.dll",
+                help = "unidrv.hlp", dependent = dependentFiles;
+    DRIVER_INFO_3A info = {};
+    info.cVersion = 3;
+    info.pName = &n[0];
+    info.pEnvironment = &env[0];
+    info.pDriverPath = &path[0];
+    info.pDataFile = &data[0];
+    info.pConfigFile = &config[0];
+    info.pHelpFile = &help[0];
+    info.pDependentFiles = dependent.empty() ? nullptr : &dependent[0];
+    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)) ||
+           GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+}
 
 bool PlantDatatype(const std::string& queueName) {
     return SetValue(std::string(kPrintersKey) + queueName, "Datatype", REG_SZ, "RAW", 4);

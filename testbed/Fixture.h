@@ -76,6 +76,10 @@ bool InstallStandIns(const std::string& driverImageSource, const std::string& wm
                      const std::string& queueName, std::string& error);
 
 // ---------------------------------------------------------------- queues
+// Registers a driver record on the universal driver under `name` with data
+// file `gpd` and, when given, the double-null-terminated `dependentFiles`.
+// True also when a driver of that name is already installed.
+bool AddDriverRecord(const std::string& name, const std::string& gpd, const std::string& dependentFiles = {});
 // Wine cannot open a queue without a data type; Windows fills one in.
 bool PlantDatatype(const std::string& queueName);
 // Adds the queue `name` on `port` ("LPT1:", "USB001", a pool "LPT1:,LPT2:")

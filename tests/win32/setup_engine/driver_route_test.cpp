@@ -70,25 +70,13 @@ public:
     HRESULT InstallFromPackage(const std::string& infPath, const std::string& driverName) override {
         packages.emplace_back(infPath, driverName);
         // The spooler then has the driver, the universal one taken from the system's package.
-        SpoolerHasTheDriver();
+        fixture::AddDriverRecord(kModel, catalogue::ModelGpdFile);
         return S_OK;
     }
 
     static std::string StoreInf() {
         return "C:\\Windows\\System32\\DriverStore\\FileRepository\\zykelxd.inf_x86_neutral_5f2a\\" +
                std::string(catalogue::ModelInfFile);
-    }
-
-private:
-    static void SpoolerHasTheDriver() {
-        std::string name = kModel, dll = "unidrv.dll", gpd = catalogue::ModelGpdFile, ui = "unidrvui.dll";
-        DRIVER_INFO_3A info = {};
-        info.cVersion = 3;
-        info.pName = &name[0];
-        info.pDriverPath = &dll[0];
-        info.pDataFile = &gpd[0];
-        info.pConfigFile = &ui[0];
-        AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info));
     }
 };
 

@@ -304,6 +304,17 @@ protected:
         EXPECT_FALSE(mainShown) << "the main dialog was shown again";
     }
 
+    // A USB installation's end: success said once, the program ends without
+    // showing the main dialog again, the queue on `port` and the default printer.
+    void ExpectInstalledOnUsb(const std::string& resultShot, const std::string& port) {
+        EXPECT_EQ(AnswerResult(resultShot), kModel + " Printer Driver & Status Monitor installed successfully.");
+        ExpectEndsWithoutMainDialog();
+        const QueueState queue = Queue(kModel);
+        EXPECT_TRUE(queue.exists);
+        EXPECT_EQ(queue.port, port);
+        EXPECT_EQ(DefaultPrinter(), kModel);
+    }
+
     // The one result message, read and answered; the program then ends.
     std::string AnswerResult(const std::string& shot, DWORD timeoutMs = 60000) {
         HWND box = WaitBox(kCaption, timeoutMs, Pid());
@@ -456,14 +467,7 @@ TEST_F(SetupScenario, UsbArrivalOfThePrinterInstallsOnItsPort) {
     EXPECT_TRUE(pleaseWait);
     EXPECT_FALSE(IsWindowVisible(connection));
     bench::Screenshot("setup_ui_usb_1_installing");
-
-    EXPECT_EQ(AnswerResult("setup_ui_usb_2_result"),
-              kModel + " Printer Driver & Status Monitor installed successfully.");
-    ExpectEndsWithoutMainDialog();
-    const QueueState queue = Queue(kModel);
-    EXPECT_TRUE(queue.exists);
-    EXPECT_EQ(queue.port, "USB003");
-    EXPECT_EQ(DefaultPrinter(), kModel);
+    ExpectInstalledOnUsb("setup_ui_usb_2_result", "USB003");
 }
 
 // Plugged in and on before setup starts: nothing announces it, and setup
@@ -478,14 +482,7 @@ TEST_F(SetupScenario, PrinterPluggedInBeforeSetupIsInstalledWithoutAReplug) {
     EXPECT_TRUE(bench::WaitUntil([&] { return !IsWindowVisible(main) && FindSetupDialog(Pid(), IDC_WAIT_TEXT); },
                                  kStartTimeout));
     bench::Screenshot("setup_ui_present_1_installing");
-
-    EXPECT_EQ(AnswerResult("setup_ui_present_2_result"),
-              kModel + " Printer Driver & Status Monitor installed successfully.");
-    ExpectEndsWithoutMainDialog();
-    const QueueState queue = Queue(kModel);
-    EXPECT_TRUE(queue.exists);
-    EXPECT_EQ(queue.port, "USB003");
-    EXPECT_EQ(DefaultPrinter(), kModel);
+    ExpectInstalledOnUsb("setup_ui_present_2_result", "USB003");
 }
 
 // The system sends its broadcast to every window and waits for each answer:
@@ -512,10 +509,7 @@ TEST_F(SetupScenario, ArrivalBroadcastReturnsBeforeTheInstallation) {
     EXPECT_TRUE(m_setup.Running());
 
     // The installation follows, with its please-wait window and its message.
-    const std::string result = AnswerResult("setup_ui_broadcast_2_result");
-    EXPECT_EQ(result, kModel + " Printer Driver & Status Monitor installed successfully.");
-    ExpectEndsWithoutMainDialog();
-    EXPECT_EQ(Queue(kModel).port, "USB002");
+    ExpectInstalledOnUsb("setup_ui_broadcast_2_result", "USB002");
 }
 
 TEST_F(SetupScenario, UnlinkedUsbPrinterInstallsNothing) {

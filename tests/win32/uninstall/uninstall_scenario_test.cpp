@@ -265,21 +265,11 @@ void PlantOtherModel(const std::string& medium) {
                                  nullptr))
         << GetLastError();
 
-    std::string name = kOtherName, driverPath = "unidrv.dll", dataFile = catalogue::kModelGpdFile[kOther],
-                config = "unidrvui.dll", help = "unidrv.hlp";
-    std::string dependent("ZYKE9pin.dll\0unidrvui.dll\0unidrv.dll\0unidrv.hlp\0unires.dll\0stdnames.gpd\0\0", 73);
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = &name[0];
-    driver.pDriverPath = &driverPath[0];
-    driver.pDataFile = &dataFile[0];
-    driver.pConfigFile = &config[0];
-    driver.pHelpFile = &help[0];
-    driver.pDependentFiles = &dependent[0];
-    ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) << GetLastError();
+    const std::string dependent("ZYKE9pin.dll\0unidrvui.dll\0unidrv.dll\0unidrv.hlp\0unires.dll\0stdnames.gpd\0\0", 73);
+    ASSERT_TRUE(fixture::AddDriverRecord(kOtherName, catalogue::kModelGpdFile[kOther], dependent)) << GetLastError();
 
     ASSERT_TRUE(fixture::PlantDatatype(kOtherName));
-    std::string port = "LPT2:", processor = "WinPrint", datatype = "RAW";
+    std::string name = kOtherName, port = "LPT2:", processor = "WinPrint", datatype = "RAW";
     PRINTER_INFO_2A queue = {};
     queue.pPrinterName = &name[0];
     queue.pPortName = &port[0];
