@@ -129,49 +129,82 @@ const std::vector<snapshot::Allowance> kAllowedFiles = {
 
 const std::vector<std::string> kFolders = {"C:\\windows", "C:\\Documents and Settings", "C:\\users"};
 
+// The model installed from `medium` onto LPT1: as a user does it, with the
+// prefix snapshotted before; and, at the end, the test's own stand-ins taken
+// away, the restart that completes a removal, and the prefix compared with
+// that snapshot.
+struct InstalledPrefix {
+    snapshot::Snapshot before;
+    std::optional<std::string> wmiServer;
+    std::string newEnumKey;
+    // The monitor reads the queue's published port; the publisher stops before
+    // the removal, so that it cannot write into a queue key being deleted.
+    std::unique_ptr<fixture::PortPublisher> publisher;
+    HWND status = nullptr;
+    bench::Process monitor;
+
+    void Install(const std::string& medium, const std::string& snaps, const std::string& shotPrefix) {
+        // Wine writes some of its own state at the first use of a program; let it
+        // happen before the snapshot (a run of regedit, which the snapshot needs anyway).
+        snapshot::Snapshot warmup;
+        std::string error;
+        ASSERT_TRUE(snapshot::Take(snaps + "\\warmup.reg", kFolders, warmup, error)) << error;
+        ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
+        wmiServer = bench::reg::GetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "");
+        newEnumKey = FirstMissingKey(fixture::kEnumKey, fixture::kLptDevice);
+
+        ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
+                                             bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
+            << error;
+        publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
+        {
+            bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
+            ASSERT_TRUE(setup) << setup.StartError();
+            sim::SetScreenshotPrefix(shotPrefix);
+            ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
+            ASSERT_TRUE(setup.WaitExit(20000));
+        }
+        status = bench::FindTopWindow({"#32770", kMonitorCaption});
+        ASSERT_TRUE(status);
+        monitor = bench::Process::Adopt(bench::WindowProcessId(status));
+        ASSERT_TRUE(monitor);
+        // The monitor has started its port driver.
+        ASSERT_TRUE(bench::WaitUntil([] { return ServiceState(uninstall::kServiceName) == SERVICE_RUNNING; }, 30000));
+    }
+
+    // `goneAtRestart`: a file the restart must have deleted.
+    void ExpectNothingLeftAfterRestart(const std::string& snaps, const std::string& goneAtRestart) {
+        if (wmiServer) bench::reg::SetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "", *wmiServer);
+        bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test");
+        if (!newEnumKey.empty()) bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, newEnumKey);
+        ASSERT_EQ(bench::RunAndWait("wineboot.exe -r", 120000), std::optional<DWORD>(0));
+        EXPECT_FALSE(bench::FileExists(goneAtRestart));
+        snapshot::Snapshot after;
+        std::string error;
+        ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
+        EXPECT_EQ(Joined(snapshot::Unexplained(before.registry, after.registry, kAllowedKeys)), "");
+        EXPECT_EQ(Joined(snapshot::Unexplained(before.files, after.files, kAllowedFiles)), "");
+    }
+};
+
 TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     const std::string snaps = bench::PrefixPath("snapshots");
     ASSERT_TRUE(bench::MakeDirs(snaps));
     const std::string medium = bench::PrefixPath("medium");
     ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
-    // Wine writes some of its own state at the first use of a program; let it
-    // happen before the snapshot (a run of regedit, which the snapshot needs anyway).
-    snapshot::Snapshot warmup;
-    std::string error;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\warmup.reg", kFolders, warmup, error)) << error;
-    snapshot::Snapshot before;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
-    const std::optional<std::string> wmiServer =
-        bench::reg::GetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "");
-    const std::string newEnumKey = FirstMissingKey(fixture::kEnumKey, fixture::kLptDevice);
-
     // The installation as a user does it, onto LPT1:.
-    ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
-                                     bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
-        << error;
-    // The monitor reads the queue's published port; the publisher stops before
-    // the removal, so that it cannot write into a queue key being deleted.
-    auto publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
-    {
-        bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
-        ASSERT_TRUE(setup) << setup.StartError();
-        sim::SetScreenshotPrefix("uninstall_");
-        ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
-        ASSERT_TRUE(setup.WaitExit(20000));
-    }
-    HWND status = bench::FindTopWindow({"#32770", kMonitorCaption});
-    ASSERT_TRUE(status);
-    bench::Process monitor = bench::Process::Adopt(bench::WindowProcessId(status));
-    ASSERT_TRUE(monitor);
-    // The monitor has started its port driver and reads the printer through it.
-    ASSERT_TRUE(bench::WaitUntil([] { return ServiceState(uninstall::kServiceName) == SERVICE_RUNNING; }, 30000));
+    InstalledPrefix prefix;
+    ASSERT_NO_FATAL_FAILURE(prefix.Install(medium, snaps, "uninstall_"));
+    HWND status = prefix.status;
+    bench::Process& monitor = prefix.monitor;
+    std::string error;
     ASSERT_TRUE(bench::WaitUntil([] { return bench::TrayIconCount() >= 1; }, 15000));
     ASSERT_TRUE(sim::OpenMonitor(kMonitorCaption));
     // Its title control reads "Ready" only from a status register read through the driver.
     ASSERT_TRUE(bench::WaitUntil([&] { return bench::ControlText(status, 1004) == "Ready"; }, 20000))
         << bench::ControlText(status, 1004);
     bench::Screenshot("uninstall-monitor-ready");
-    publisher.reset();
+    prefix.publisher.reset();
 
     // The uninstaller the uninstall entry names, answered with Yes.
     const std::optional<std::string> command =
@@ -204,22 +237,9 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     EXPECT_EQ(Joined(snapshot::Unexplained(afterFirst.registry, afterSecond.registry, {})), "");
     EXPECT_EQ(Joined(snapshot::Unexplained(afterFirst.files, afterSecond.files, {})), "");
 
-    // The test's own stand-ins go, so that what is left is the programs' and Wine's.
-    if (wmiServer)
-        bench::reg::SetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "", *wmiServer);
-    bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test");
-    if (!newEnumKey.empty()) bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, newEnumKey);
-
-    // The restart that completes the removal of what was in use.
-    ASSERT_EQ(bench::RunAndWait("wineboot.exe -r", 120000), std::optional<DWORD>(0));
-    EXPECT_FALSE(bench::FileExists(*command));
-
-    snapshot::Snapshot after;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
-    const std::vector<std::string> registry = snapshot::Unexplained(before.registry, after.registry, kAllowedKeys);
-    const std::vector<std::string> files = snapshot::Unexplained(before.files, after.files, kAllowedFiles);
-    EXPECT_EQ(Joined(registry), "");
-    EXPECT_EQ(Joined(files), "");
+    // The test's own stand-ins go, so that what is left is the programs' and Wine's;
+    // the restart completes the removal of what was in use.
+    prefix.ExpectNothingLeftAfterRestart(snaps, *command);
 }
 
 // What a second model's installation (model 0, ZYK LXD 410 Nova) leaves beside
@@ -312,29 +332,10 @@ TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
         }
     }
     ASSERT_TRUE(MakeReadOnly(bench::JoinPath(medium, std::string("PGW\\") + catalogue::ModelKey + ".exe")));
-    snapshot::Snapshot warmup, before;
+    InstalledPrefix prefix;
+    ASSERT_NO_FATAL_FAILURE(prefix.Install(medium, snaps, "uninstall_two_models_"));
+    bench::Process& monitor = prefix.monitor;
     std::string error;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\warmup.reg", kFolders, warmup, error)) << error;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\before.reg", kFolders, before, error)) << error;
-    const std::optional<std::string> wmiServer =
-        bench::reg::GetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "");
-    const std::string newEnumKey = FirstMissingKey(fixture::kEnumKey, fixture::kLptDevice);
-
-    ASSERT_TRUE(fixture::InstallStandIns(bench::UnixToWindows(HWINTERFACE_TEST_SYS),
-                                         bench::UnixToWindows(PW_WMI_FIXTURE_DLL), catalogue::ModelName, error))
-        << error;
-    auto publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
-    {
-        bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
-        ASSERT_TRUE(setup) << setup.StartError();
-        sim::SetScreenshotPrefix("uninstall_two_models_");
-        ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
-        ASSERT_TRUE(setup.WaitExit(20000));
-    }
-    HWND status = bench::FindTopWindow({"#32770", kMonitorCaption});
-    ASSERT_TRUE(status);
-    bench::Process monitor = bench::Process::Adopt(bench::WindowProcessId(status));
-    ASSERT_TRUE(bench::WaitUntil([] { return ServiceState(uninstall::kServiceName) == SERVICE_RUNNING; }, 30000));
     const std::string d = DriverDir();
     // Staging kept the medium's attribute.
     ASSERT_TRUE(IsReadOnly(d + "\\" + catalogue::ModelGpdFile));
@@ -360,7 +361,7 @@ TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
 
     ASSERT_NO_FATAL_FAILURE(PlantOtherModel(medium));
     ASSERT_TRUE(DriverRegistered(catalogue::ModelName) && DriverRegistered(kOtherName));
-    publisher.reset();
+    prefix.publisher.reset();
     // A window with the second model's monitor caption in a program that is no monitor.
     HWND impostor = CreateWindowExA(0, "#32770", uninstall::MonitorCaption(kOther).c_str(), WS_OVERLAPPED, 0, 0, 100,
                                     100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -413,15 +414,7 @@ TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
 
     // Nothing left but what Wine writes for itself, after the restart that
     // takes the uninstaller's own file.
-    if (wmiServer) bench::reg::SetString(HKEY_CLASSES_ROOT, fixture::kLocatorServerKey, "", *wmiServer);
-    bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Pagewarden Test");
-    if (!newEnumKey.empty()) bench::reg::DeleteKey(HKEY_LOCAL_MACHINE, newEnumKey);
-    ASSERT_EQ(bench::RunAndWait("wineboot.exe -r", 120000), std::optional<DWORD>(0));
-    EXPECT_FALSE(bench::FileExists(uninstaller));
-    snapshot::Snapshot after;
-    ASSERT_TRUE(snapshot::Take(snaps + "\\after.reg", kFolders, after, error)) << error;
-    EXPECT_EQ(Joined(snapshot::Unexplained(before.registry, after.registry, kAllowedKeys)), "");
-    EXPECT_EQ(Joined(snapshot::Unexplained(before.files, after.files, kAllowedFiles)), "");
+    prefix.ExpectNothingLeftAfterRestart(snaps, uninstaller);
 }
 
 // Nothing installed: the uninstaller, started from the medium, says so,
