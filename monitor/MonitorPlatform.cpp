@@ -70,12 +70,16 @@ public:
         // A failure that sets no error must not be read as an earlier call's 122.
         SetLastError(ERROR_SUCCESS);
         const BOOL ok = Call(data, size, asked);
-        const DWORD error = GetLastError();
+        error = ok ? ERROR_SUCCESS : GetLastError();
         needed = asked;
         if (ok) return SpoolerAnswer::Ok;
         return error == ERROR_INSUFFICIENT_BUFFER ? SpoolerAnswer::TooSmall : SpoolerAnswer::Failed;
     }
+    // The error of a read that ended without its record: the last call's, or
+    // (a record that kept growing, an unlikely size) one of our own.
+    std::uint32_t Error() const { return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA; }
     pw::heap_buffer buffer;
+    DWORD error = ERROR_SUCCESS;
 
 protected:
     virtual BOOL Call(BYTE* data, DWORD size, DWORD& needed) = 0;
@@ -108,21 +112,27 @@ private:
 
 }  // namespace
 
-bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
+std::uint32_t QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
     PrinterQuery printerRecord(printer);
     std::uint32_t printerBytes = 0;
-    if (!ReadSpoolerRecord(printerRecord, sizeof(PRINTER_INFO_2A), printerBytes) || printerBytes == 0) return false;
+    if (!ReadSpoolerRecord(printerRecord, sizeof(PRINTER_INFO_2A), printerBytes)) return printerRecord.Error();
+    if (printerBytes == 0) return ERROR_INVALID_DATA;
     const auto* info = printerRecord.buffer.as<PRINTER_INFO_2A>();
 
     JobsQuery jobs(printer, info->cJobs);
     std::uint32_t jobBytes = 0;
-    if (!ReadSpoolerRecord(jobs, 0, jobBytes)) return false;
+    if (!ReadSpoolerRecord(jobs, 0, jobBytes)) {
+        // An enumeration that fails without an error and without a size has
+        // said nothing (Wine's stub answers so): no jobs, not a failed read.
+        if (jobs.error != ERROR_SUCCESS) return jobs.Error();
+        jobBytes = 0;
+    }
 
     snapshot.printerStatus = static_cast<std::int32_t>(info->Status);
     snapshot.jobStatuses = jobBytes == 0 ? std::vector<std::int32_t>()
                                          : ReadJobStatuses(jobs.buffer.get(), jobs.buffer.size(), jobs.returned,
                                                            sizeof(JOB_INFO_2A), offsetof(JOB_INFO_2A, Status));
-    return true;
+    return ERROR_SUCCESS;
 }
 
 bool PublishedPortDiffers(const std::string& queueName, const std::string& watchedPort) {
@@ -197,11 +207,32 @@ void SweepNotificationArea() {
     SweepToolbar(overflow ? FindWindowExA(overflow, nullptr, "ToolbarWindow32", nullptr) : nullptr);
 }
 
+namespace {
+
+void CentreIfOffScreen(HWND window) {
+    // A minimised window has its place only once it is restored.
+    if (IsIconic(window) || MonitorFromWindow(window, MONITOR_DEFAULTTONULL)) return;
+    RECT work = {}, place = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &place);
+    const LONG width = place.right - place.left, height = place.bottom - place.top;
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void ShowOnScreen(HWND window, int showCommand) {
+    CentreIfOffScreen(window);
+    ShowWindow(window, showCommand);
+    CentreIfOffScreen(window);
+}
+
 void PopUpWithoutActivating(HWND window) {
     // SW_SHOWNOACTIVATE restores a minimised window too. Topmost and back
     // raises the window above the others without the activation the
     // foreground lock would refuse; it does not stay topmost.
-    ShowWindow(window, SW_SHOWNOACTIVATE);
+    ShowOnScreen(window, SW_SHOWNOACTIVATE);
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace monitor {
@@ -21,8 +22,10 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName);
 
 // The printer's Status and the Status of each job, from a level-2 printer query
 // and a level-2 job enumeration; a record that grows between its size query
-// and its read is read again, a few times at most. False when any step fails.
-bool QueryQueue(HANDLE printer, QueueSnapshot& snapshot);
+// and its read is read again, a few times at most. 0 when both were read,
+// otherwise the error of the step that failed (a dead handle after a
+// spooler restart gives 6, a spooler that is down 1722 or 1726).
+std::uint32_t QueryQueue(HANDLE printer, QueueSnapshot& snapshot);
 
 // True when the port the spooler published for the queue differs from
 // watchedPort; a pooled queue's ports, one string each, are compared as the
@@ -61,6 +64,11 @@ void SweepNotificationArea();
 // activating it: the user keeps the keyboard, and Windows 7's foreground lock
 // cannot leave it behind the window in front.
 void PopUpWithoutActivating(HWND window);
+
+// Shows the window with the given command; a window whose place is on no
+// monitor (a display removed, a laptop undocked) is centred on the work area
+// first.
+void ShowOnScreen(HWND window, int showCommand);
 
 // Makes the program's own folder the process's current directory, so that
 // the folder it was started from (setup's medium) is not held all session.

@@ -34,7 +34,7 @@ public:
         PortAccessMode = GetPortAccessMode();
         return PortAccessMode;
     }
-    // Any handle from an earlier resolution is closed by OpenPortDriver first.
+    // A handle of an earlier resolution that still reads is kept.
     void OpenDriver() override { OpenPortDriver(); }
     // LptDeviceId is the port access layer's: the search starts from the
     // text and leaves the instance id it finds there.
@@ -60,6 +60,7 @@ BEGIN_MESSAGE_MAP(CPagewardenDlg, CDialog)
     ON_COMMAND(ID_TRAY_EXIT, &CPagewardenDlg::OnExit)
     ON_MESSAGE(monitor::WM_STATUS_POLL, &CPagewardenDlg::OnStatusPoll)
     ON_WM_DEVICECHANGE()
+    ON_MESSAGE(WM_POWERBROADCAST, &CPagewardenDlg::OnPowerBroadcast)
     ON_WM_TIMER()
     ON_BN_CLICKED(IDC_OK_BUTTON, &CPagewardenDlg::OnHide)
     ON_WM_CTLCOLOR()
@@ -104,16 +105,18 @@ BOOL CPagewardenDlg::OnInitDialog() {
     m_hMainWnd = m_hWnd;
     m_pPollParams = monitor::NewPollThreadParams(PollStopFlag);
 
-    if (FindPrinter()) StartPolling();
+    // Not found or not, the polling runs: the queue is looked for again.
+    FindPrinter();
+    StartPolling();
 
-    PrinterPresent = false;
-    FindUsbPrinter();
-
+    // Registered before the scan: a printer plugged in between the two is
+    // announced, where after the scan it would be missed.
     DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
     filter.dbcc_size = sizeof filter;   // 32
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
     m_hDevNotify.reset(RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+    FindUsbPrinter();
 
     SetWindowText(std::string(catalogue::ModelName) + " - Status Monitor");
     m_versionText.SetWindowText(catalogue::VersionText);
@@ -182,39 +185,47 @@ bool CPagewardenDlg::FindPrinter() {
     std::string name = catalogue::ModelName;
     HANDLE printer = nullptr;
     BOOL opened = OpenPrinterA(&name[0], &printer, &m_printerDefaults);
-    if (!opened && GetLastError() == ERROR_ACCESS_DENIED) {
+    DWORD error = opened ? ERROR_SUCCESS : GetLastError();
+    if (!opened && error == ERROR_ACCESS_DENIED) {
         // A user without the right to manage printers may still watch the
         // queue: the polling only reads it. Without this an installed queue
         // would be reported as not installed for every standard user.
         PRINTER_DEFAULTSA useOnly = {nullptr, nullptr, PRINTER_ACCESS_USE};
         opened = OpenPrinterA(&name[0], &printer, &useOnly);
+        error = opened ? ERROR_SUCCESS : GetLastError();
     }
-    if (opened) {
-        m_hPrinter.reset(printer);   // the handle of an earlier resolution is closed
-        return ResolvePort();
+    if (!opened) {
+        // 1722 here is a spooler not running, not a queue not installed: the
+        // watch tells the two apart, and the polls show which.
+        m_hPrinter.reset();
+        m_watch.Missed(false, error);
+        return false;
     }
-    m_hPrinter.reset();
-    ShowNotFound();
-    return false;
+    m_hPrinter.reset(printer);   // the handle of an earlier resolution is closed
+    if (!ResolvePort()) {
+        // The port record's own call failed last: its error is still the thread's.
+        m_watch.Missed(true, GetLastError());
+        CloseQueue();
+        return false;
+    }
+    m_watch.Found();
+    return true;
 }
 
-void CPagewardenDlg::ShowNotFound() {
-    monitor::NotFoundDisplay shown = monitor::PrinterNotFound();
-    UpdateData(TRUE);
-    m_strMessage = shown.message;
-    m_titleText.SetWindowText(shown.title);
-    SetStatusImage(shown.anim);
-    UpdateData(FALSE);
+// The handle goes, and timer 1 with it: nothing is read until the queue is
+// found again.
+void CPagewardenDlg::CloseQueue() {
+    m_hPrinter.reset();
+    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
 }
 
 // The queue is being deleted, and the handle held here is what keeps it: a
 // reinstallation would otherwise make a "(Copy 1)" queue the monitor never
-// finds. Closed, the queue counts as not found, as at a start without it.
+// finds. Closed, the queue counts as not found, as at a start without it,
+// and is looked for again.
 void CPagewardenDlg::QueueGone() {
-    monitor::StopPollThread(PollThread, m_pPollParams.get());
-    m_hPrinter.reset();
-    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
-    ShowNotFound();
+    CloseQueue();
+    m_watch.Missed(false, ERROR_INVALID_PRINTER_NAME);
 }
 
 bool CPagewardenDlg::ResolvePort() {
@@ -239,9 +250,8 @@ bool CPagewardenDlg::HasPortChanged() {
     return monitor::PublishedPortDiffers(catalogue::ModelName, m_strPortName);
 }
 
-void CPagewardenDlg::FindUsbPrinter() {
-    if (FindUsbPrinterPresent()) PrinterPresent = true;
-}
+// The scan is the truth at the time: it replaces what broadcasts said.
+void CPagewardenDlg::FindUsbPrinter() { PrinterPresent = FindUsbPrinterPresent(); }
 
 BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
     switch (CheckUsbPrinterBroadcast(nEventType, static_cast<LPARAM>(dwData))) {
@@ -249,7 +259,15 @@ BOOL CPagewardenDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData) {
     case pw::usb::DeviceChange::Removed: PrinterPresent = false; break;
     case pw::usb::DeviceChange::None: break;
     }
-    return 0;
+    // TRUE grants the query events (DBT_QUERYCHANGECONFIG, a removal query);
+    // the other events ignore the answer.
+    return TRUE;
+}
+
+LRESULT CPagewardenDlg::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    // What was plugged or unplugged while the machine slept announced itself to no one.
+    if (wParam == PBT_APMRESUMEAUTOMATIC) FindUsbPrinter();
+    return TRUE;
 }
 
 // ---------------------------------------------------------------- polling
@@ -261,26 +279,33 @@ void CPagewardenDlg::OnTimer(UINT_PTR nIDEvent) {
     CDialog::OnTimer(nIDEvent);
 }
 
-bool CPagewardenDlg::ScanQueue() {
+std::uint32_t CPagewardenDlg::ScanQueue() {
     monitor::QueueSnapshot snapshot;
-    bool queried = monitor::QueryQueue(m_hPrinter.get(), snapshot);
-    if (queried && monitor::QueueBeingDeleted(snapshot.printerStatus)) return false;
-    monitor::ScanQueue(queried ? &snapshot : nullptr, m_nPrinterStatus, m_nJobStatus);
-    return true;
+    const std::uint32_t error = monitor::QueryQueue(m_hPrinter.get(), snapshot);
+    monitor::ScanQueue(error == 0 ? &snapshot : nullptr, m_nPrinterStatus, m_nJobStatus);
+    return error;
 }
 
 LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
-    // A poll still queued from a poller that a failed restart stopped would
-    // write over "No Printer Found" (or leave "Searching" for good).
+    // Taken: the poller may post the next one.
+    monitor::PollTaken(m_pPollParams.get());
+    // A poll still queued after the exit command.
     if (!PollThread) return 0;
-    if (HasPortChanged()) {
-        RestartMonitoring();
-        return 0;
+    if (m_watch.Open()) {
+        if (HasPortChanged()) {
+            RestartMonitoring();
+            return 0;
+        }
+        const std::uint32_t error = ScanQueue();
+        if (error == 0 && monitor::QueueBeingDeleted(m_nPrinterStatus))
+            QueueGone();
+        else if (m_watch.Queried(error))
+            CloseQueue();   // a dead handle: resolved again below
     }
-    if (!ScanQueue()) {
-        QueueGone();
-        return 0;
-    }
+    if (m_watch.Due()) FindPrinter();
+    if (m_watch.Open() && m_strPortClass == "LPT" &&
+        m_watch.DriverDue(m_nParallelStatus == monitor::kParallelUnreadable))
+        OpenPortDriver();
 
     monitor::PollInputs in;
     in.jobStatus = m_nJobStatus;
@@ -288,6 +313,7 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
     in.parallelStatus = m_nParallelStatus;
     in.portClass = m_strPortClass;
     in.printerPresent = PrinterPresent;
+    in.queue = m_watch.View();
     monitor::PollActions act = monitor::DecidePoll(m_poll, in);
 
     if (act.show) ShowAction();
@@ -311,7 +337,10 @@ void CPagewardenDlg::RestartMonitoring() {
     monitor::StopPollThread(PollThread, m_pPollParams.get());
     BeginWaitCursor();
     EndWaitCursor();
-    if (!FindPrinter()) return;
+    // Found or not, the polling goes on (not found is looked for again), and
+    // presence is scanned again: a broadcast may have reached no one.
+    FindPrinter();
+    FindUsbPrinter();
     StartPolling();
 }
 
@@ -327,7 +356,7 @@ void CPagewardenDlg::OnShowMonitor() {
     m_bMayShow = true;
     monitor::BeginSearch(m_poll);
     m_tipText.SetWindowText(monitor::NextTip(TipIndex));
-    ShowWindow(SW_RESTORE);
+    monitor::ShowOnScreen(m_hWnd, SW_RESTORE);
     RestartMonitoring();
 }
 

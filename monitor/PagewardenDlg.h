@@ -3,7 +3,9 @@
 // notification, driver handle) and runs everything on its own thread except
 // the poller, which only posts WM_STATUS_POLL. It starts hidden, pops up on
 // the faults the status table names, hides itself when printing or ready, and
-// only the tray menu's "Exit" ends it.
+// only the tray menu's "Exit" ends it. The polling runs for the whole session:
+// a queue not found, a spooler restarted or gone and a port driver stopped are
+// looked at again at the polls, as the queue watch paces it.
 #pragma once
 
 #include "common/Handles.h"
@@ -47,6 +49,7 @@ protected:
     void OnExit();
     LRESULT OnStatusPoll(WPARAM wParam, LPARAM lParam);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     void OnHide();
     HBRUSH OnCtlColor(HDC hdc, CWnd* pWnd, UINT nCtlColor);
@@ -59,9 +62,9 @@ private:
     void StartPolling();
     void ShowAction();
     void SetStatusImage(int resourceId);
-    void ShowNotFound();
-    // False when the queue is being deleted.
-    bool ScanQueue();
+    // 0 when the queue was read, otherwise the spooler's error.
+    std::uint32_t ScanQueue();
+    void CloseQueue();
     void QueueGone();
     void FindUsbPrinter();
 
@@ -90,6 +93,7 @@ private:
     monitor::StatusPictures m_pictures{m_cursorSource};   // each made once, destroyed with the window object
     pw::unique_hicon m_trayIcon;         // not shared: loaded for the tray alone
     monitor::PollState m_poll;
+    monitor::QueueWatch m_watch;
     monitor::PollStopFlagType PollStopFlag{0};
     std::unique_ptr<CWinThread> PollThread;   // the running polling thread only
 };

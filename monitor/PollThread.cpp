@@ -13,7 +13,8 @@ std::unique_ptr<PollThreadParams> NewPollThreadParams(PollStopFlagType& stopFlag
 UINT PollThreadProc(LPVOID pParam) {
     auto* params = static_cast<PollThreadParams*>(pParam);
     while (params->pStopFlag->load() == 0) {
-        PostMessageA(params->hWnd, WM_STATUS_POLL, 0, 0);
+        // A refused post leaves nothing waiting: the next turn tries again.
+        if (params->gate.MayPost() && !PostMessageA(params->hWnd, WM_STATUS_POLL, 0, 0)) params->gate.Taken();
         // Waiting on the event instead of sleeping lets a stop end the wait at
         // once; a failed wait ends the thread rather than spinning.
         if (WaitForSingleObject(params->wake.get(), params->periodMs) != WAIT_TIMEOUT) break;
@@ -29,6 +30,9 @@ bool StartPollThread(std::unique_ptr<CWinThread>& thread, PollThreadParams* para
     // A stop leaves the manual-reset event set; left so, it would end the new
     // thread right after its first post.
     ResetEvent(params->wake.get());
+    // A restart opens the gate: at worst one more poll waits, and a gate left
+    // closed by a poll that never came through cannot stop the polling.
+    params->gate.Taken();
     thread.reset(AfxBeginThread(&PollThreadProc, params));
     return thread != nullptr;
 }

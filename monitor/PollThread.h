@@ -7,6 +7,10 @@
 // PollThread, the framework thread object of the running thread (null when
 // none). These functions are the only ones that start and stop the thread.
 //
+// At most one poll waits in the window's queue: the thread posts only when
+// the window has taken the last one (the block's gate, which the window's
+// handler of WM_STATUS_POLL opens with PollTaken).
+//
 // A stop is race-free: the flag is atomic and the thread waits on the block's
 // wake event instead of sleeping, so StopPollThread wakes it at once and joins
 // it. StartPollThread stops and joins any running thread first, so an old
@@ -16,6 +20,7 @@
 
 #include "common/Handles.h"
 #include "framework/Thread.h"
+#include "monitor/core/QueueWatch.h"
 
 #include <windows.h>
 
@@ -34,6 +39,7 @@ struct PollThreadParams {
     PollStopFlagType* pStopFlag = nullptr;  // non-zero asks the thread to end
     pw::unique_handle wake;                 // manual reset; set to end a wait early
     DWORD periodMs = 1000;                  // shortened only by tests
+    PollGate gate;                          // closed while a poll waits in the queue
 };
 
 // A block pointing at stopFlag, with its wake event; null when the event
@@ -42,6 +48,11 @@ std::unique_ptr<PollThreadParams> NewPollThreadParams(PollStopFlagType& stopFlag
 
 // The thread's procedure; its argument is the PollThreadParams block.
 UINT PollThreadProc(LPVOID pParam);
+
+// The window took a poll from its queue: the thread may post the next.
+inline void PollTaken(PollThreadParams* params) {
+    if (params) params->gate.Taken();
+}
 
 // Stops any thread in `thread`, clears the stop flag and the wake event, and
 // starts a new thread posting to params.hWnd. False (and `thread` null) when

@@ -64,6 +64,14 @@ void Debounce(PollActions& a, PollState& s, std::int32_t& counter, std::int32_t 
 const char* const kLinkMessage =
     "Check all connections and make sure all device is turned ON.\n"
     "If the power was turned off during printing, cancel the print job.";
+const char* const kSpoolerTitle = "Spooler Error";
+const char* const kSpoolerMessage =
+    "Print Spooler service is not available.\n"
+    "Printer status will be shown again once the service is running.";
+const char* const kPortAccessTitle = "Port Access Error";
+const char* const kPortAccessMessage =
+    "Printer status cannot be read from the parallel port.\n"
+    "Port driver (hwinterface) is not running. Restart the computer.";
 const char* const kLinkMessageOneLine =
     "Check all connections and make sure all device is turned ON. "
     "If the power was turned off during printing, cancel the print job.";
@@ -114,8 +122,22 @@ PollActions DecidePoll(PollState& s, const PollInputs& in) {
             s.SearchPollCount = 0;
             s.ShownState = 0;
         }
+    } else if (in.queue == QueueView::NotInstalled) {
+        static const NotFoundDisplay notFound = PrinterNotFound();
+        enterQuiet(19, 10, notFound.title, notFound.message.c_str(), notFound.anim);
+    } else if (in.queue == QueueView::SpoolerDown) {
+        enterQuiet(20, 50, kSpoolerTitle, kSpoolerMessage, kAnimAttention);
+    } else if (in.queue != QueueView::Watched) {
+        // Nothing read at this poll: the window keeps what it shows.
     } else if (in.printerStatus == 1) {
         enterShown(2, 1, kCommError, PausedMessage().c_str());
+    } else if (lpt && P == kParallelUnreadable) {
+        // Without the register every parallel row would be a guess: while a
+        // job prints the user is told, as a fault while printing is.
+        if (J != -1)
+            enterShown(21, 5001, kPortAccessTitle, kPortAccessMessage);
+        else
+            enterQuiet(21, 5000, kPortAccessTitle, kPortAccessMessage, kAnimAttention);
     } else if (J == kJobPrintingRetained && lpt && P == kParallelPaperOut) {
         enterShown(3, 3001, kPaperOutTitle, kPaperOutMessage);
     } else if (J == kJobPrintingRetained && lpt && P == kParallelOffline) {

@@ -5,6 +5,9 @@
 // writes the current status afresh.
 #pragma once
 
+#include "monitor/core/QueueWatch.h"
+#include "monitor/portaccess/core/ParallelStatus.h"
+
 #include <cstdint>
 #include <string>
 
@@ -27,6 +30,7 @@ constexpr std::int32_t kParallelReady = 2;
 constexpr std::int32_t kParallelPaperOut = 3;
 constexpr std::int32_t kParallelOffline = 4;
 constexpr std::int32_t kParallelNone = -1;
+constexpr std::int32_t kParallelUnreadable = portaccess::kParallelUnreadable;
 
 // What one poll sees.
 struct PollInputs {
@@ -35,6 +39,7 @@ struct PollInputs {
     std::int32_t parallelStatus = -1;
     std::string portClass;              // "LPT", "USB", "COM" or the raw port name
     bool printerPresent = false;        // USB printer attached
+    QueueView queue = QueueView::Watched;
 };
 
 // What one poll does to the window: show first, then the texts, then hide.
@@ -64,8 +69,18 @@ struct PollState {
 const std::string& PausedMessage();
 extern const char* const kLinkMessage;
 extern const char* const kLinkMessageOneLine;
+// The states of a spooler that cannot be reached and of a status register
+// the port driver cannot read.
+extern const char* const kSpoolerTitle;
+extern const char* const kSpoolerMessage;
+extern const char* const kPortAccessTitle;
+extern const char* const kPortAccessMessage;
 
-// Applies the first row of the decision table whose condition holds.
+// Applies the first row of the decision table whose condition holds. After
+// the search, a queue that is not watched has rows of its own, written on
+// entry and never popped up: not installed (19), the spooler not available
+// (20), or nothing while it is unknown. A parallel port whose register the
+// driver cannot read (21) is written on entry, and pops up while a job prints.
 PollActions DecidePoll(PollState& state, const PollInputs& in);
 
 // The user opened the window: the next three polls show the search.

@@ -19,6 +19,9 @@ PortDriverServiceCalls& PortDriverServices() {
 
 namespace {
 
+// The last request on PortDriverHandle failed (the driver stopped, or refused it).
+bool PortDriverFailed = false;
+
 constexpr char kServiceName[] = "hwinterface";
 constexpr char kDevicePath[] = "\\\\.\\hwinterface";
 constexpr char kImagePathOfService[] = "System32\\Drivers\\hwinterface.sys";
@@ -90,8 +93,10 @@ public:
         ClosePortDriver();
         PortDriverHandle = CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        PortDriverFailed = false;
         return PortDriverHandle != INVALID_HANDLE_VALUE;
     }
+    bool DeviceUsable() override { return PortDriverHandle != INVALID_HANDLE_VALUE && !PortDriverFailed; }
 
 private:
     pw::unique_service m_manager;
@@ -146,12 +151,11 @@ unsigned short ReadPortByte(unsigned short port) {
         unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
                                     static_cast<unsigned char>(port >> 8), 0};
         DWORD returned = 0;
-        // A refused or failed request yields 0 (classified -1), never the
-        // address bytes still left in the buffer.
-        if (!DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned,
-                             nullptr))
-            return 0;
-        return request[0];
+        // A refused or failed request yields 0, never the address bytes still
+        // left in the buffer.
+        PortDriverFailed = !DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1,
+                                            &returned, nullptr);
+        return PortDriverFailed ? 0 : request[0];
     }
     default:
         return 0;
@@ -177,5 +181,6 @@ void WritePortByte(unsigned short port, unsigned char value) {
 
 int ReadParallelStatus() {
     const unsigned short sample = ReadPortByte(static_cast<unsigned short>(StatusPortAddress & 0xFFFF));
+    if (PortAccessMode == 2 && PortDriverFailed) return portaccess::kParallelUnreadable;
     return portaccess::ClassifyParallelStatus(static_cast<unsigned char>(sample & 0xF8));
 }

@@ -28,7 +28,8 @@ constexpr DWORD IOCTL_WRITE_PORT_BYTE = 0x9C402008;
 int GetPortAccessMode();
 // Opens the device, starting (and if need be installing) the driver.
 // 0 when the first open succeeded, 1 otherwise; the outcome is PortDriverHandle.
-// A handle still held from an earlier open is closed first.
+// A handle held from an earlier open is kept while its last request
+// succeeded, and closed first otherwise.
 int OpenPortDriver();
 // 0 started; 1 manager or service open failed; 3 / 4 start refused after the
 // full-access / read-access open of the service manager.
@@ -43,7 +44,8 @@ void ClosePortDriver();
 // driver refuses the request.
 unsigned short ReadPortByte(unsigned short port);
 void WritePortByte(unsigned short port, unsigned char value);
-// Reads StatusPortAddress and classifies it: 1, 2, 3, 4 or -1.
+// Reads StatusPortAddress and classifies it: 1, 2, 3, 4 or -1; through the
+// driver, portaccess::kParallelUnreadable (-2) when the request failed.
 int ReadParallelStatus();
 
 // Replaces `id` (a search text such as "(LPT1)") with the instance id of the

@@ -8,4 +8,8 @@ namespace portaccess {
 // bit 6 and bits 0 to 2 are ignored.
 int ClassifyParallelStatus(unsigned char status);
 
+// What the read gives instead when the port driver could not read the
+// register (not loaded, stopped, or the request refused): no sample at all.
+constexpr int kParallelUnreadable = -2;
+
 }  // namespace portaccess

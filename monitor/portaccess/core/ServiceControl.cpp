@@ -50,7 +50,7 @@ int InstallPortDriver(DriverServiceSystem& system) {
 }
 
 int OpenPortDriver(DriverServiceSystem& system) {
-    if (system.OpenDevice()) return 0;
+    if (system.DeviceUsable() || system.OpenDevice()) return 0;
     if (StartPortDriver(system) == 0) {
         system.OpenDevice();
         return 1;

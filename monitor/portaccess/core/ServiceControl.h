@@ -28,6 +28,8 @@ public:
     virtual void WriteDriverImage() = 0;
     // Opens "\\.\hwinterface" and keeps the result as the driver handle; true when valid.
     virtual bool OpenDevice() = 0;
+    // True while a device handle is held whose last request did not fail.
+    virtual bool DeviceUsable() = 0;
 };
 
 // StartPortDriver: 0 started; 1 manager or service open failed; 3 start refused
@@ -38,7 +40,9 @@ int StartPortDriver(DriverServiceSystem& system);
 // manager refuses access, 0 otherwise. An existing registration is left as it is.
 int InstallPortDriver(DriverServiceSystem& system);
 
-// OpenPortDriver: 0 when the device opened at once, 1 otherwise (whatever followed).
+// OpenPortDriver: 0 when the device opened at once, 1 otherwise (whatever
+// followed). A usable handle is kept (0): closing it could let a driver
+// being stopped unload, and a resolution of the same port needs no new one.
 int OpenPortDriver(DriverServiceSystem& system);
 
 // GetPortAccessMode from the platform query: query(size, platformId) asks for the

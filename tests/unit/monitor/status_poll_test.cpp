@@ -2,6 +2,9 @@
 // that is shown, written and hidden as the poll's actions say.
 #include "monitor/core/StatusPoll.h"
 
+#include "monitor/core/QueueScan.h"
+#include "monitor/core/QueueWatch.h"
+
 #include "catalogue/Catalogue.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +77,7 @@ struct RowCase {
     std::string message;
     int anim;
     bool pops;
+    QueueView view = QueueView::Watched;
 };
 
 TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
@@ -100,11 +104,16 @@ TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
          165, false},
         {17, 0x10, 0, 2, "LPT", false, 2000, "Ready", kMinimizeReady, 166, false},
         {18, -1, 0, -1, "COM1:", false, -1, "Ready", "Ready to print.", 166, false},
+        {19, 0x2010, 0, 2, "LPT", false, 10, "No Printer Found", PrinterNotFound().message, 165, false,
+         QueueView::NotInstalled},
+        {20, 0x2010, 1, 2, "LPT", false, 50, kSpoolerTitle, kSpoolerMessage, 165, false, QueueView::SpoolerDown},
+        {21, -1, 0, kParallelUnreadable, "LPT", false, 5000, kPortAccessTitle, kPortAccessMessage, 165, false},
+        {21, 0x2010, 0, kParallelUnreadable, "LPT", false, 5001, kPortAccessTitle, kPortAccessMessage, 165, true},
     };
     for (const RowCase& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         Monitor m;
-        m.in = {c.job, c.printer, c.parallel, c.port, c.present};
+        m.in = {c.job, c.printer, c.parallel, c.port, c.present, c.view};
         PollActions a = m.Poll();
         EXPECT_EQ(a.row, c.row);
         EXPECT_EQ(m.state.ShownState, c.code);
@@ -432,6 +441,135 @@ TEST(StatusSequences, UnmatchedStateLeavesTheWindowAlone) {
     EXPECT_EQ(a.row, 0);
     EXPECT_FALSE(a.set || a.show || a.hide);
     EXPECT_EQ(m.window.title, "Ready");
+}
+
+// The spooler of a Windows 7 session: it may restart between two polls or
+// stay down a while (every call then answers 1722), and once it is back every
+// handle from before answers 6. Handles are numbered; the live ones are
+// those opened since the last restart.
+struct FakeSpooler {
+    bool up = true;
+    bool installed = true;
+    int opens = 0;
+    int firstLive = 1;                 // handles below this died with a restart
+    std::int32_t job = -1;             // the job a live handle reports
+
+    std::uint32_t Open(int& handle) {
+        ++opens;
+        if (!up) return kRpcServerUnavailable;
+        if (!installed) return 1801;   // ERROR_INVALID_PRINTER_NAME
+        handle = opens;
+        return 0;
+    }
+    std::uint32_t Query(int handle, QueueSnapshot& snap) const {
+        if (!up) return kRpcServerUnavailable;
+        if (handle < firstLive) return kErrorInvalidHandle;
+        snap.jobStatuses = {job};
+        return 0;
+    }
+    void Restart() { firstLive = opens + 1; }
+};
+
+// The window's poll against the fake, in the order the window takes it: the
+// open queue read, a dead handle closed, the queue resolved when due, the
+// port driver opened again when due, then the status table.
+struct Session {
+    Monitor m;
+    FakeSpooler spooler;
+    QueueWatch watch;
+    int handle = 0;
+    int driverOpens = 0;
+    std::set<std::string> titles;   // every title the window showed
+
+    void Resolve() {
+        const std::uint32_t error = spooler.Open(handle);
+        if (error == 0) {
+            watch.Found();
+        } else {
+            handle = 0;
+            watch.Missed(false, error);
+        }
+    }
+    void Poll() {
+        if (watch.Open()) {
+            QueueSnapshot snap;
+            const std::uint32_t error = spooler.Query(handle, snap);
+            ScanQueue(error == 0 ? &snap : nullptr, m.in.printerStatus, m.in.jobStatus);
+            if (watch.Queried(error)) handle = 0;
+        }
+        if (watch.Due()) Resolve();
+        if (watch.Open() && watch.DriverDue(m.in.parallelStatus == kParallelUnreadable)) ++driverOpens;
+        m.in.queue = watch.View();
+        m.Poll();
+        titles.insert(m.window.title);
+    }
+};
+
+TEST(SpoolerOutage, TheSpoolerStateWhileItLastsThenPrintingThroughTheNewHandle) {
+    Session s;
+    s.m.in.portClass = "COM";
+    s.Resolve();
+    s.Poll();
+    EXPECT_EQ(s.m.window.title, "Ready");
+
+    // Restarted between two polls with a job printing: the old handle answers
+    // 6, is closed, a new one opened at once, and the next poll reads the job.
+    s.spooler.Restart();
+    s.spooler.job = kJobPrintingRetained;
+    s.Poll();
+    EXPECT_EQ(s.spooler.opens, 2);
+    s.Poll();
+    EXPECT_EQ(s.m.window.title, "Printing");
+
+    // Down for a minute: the spooler's state, quietly, with fewer and fewer opens.
+    s.titles.clear();
+    s.spooler.up = false;
+    const int opensBefore = s.spooler.opens;
+    for (int poll = 0; poll < 60; ++poll) s.Poll();
+    EXPECT_EQ(s.titles, (std::set<std::string>{kSpoolerTitle}));
+    EXPECT_EQ(s.m.window.message, kSpoolerMessage);
+    EXPECT_FALSE(s.m.window.visible);
+    EXPECT_LE(s.spooler.opens - opensBefore, 8);
+    EXPECT_GE(s.spooler.opens - opensBefore, 4);
+
+    // Back, with every handle from before dead: reopened within the backoff,
+    // and the job shows through the new handle; never "Ready" on the way.
+    s.spooler.Restart();
+    s.spooler.up = true;
+    for (int poll = 0; poll <= kMaxBackoffPolls + 1 && s.m.window.title != "Printing"; ++poll) s.Poll();
+    EXPECT_EQ(s.m.window.title, "Printing");
+    EXPECT_FALSE(s.titles.count("Ready"));
+
+    // The port driver stopped under a parallel printer: its own state, popped
+    // up while the job prints, and the driver opened again at a backoff.
+    s.m.in.portClass = "LPT";
+    s.m.in.parallelStatus = kParallelUnreadable;
+    s.m.window.visible = false;
+    for (int poll = 0; poll < 30; ++poll) s.Poll();
+    EXPECT_EQ(s.m.window.title, kPortAccessTitle);
+    EXPECT_EQ(s.m.window.message, kPortAccessMessage);
+    EXPECT_TRUE(s.m.window.visible);
+    EXPECT_GE(s.driverOpens, 3);
+    EXPECT_LE(s.driverOpens, 5);
+    s.m.in.parallelStatus = kParallelReady;
+    s.Poll();
+    EXPECT_EQ(s.m.window.title, "Printing");
+}
+
+TEST(SpoolerOutage, AQueueNotFoundIsLookedForAgainQuietlyUntilItIsInstalled) {
+    Session s;
+    s.m.in.portClass = "USB";
+    s.m.in.printerPresent = true;
+    s.spooler.installed = false;
+    s.Resolve();
+    for (int poll = 0; poll < 12; ++poll) s.Poll();
+    EXPECT_EQ(s.m.window.title, "No Printer Found");
+    EXPECT_EQ(s.m.window.writes, 1);
+    EXPECT_FALSE(s.m.window.visible);
+    EXPECT_EQ(s.spooler.opens, 1 + 12 / (kLookAgainPolls + 1));
+    s.spooler.installed = true;
+    for (int poll = 0; poll <= kLookAgainPolls + 1; ++poll) s.Poll();
+    EXPECT_EQ(s.m.window.title, "Ready");
 }
 
 TEST(StatusDisplay, PrinterNotFoundNamesTheModel) {

@@ -71,6 +71,8 @@ public:
         calls.push_back("open device");
         return running;
     }
+    bool usable = false;   // a handle is held and its last read succeeded
+    bool DeviceUsable() override { return usable; }
 
     bool Balanced() const { return !m_managerOpen && !m_serviceOpen; }
 
@@ -158,6 +160,11 @@ TEST(OpenPortDriver, RunningDriverOpensAtOnce) {
     s.registered = s.running = true;
     EXPECT_EQ(portaccess::OpenPortDriver(s), 0);
     EXPECT_EQ(s.calls, (Calls{"open device"}));
+    // Resolved again with a handle that reads: it is kept, not reopened.
+    s.calls.clear();
+    s.usable = true;
+    EXPECT_EQ(portaccess::OpenPortDriver(s), 0);
+    EXPECT_TRUE(s.calls.empty());
 }
 
 TEST(OpenPortDriver, StoppedServiceIsStartedWithoutRewritingTheImage) {

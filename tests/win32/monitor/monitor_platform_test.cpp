@@ -53,7 +53,7 @@ TEST(SpoolerAdapters, PortRecordOfAQueue) {
 TEST(SpoolerAdapters, QueueQueryFailsCleanlyOnABadHandle) {
     QueueSnapshot snap;
     snap.printerStatus = 77;
-    EXPECT_FALSE(QueryQueue(nullptr, snap));
+    EXPECT_EQ(QueryQueue(nullptr, snap), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));   // the error is kept
     EXPECT_EQ(snap.printerStatus, 77);
 }
 
@@ -111,9 +111,11 @@ TEST(Resources, TrayIconIsTheOwnersAloneAtTheSmallIconSize) {
     EXPECT_EQ(IconSize(shared).cx, GetSystemMetrics(SM_CXICON));
 }
 
-// A message-only window that counts the polls it receives.
+// A message-only window that counts the polls it receives, and takes each
+// as the status window does, so that the poller posts the next.
 struct PollSink {
     HWND hwnd = nullptr;
+    PollThreadParams* params = nullptr;
     static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
     PollSink() {
         WNDCLASSA wc = {};
@@ -127,7 +129,10 @@ struct PollSink {
     int Drain() {
         int n = 0;
         MSG msg;
-        while (PeekMessageA(&msg, hwnd, WM_STATUS_POLL, WM_STATUS_POLL, PM_REMOVE)) ++n;
+        while (PeekMessageA(&msg, hwnd, WM_STATUS_POLL, WM_STATUS_POLL, PM_REMOVE)) {
+            PollTaken(params);
+            ++n;
+        }
         return n;
     }
 };
@@ -138,9 +143,10 @@ struct Polling {
     PollStopFlagType PollStopFlag{0};
     std::unique_ptr<PollThreadParams> m_pPollParams;
     std::unique_ptr<CWinThread> PollThread;
-    Polling(HWND hwnd, DWORD periodMs) : m_pPollParams(NewPollThreadParams(PollStopFlag)) {
+    Polling(PollSink& sink, DWORD periodMs) : m_pPollParams(NewPollThreadParams(PollStopFlag)) {
+        sink.params = m_pPollParams.get();
         if (m_pPollParams) {
-            m_pPollParams->hWnd = hwnd;
+            m_pPollParams->hWnd = sink.hwnd;
             m_pPollParams->periodMs = periodMs;
         }
     }
@@ -172,7 +178,7 @@ TEST(Poller, PostsAtOnceAndThenPeriodically) {
         // The first poll does not wait a period, and the thread then waits:
         // joined, it has posted exactly that one.
         PollSink sink;
-        Polling polling(sink.hwnd, kLongPeriodMs);
+        Polling polling(sink, kLongPeriodMs);
         ASSERT_TRUE(polling.m_pPollParams);
         EXPECT_EQ(polling.m_pPollParams->pStopFlag, &polling.PollStopFlag);
         ASSERT_TRUE(polling.Start());
@@ -183,7 +189,7 @@ TEST(Poller, PostsAtOnceAndThenPeriodically) {
     }
     // With a short period it goes on posting.
     PollSink sink;
-    Polling polling(sink.hwnd, 20);
+    Polling polling(sink, 20);
     ASSERT_TRUE(polling.Start());
     int received = 0;
     EXPECT_TRUE(WaitPolls(sink, received, 6)) << received;
@@ -191,7 +197,7 @@ TEST(Poller, PostsAtOnceAndThenPeriodically) {
 
 TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
     PollSink sink;
-    Polling polling(sink.hwnd, kLongPeriodMs);
+    Polling polling(sink, kLongPeriodMs);
     ASSERT_TRUE(polling.Start());
     int received = 0;
     ASSERT_TRUE(WaitPolls(sink, received, 1));   // the thread is at its wait
@@ -215,7 +221,7 @@ TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
 TEST(Poller, RestartLeavesOnePollerPosting) {
     // Every start ends the thread before it; the last one runs and posts.
     PollSink sink;
-    Polling polling(sink.hwnd, 20);
+    Polling polling(sink, 20);
     std::vector<pw::unique_handle> threads;
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(polling.Start());
@@ -234,7 +240,7 @@ TEST(Poller, ThreadStartedAfterAStopKeepsPosting) {
     // stop's signal must not end the next thread after its first post (as when
     // the user opens the window, or the port changes, after a failed restart).
     PollSink sink;
-    Polling polling(sink.hwnd, 20);
+    Polling polling(sink, 20);
     ASSERT_TRUE(polling.Start());
     int received = 0;
     ASSERT_TRUE(WaitPolls(sink, received, 1));
