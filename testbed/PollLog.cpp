@@ -60,6 +60,7 @@ PollLog::State PollLog::At(unsigned index) const {
     const auto& entry = m_data.get()->entries[index];
     state.visible = entry.visible != 0;
     state.sample = entry.sample;
+    state.tag = entry.tag;
     state.title.assign(entry.title, strnlen(entry.title, kPollLogTitle));
     return state;
 }

@@ -37,6 +37,7 @@ struct PollLogData {
     struct Entry {
         LONG visible;
         DWORD sample;                 // the sampled value, 0 when missing
+        WPARAM tag;                   // the poll's own wParam: 0 from the poller, a test's marker otherwise
         char title[kPollLogTitle];    // the status title (control 1004), cut and terminated
     } entries[kPollLogEntries];
 };
@@ -46,6 +47,7 @@ public:
     struct State {
         bool visible = false;
         DWORD sample = 0;
+        WPARAM tag = 0;
         std::string title;
     };
     PollLog() = default;

@@ -43,6 +43,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK PollLogHook(int code, WPARAM w
                 auto& entry = log->entries[n];
                 entry.visible = IsWindowVisible(msg->hwnd) ? 1 : 0;
                 entry.sample = Sample(*log);
+                entry.tag = msg->wParam;
                 GetDlgItemTextA(msg->hwnd, 1004, entry.title, bench::kPollLogTitle);
             }
             InterlockedIncrement(&log->count);   // published after its entry
