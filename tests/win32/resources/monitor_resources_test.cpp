@@ -5,6 +5,7 @@
 #include "ResourceChecks.h"
 
 #include "common/Handles.h"
+#include "monitor/core/StatusPoll.h"
 #include "testbed/Bench.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,19 @@ TEST(MonitorResources, StatusWindowHoldsItsLongestTexts) {
     }
 
     EXPECT_TRUE(restest::ShowAndShoot(dlg.get(), "resources_monitor_102_filled"));
+
+    // The states of an unreachable spooler and an unreadable port register.
+    const char* const states[][3] = {{"Spooler Error", monitor::kSpoolerMessage, "spooler"},
+                                     {"Port Access Error", monitor::kPortAccessMessage, "port_access"}};
+    for (const auto& state : states) {
+        SetDlgItemTextA(dlg.get(), IDC_TITLE, state[0]);
+        SetDlgItemTextA(dlg.get(), IDC_MESSAGE, state[1]);
+        for (int id : {IDC_MESSAGE, IDC_TITLE}) {
+            std::string detail;
+            EXPECT_TRUE(restest::TextFits(GetDlgItem(dlg.get(), id), &detail)) << state[0] << ": " << detail;
+        }
+        EXPECT_TRUE(restest::ShowAndShoot(dlg.get(), std::string("resources_monitor_102_") + state[2]));
+    }
     SendDlgItemMessageA(dlg.get(), IDC_TITLE, WM_SETFONT, 0, FALSE);
 }
 
