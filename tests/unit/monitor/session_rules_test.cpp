@@ -2,7 +2,6 @@
 // restarts, the status pictures made once, spooler records that grow between
 // the size query and the read, a queue being deleted, the program's folder.
 #include "monitor/core/QueueScan.h"
-#include "monitor/core/QueueWatch.h"
 #include "monitor/core/SpoolerRead.h"
 #include "monitor/core/Startup.h"
 #include "monitor/core/StatusPictures.h"
@@ -178,14 +177,6 @@ TEST(SpoolerRead, ARecordThatGrewIsReadAgainAFewTimesAtMost) {
     EXPECT_FALSE(ReadSpoolerRecord(shorter, 401, size));
     EXPECT_FALSE(ReadSpoolerRecord(huge, 0, size));
     EXPECT_EQ(huge.calls, 1);
-}
-
-TEST(SessionRules, OnePollWaitsAtATime) {
-    PollGate gate;
-    EXPECT_TRUE(gate.MayPost());
-    EXPECT_FALSE(gate.MayPost());   // the window has not taken it yet
-    gate.Taken();
-    EXPECT_TRUE(gate.MayPost());
 }
 
 TEST(SessionRules, PendingDeletionAndTheProgramsFolder) {
