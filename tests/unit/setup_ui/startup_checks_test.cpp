@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 using namespace setup::core;
 
@@ -16,12 +18,20 @@ public:
     OsVersion version{6, 1};
     bool wow64 = false;
     bool admin = true;
+    // The spooler's answers in turn; the last one repeats.
+    std::vector<ServiceState> spooler{ServiceState::Running};
+    std::size_t spoolerAsked = 0;
     std::string asked;
 
     bool AnotherInstanceRunning() override { asked += "L"; return running; }
     OsVersion Version() override { asked += "V"; return version; }
     bool RunsUnderWow64() override { asked += "W"; return wow64; }
     bool UserIsAdministrator() override { asked += "A"; return admin; }
+    ServiceState Spooler() override {
+        asked += "S";
+        return spooler[std::min(spoolerAsked++, spooler.size() - 1)];
+    }
+    void Pause(unsigned ms) override { asked += ms == kSpoolerStartPauseMs ? "p" : "?"; }
 };
 
 }  // namespace
@@ -29,7 +39,7 @@ public:
 TEST(StartupChecks, AllPassingAsksEveryQuestionInOrder) {
     ScriptedProbe probe;
     EXPECT_EQ(CheckStartup(probe), StartupVerdict::Proceed);
-    EXPECT_EQ(probe.asked, "LVWA");
+    EXPECT_EQ(probe.asked, "LVWAS");
     EXPECT_EQ(StartupMessage(StartupVerdict::Proceed), nullptr);
 }
 
@@ -62,6 +72,38 @@ TEST(StartupChecks, FirstRefusalStopsTheLaterChecks) {
         EXPECT_EQ(CheckStartup(probe), StartupVerdict::NotAdministrator);
         EXPECT_EQ(probe.asked, "LVWA");
     }
+}
+
+// Only a running spooler, or one the service manager cannot tell about, lets
+// setup go on; a starting one is awaited, 15 s at most.
+TEST(StartupChecks, TheSpoolerMustRunOrFinishStarting) {
+    using S = ServiceState;
+    const std::string thirtyPauses = [] {
+        std::string s;
+        for (int i = 0; i < kSpoolerStartChecks; ++i) s += "pS";
+        return s;
+    }();
+    const struct {
+        std::vector<S> answers;
+        StartupVerdict verdict;
+        std::string asked;
+    } cases[] = {
+        {{S::Unknown}, StartupVerdict::Proceed, "S"},
+        {{S::Stopped}, StartupVerdict::SpoolerStopped, "S"},
+        {{S::Stopping}, StartupVerdict::SpoolerStopped, "S"},
+        {{S::Paused}, StartupVerdict::SpoolerStopped, "S"},
+        {{S::Starting, S::Starting, S::Running}, StartupVerdict::Proceed, "SpSpS"},
+        {{S::Starting, S::Stopped}, StartupVerdict::SpoolerStopped, "SpS"},
+        {{S::Starting}, StartupVerdict::SpoolerStopped, "S" + thirtyPauses},
+    };
+    for (const auto& c : cases) {
+        ScriptedProbe probe;
+        probe.spooler = c.answers;
+        EXPECT_EQ(CheckStartup(probe), c.verdict) << c.asked;
+        EXPECT_EQ(probe.asked, "LVWA" + c.asked);
+    }
+    EXPECT_STREQ(StartupMessage(StartupVerdict::SpoolerStopped),
+                 "The Print Spooler service is not running.\nStart it and run Setup again.");
 }
 
 TEST(StartupChecks, VersionMustBeSixOneOrLaterWithinSix) {
