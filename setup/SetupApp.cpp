@@ -12,6 +12,8 @@
 CSetupApp theApp;
 
 BOOL CSetupApp::InitInstance() {
+    // Before anything reads a relative path: the package lies beside the program.
+    setup::ui::UseProgramFolderAsCurrentDirectory();
     CInstanceMutex lock(setup::ui::kInstanceLockName);
     {
         setup::ui::Win32StartupProbe probe(lock);

@@ -32,6 +32,45 @@ bool Win32StartupProbe::RunsUnderWow64() {
 
 bool Win32StartupProbe::UserIsAdministrator() { return SetupIsUserAnAdmin() != FALSE; }
 
+core::ServiceState Win32StartupProbe::Spooler() {
+    pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return core::ServiceState::Unknown;
+    pw::unique_service service(OpenServiceA(manager.get(), "Spooler", SERVICE_QUERY_STATUS));
+    if (!service)
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? core::ServiceState::Stopped
+                                                              : core::ServiceState::Unknown;
+    SERVICE_STATUS status = {};
+    if (!QueryServiceStatus(service.get(), &status)) return core::ServiceState::Unknown;
+    switch (status.dwCurrentState) {
+    case SERVICE_RUNNING: return core::ServiceState::Running;
+    case SERVICE_START_PENDING:
+    case SERVICE_CONTINUE_PENDING: return core::ServiceState::Starting;
+    case SERVICE_STOP_PENDING: return core::ServiceState::Stopping;
+    case SERVICE_PAUSE_PENDING:
+    case SERVICE_PAUSED: return core::ServiceState::Paused;
+    default: return core::ServiceState::Stopped;
+    }
+}
+
+void Win32StartupProbe::Pause(unsigned milliseconds) { Sleep(milliseconds); }
+
+bool UseProgramFolderAsCurrentDirectory() {
+    // Paths may be longer than MAX_PATH; a path cut to the buffer fills it.
+    for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
+        std::wstring path(capacity, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], capacity);
+        if (length == 0) return false;
+        if (length >= capacity) continue;
+        path.resize(length);
+        // The folder with its separator: "C:\" stays the root, not the drive's current directory.
+        const std::size_t slash = path.find_last_of(L'\\');
+        if (slash == std::wstring::npos) return false;
+        path.resize(slash + 1);
+        return SetCurrentDirectoryW(path.c_str()) != FALSE;
+    }
+    return false;
+}
+
 bool EnumerateSpoolerPorts(std::vector<core::PortRecord>& ports) {
     ports.clear();
     BYTE probe[10] = {};

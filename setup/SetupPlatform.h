@@ -27,10 +27,18 @@ public:
     core::OsVersion Version() override;
     bool RunsUnderWow64() override;
     bool UserIsAdministrator() override;
+    core::ServiceState Spooler() override;
+    void Pause(unsigned milliseconds) override;
 
 private:
     const CInstanceMutex& m_lock;
 };
+
+// Makes the folder of setup.exe the current directory: the package is copied
+// from there, wherever the program was started from (a command prompt starts
+// it in its own current directory). Read in UTF-16, so that a medium path
+// outside the ANSI code page keeps working.
+bool UseProgramFolderAsCurrentDirectory();
 
 // The local spooler's ports at level 2, in its order. False when the spooler
 // refuses, memory runs out or its answer does not hold together; true with an

@@ -15,7 +15,7 @@
 #include "uninstall/core/UninstallFlow.h"
 #include "uninstall/core/UninstallRules.h"
 #include "setup/core/InstallLayout.h"
-#include "setup/engine/ShortcutDrive.h"
+#include "setup/engine/ShortcutFolder.h"
 
 #include <windows.h>
 #include <wincrypt.h>
@@ -241,8 +241,8 @@ DriverFacts ReadDrivers() {
     return facts;
 }
 
-// A model's staged INF's names in the system's INF store: the candidates whose bytes are its.
-std::vector<std::string> FindStoredInf(const std::string& ourInf, int model) {
+// A model's INFs in the system's INF store, of whichever release staged them.
+std::vector<std::string> FindStoredInf(int model) {
     std::vector<std::string> names;
     const std::string folder = WindowsDirectory() + "\\inf";
     WIN32_FIND_DATAA found = {};
@@ -257,7 +257,7 @@ std::vector<std::string> FindStoredInf(const std::string& ourInf, int model) {
     FindClose(search);
     for (const std::string& name : candidates) {
         std::string bytes;
-        if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, ourInf, model))
+        if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, model))
             names.push_back(name);
     }
     return names;
@@ -387,21 +387,21 @@ public:
         std::vector<QueueRecord> queues;
         const bool enumerated = EnumerateQueues(queues);
         const DriverFacts drivers = ReadDrivers();
-        const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
+        const std::string programs = setup::engine::CommonProgramsFolder();
         std::vector<int> models;
         for (int model = 0; model < catalogue::kModelCount; ++model) {
             bool found = drivers.registered[model] || !FindMonitorWindows(model).empty() || AutoRunPresent(model);
             if (enumerated)
                 for (const QueueRecord& q : queues) found = found || q.driverName == uninstall::ModelName(model);
-            if (drive != 0)
+            if (!programs.empty())
                 found = found ||
-                        Present(setup::core::ShortcutFolder(drive) + "\\" + uninstall::ShortcutFileName(model));
+                        Present(setup::core::ShortcutFolder(programs) + "\\" + uninstall::ShortcutFileName(model));
             if (!m_driverDir.empty()) {
                 found = found || Present(uninstall::MonitorExecutable(m_driverDir, model));
                 for (const uninstall::PackageFile& f : uninstall::ModelFiles(m_driverDir, model))
                     found = found || Present(f.path);
             }
-            found = found || !FindStoredInf(ModelInf(model), model).empty();
+            found = found || !FindStoredInf(model).empty();
             if (found) models.push_back(model);
         }
         return models;
@@ -489,13 +489,6 @@ private:
             return false;
         value[size < MAX_PATH ? size : MAX_PATH] = '\0';
         return uninstall::SameName(value, m_driverDir + "\\" + uninstall::kUninstaller);
-    }
-
-    // The model's INF as staged in the driver directory; empty when it is gone.
-    std::string ModelInf(int model) const {
-        std::string bytes;
-        if (!m_driverDir.empty()) ReadFileBytes(uninstall::InfPath(m_driverDir, model), kMaxInfFile, bytes);
-        return bytes;
     }
 
     std::string FixedImagePath() const {
@@ -614,7 +607,7 @@ private:
     Outcome RemoveInf(int model) {
         Outcome outcome = Outcome::Nothing;
         const std::string folder = WindowsDirectory() + "\\inf\\";
-        for (const std::string& name : FindStoredInf(ModelInf(model), model)) {
+        for (const std::string& name : FindStoredInf(model)) {
             // The store keeps the attributes of the staged copy; forced: a
             // printer installed with it is being removed too.
             MakeWritable(folder + name);
@@ -628,20 +621,23 @@ private:
             // The store keeps a precompiled copy beside each INF; it goes with the INF.
             const std::string base = name.substr(0, name.size() - 4);
             outcome = uninstall::Combine(outcome, RemoveFile(folder + base + ".pnf"));
-            outcome = uninstall::Combine(outcome, RemoveCatalog(base + ".cat"));
+            // Installed with the INF under its name: ours as the INF is, whichever release it came with.
+            outcome = uninstall::Combine(outcome, RemoveCatalog(base + ".cat", false));
         }
         return outcome;
     }
 
-    // Removes an installed catalogue of that name when its bytes are those of our package's.
-    Outcome RemoveCatalog(const std::string& name) {
+    // Removes an installed catalogue of that name; when `sameBytes`, only
+    // when its bytes are those of our package's.
+    Outcome RemoveCatalog(const std::string& name, bool sameBytes) {
         const std::string system = SystemDirectory();
         if (system.empty() || m_driverDir.empty()) return Outcome::Nothing;
         const std::string installed = system + kDriverCatalogs + "\\" + name;
         std::string ours;
         std::string theirs;
-        if (!Exists(installed) || !ReadFileBytes(m_driverDir + "\\" + uninstall::kSharedCatalog, kMaxCatalogFile, ours) ||
-            !ReadFileBytes(installed, kMaxCatalogFile, theirs) || ours != theirs)
+        if (!Exists(installed)) return Outcome::Nothing;
+        if (sameBytes && (!ReadFileBytes(m_driverDir + "\\" + uninstall::kSharedCatalog, kMaxCatalogFile, ours) ||
+                          !ReadFileBytes(installed, kMaxCatalogFile, theirs) || ours != theirs))
             return Outcome::Nothing;
         MakeWritable(installed);
         GUID driverAction = DRIVER_ACTION_VERIFY;
@@ -653,9 +649,9 @@ private:
     }
 
     Outcome RemoveShortcut(int model) {
-        const char drive = setup::engine::FindShortcutDrive(KEY_QUERY_VALUE);
-        if (drive == 0) return Outcome::Nothing;
-        const std::string folder = setup::core::ShortcutFolder(drive);
+        const std::string programs = setup::engine::CommonProgramsFolder();
+        if (programs.empty()) return Outcome::Nothing;
+        const std::string folder = setup::core::ShortcutFolder(programs);
         const Outcome link = RemoveFile(folder + "\\" + uninstall::ShortcutFileName(model));
         return uninstall::Combine(link, RemoveFolder(folder, link));
     }
@@ -681,7 +677,7 @@ private:
     // The package's catalogue installed in the system, then the files every model shares.
     Outcome RemoveSharedFiles() {
         if (m_driverDir.empty()) return Outcome::Nothing;
-        const Outcome catalog = RemoveCatalog(uninstall::kSharedCatalog);
+        const Outcome catalog = RemoveCatalog(uninstall::kSharedCatalog, true);
         return uninstall::Combine(catalog, RemoveFiles(uninstall::SharedFiles(m_driverDir)));
     }
 

@@ -14,8 +14,6 @@ constexpr std::size_t ConstLength(const char* s) {
 }
 }  // namespace
 
-const std::string kPackagePatterns("*.GPD\0*.DLL\0*.INF\0*.HLP\0*.CAT\0*.EXE\0", 36);
-
 std::string MonitorTargetDir(const std::string& driverDir) {
     std::string dir = driverDir + "\\PGW\\";
     dir.push_back('\0');
@@ -43,26 +41,7 @@ std::string AutoRunValueData(const std::string& driverDir) { return driverDir + 
 
 std::string ShortcutDescription() { return std::string("Shortcut to Status Monitor - ") + catalogue::ModelName; }
 
-static bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char ProgramsDriveLetter(const unsigned char* bytes, std::size_t size) {
-    // A drive path needs at least the letter and the colon; a UNC or relative
-    // value has no drive letter to offer.
-    if (bytes == nullptr || size < 2 || size > kProgramsBufferSize) return 0;
-    const char letter = static_cast<char>(bytes[0]);
-    if (!IsDriveLetter(letter) || bytes[1] != ':') return 0;
-    return letter;
-}
-
-char ShortcutDrive(char programsDrive, const std::string& windowsDir) {
-    if (IsDriveLetter(programsDrive)) return programsDrive;
-    if (windowsDir.size() >= 2 && IsDriveLetter(windowsDir[0]) && windowsDir[1] == ':') return windowsDir[0];
-    return 0;
-}
-
-std::string ShortcutFolder(char drive) {
-    return std::string(1, drive) + ":\\Documents and Settings\\All Users\\Start Menu\\Programs" + "\\ZYK Electronics";
-}
+std::string ShortcutFolder(const std::string& commonPrograms) { return commonPrograms + "\\ZYK Electronics"; }
 
 std::string ShortcutFile(const std::string& folder) {
     return folder + "\\Pagewarden" + catalogue::ModelKey + ".LNK";

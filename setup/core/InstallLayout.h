@@ -11,9 +11,6 @@
 
 namespace setup::core {
 
-// The driver package patterns copied flat into D, as one double-null-terminated list.
-extern const std::string kPackagePatterns;
-
 // D + "\PGW\" with a second terminating null: the monitor copy's destination
 // (size() counts the first null; c_str() supplies the second).
 std::string MonitorTargetDir(const std::string& driverDir);
@@ -31,23 +28,11 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 std::string AutoRunValueName();
 std::string AutoRunValueData(const std::string& driverDir);
 
-// The Start-menu shortcut.
-inline constexpr const char* kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr const char* kProgramsValue = "Programs";
-constexpr std::size_t kProgramsBufferSize = 91;
+// The Start-menu shortcut, in a folder of ours below the folder the system
+// names for all users' programs (CSIDL_COMMON_PROGRAMS; the installer and the
+// uninstaller ask the same).
 std::string ShortcutDescription();
-
-// The drive letter of a "Programs" value read into the 91-byte buffer:
-// bytes holds `size` bytes as the registry returned them (not necessarily
-// terminated). Returns 0 when the value gives no drive letter.
-char ProgramsDriveLetter(const unsigned char* bytes, std::size_t size);
-
-// The drive the shortcut folder goes on: the Programs folder's drive, or when
-// that is unknown the system drive (first letter of the Windows directory);
-// 0 when neither gives a drive letter, and the shortcut is skipped.
-char ShortcutDrive(char programsDrive, const std::string& windowsDir);
-
-std::string ShortcutFolder(char drive);
+std::string ShortcutFolder(const std::string& commonPrograms);
 std::string ShortcutFile(const std::string& folder);
 
 // A REG_SZ value as written: its data length counts the terminating null.

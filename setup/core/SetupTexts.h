@@ -15,6 +15,10 @@ inline constexpr char kNot32Bit[] = "The applicaion will run only in Windows7 (3
 inline constexpr char kNotAdministrator[] =
     "Administrator Privileges required to install Printer Drivers.\n"
     "Right Click the \"Setup\" application and select \"Run As...\" and log in as Administrator.";
+// Without the spooler no step of the installation can succeed.
+inline constexpr char kSpoolerStopped[] =
+    "The Print Spooler service is not running.\n"
+    "Start it and run Setup again.";
 
 inline constexpr char kExitConfirmation[] =
     "Setup is not complete. If you quit now, the program will not be installed.\nExit Setup?";

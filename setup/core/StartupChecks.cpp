@@ -11,6 +11,14 @@ StartupVerdict CheckStartup(StartupProbe& probe) {
     if (!IsSupportedVersion(probe.Version())) return StartupVerdict::NotWindows7;
     if (probe.RunsUnderWow64()) return StartupVerdict::Not32Bit;
     if (!probe.UserIsAdministrator()) return StartupVerdict::NotAdministrator;
+    ServiceState spooler = probe.Spooler();
+    for (int i = 0; spooler == ServiceState::Starting && i < kSpoolerStartChecks; ++i) {
+        probe.Pause(kSpoolerStartPauseMs);
+        spooler = probe.Spooler();
+    }
+    // Every installation step needs the spooler. A service manager that cannot
+    // be asked proves nothing: the steps then report what they meet.
+    if (spooler != ServiceState::Running && spooler != ServiceState::Unknown) return StartupVerdict::SpoolerStopped;
     return StartupVerdict::Proceed;
 }
 
@@ -20,6 +28,7 @@ const char* StartupMessage(StartupVerdict verdict) {
     case StartupVerdict::NotWindows7: return kNotWindows7;
     case StartupVerdict::Not32Bit: return kNot32Bit;
     case StartupVerdict::NotAdministrator: return kNotAdministrator;
+    case StartupVerdict::SpoolerStopped: return kSpoolerStopped;
     case StartupVerdict::Proceed: break;
     }
     return nullptr;

@@ -19,8 +19,10 @@
 #include <memory>
 
 namespace setup::engine {
-// Copies the package patterns from the current directory flat into driverDir
-// (a null-terminated path). 1 when the shell copy succeeded, 0 otherwise.
+// Copies the package patterns that match files of the current directory flat
+// into driverDir (a null-terminated path), and takes the paths the
+// installation writes out of the deletions waiting for the next restart.
+// 1 when the shell copy succeeded, 0 otherwise (also with no package here).
 int CopyPackageFiles(const char* driverDir);
 }  // namespace setup::engine
 

@@ -8,7 +8,7 @@
 #include "setup/core/PrinterQueue.h"
 #include "setup/core/SetupTexts.h"
 #include "setup/engine/DriverDirectory.h"
-#include "setup/engine/ShortcutDrive.h"
+#include "setup/engine/ShortcutFolder.h"
 #include "setup/engine/SpoolerRecords.h"
 
 #include <windows.h>
@@ -218,11 +218,10 @@ void CInstaller::CreateShortcut() {
     CoInitialize(nullptr);
     const std::string description = setup::core::ShortcutDescription();
 
-    // Without a readable Programs folder the shortcut goes on the system drive.
-    const char drive = setup::engine::FindShortcutDrive(KEY_ALL_ACCESS);
-    if (drive == 0) return;
+    const std::string programs = setup::engine::CommonProgramsFolder();
+    if (programs.empty()) return;
 
-    const std::string folder = setup::core::ShortcutFolder(drive);
+    const std::string folder = setup::core::ShortcutFolder(programs);
     CreateDirectoryA(folder.c_str(), nullptr);  // it may exist already
     const std::string linkFile = setup::core::ShortcutFile(folder);
     const std::string target = setup::core::MonitorExecutable(DriverDir());

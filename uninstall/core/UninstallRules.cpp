@@ -1,6 +1,7 @@
 #include "uninstall/core/UninstallRules.h"
 
 #include "catalogue/Catalogue.h"
+#include "common/core/PendingRenames.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -120,6 +121,16 @@ std::vector<PackageFile> WithoutUniversalFiles(std::vector<PackageFile> files) {
     return files;
 }
 
+// The universal driver's compiled form of a GPD: its name with ".BUD".
+std::string CompiledGpdName(const std::string& gpd) { return gpd.substr(0, gpd.find_last_of('.')) + ".BUD"; }
+
+std::string Trimmed(const std::string& s) {
+    const char* const kBlank = " \t\r\"";
+    const std::size_t first = s.find_first_not_of(kBlank);
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(kBlank) + 1 - first);
+}
+
 }  // namespace
 
 std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model) {
@@ -128,6 +139,7 @@ std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model) {
         {driverDir + "\\" + catalogue::kModelGpdFile[model], false},
         {driverDir + "\\" + catalogue::kModelInfFile[model], false},
         {driverDir + "\\3\\" + catalogue::kModelGpdFile[model], false},
+        {driverDir + "\\3\\" + CompiledGpdName(catalogue::kModelGpdFile[model]), false},
     });
 }
 
@@ -166,36 +178,46 @@ bool IsInfCandidate(const std::string& fileName) {
            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool InfMatches(const std::string& candidate, const std::string& ours, int model) {
+bool InfMatches(const std::string& inf, int model) {
     if (!IsModel(model)) return false;
-    if (!ours.empty()) return candidate == ours;
-    const std::string text = LowerCase(candidate);
-    const std::string catalogLine = LowerCase(std::string("CatalogFile=") + kSharedCatalog);
-    const std::string hardwareId = LowerCase(std::string("USBPRINT\\ZYK") + catalogue::kModelKey[model] + ",");
-    return text.find(catalogLine) != std::string::npos && text.find(hardwareId) != std::string::npos;
+    const std::string hardwareId = LowerCase(std::string("USBPRINT\\ZYK") + catalogue::kModelKey[model]);
+    bool inVersion = false;
+    bool namesCatalog = false;
+    bool namesModel = false;
+    std::size_t start = 0;
+    while (start < inf.size()) {
+        std::size_t end = inf.find('\n', start);
+        if (end == std::string::npos) end = inf.size();
+        std::string line = LowerCase(inf.substr(start, end - start));
+        start = end + 1;
+        line = Trimmed(line.substr(0, line.find(';')));   // comments end the line
+        if (!line.empty() && line.front() == '[') {
+            inVersion = Trimmed(line.substr(1, line.find(']') - 1)) == "version";
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = Trimmed(line.substr(0, equals));
+        // "CatalogFile" or a platform's "CatalogFile.NTx86".
+        if (inVersion && (key == "catalogfile" || key.rfind("catalogfile.", 0) == 0) &&
+            Trimmed(line.substr(equals + 1)) == LowerCase(kSharedCatalog))
+            namesCatalog = true;
+        // The ids follow the install section: "name" = section, hardware id, compatible ids.
+        std::size_t field = equals + 1;
+        while (field <= line.size()) {
+            const std::size_t comma = std::min(line.find(',', field), line.size());
+            if (Trimmed(line.substr(field, comma - field)) == hardwareId) namesModel = true;
+            field = comma + 1;
+        }
+    }
+    return namesCatalog && namesModel;
 }
 
 std::vector<std::string> PendingDeletions(const unsigned char* bytes, std::size_t size) {
-    std::vector<std::string> strings;
-    if (bytes == nullptr) return {};
-    std::size_t start = 0;
-    // Every string ends at a null inside the value; a trailing unterminated piece is dropped.
-    for (std::size_t i = 0; i < size; ++i) {
-        if (bytes[i] != 0) continue;
-        strings.emplace_back(reinterpret_cast<const char*>(bytes) + start, i - start);
-        start = i + 1;
-    }
     std::vector<std::string> deletions;
-    // Pairs: a source and its target; the list ends at its empty final string,
-    // which leaves an odd count behind.
-    for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
-        const std::string& source = strings[i];
-        if (source.empty()) break;
-        if (!strings[i + 1].empty()) continue;
-        std::string path = source;
-        if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
-        deletions.push_back(LowerCase(path));
-    }
+    for (const pw::PendingRename<char>& rename :
+         pw::ParsePendingRenames(reinterpret_cast<const char*>(bytes), bytes == nullptr ? 0 : size))
+        if (rename.target.empty()) deletions.push_back(pw::PendingPathKey(rename.source));
     return deletions;
 }
 

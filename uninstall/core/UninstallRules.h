@@ -99,7 +99,8 @@ struct PackageFile {
 
 // The files staging copied into the driver directory D and the spooler's
 // copies in D\3, never a universal driver file: a model's own (its GPD and
-// INF), and those every model of the family shares (ZYKE9pin.dll, the
+// INF, and the compiled GPD the universal driver writes beside the spooler's
+// copy, <GPD name>.BUD), and those every model of the family shares (ZYKE9pin.dll, the
 // catalogue, setup.exe), without the uninstaller itself (removed last).
 std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model);
 std::vector<PackageFile> SharedFiles(const std::string& driverDir);
@@ -114,10 +115,11 @@ bool NamesSharedDll(const char* files, std::size_t size);
 // Windows gives it, and a model INF's own name, which Wine keeps.
 bool IsInfCandidate(const std::string& fileName);
 
-// A candidate is the model's when its bytes equal the model's INF we staged.
-// When that copy is gone (an earlier run removed it) it is the model's when it
-// is our family's INF for it: it names our catalogue and the model's hardware id.
-bool InfMatches(const std::string& candidate, const std::string& ours, int model);
+// A candidate is the model's INF, of whichever release staged it, when it is
+// our family's INF for the model: its [Version] section names our catalogue
+// (CatalogFile) and one of its lines names the model's hardware id,
+// USBPRINT\ZYK<ModelKey>, as a whole id (no other model's that begins alike).
+bool InfMatches(const std::string& inf, int model);
 
 // ---------------------------------------------------------------- restarts
 // The files that the system deletes at the next restart, from the bytes of

@@ -1,5 +1,6 @@
 #include "setup/core/DriverRecord.h"
 #include "setup/core/InstallLayout.h"
+#include "setup/core/Staging.h"
 
 #include "catalogue/Catalogue.h"
 
@@ -35,8 +36,37 @@ TEST(InstallLayout, MonitorCopyListsAreDoubleNullTerminated) {
     EXPECT_EQ(SplitList(source.data()), std::vector<std::string>{"PGW\\" + kKey + ".exe"});
     for (std::size_t i = 4 + kKey.size() + 4; i < source.size(); ++i) ASSERT_EQ(source[i], '\0') << i;
 
-    EXPECT_EQ(SplitList(setup::core::kPackagePatterns.c_str()),
+    // Where every pattern matches, the shell gets the six; one that matches nothing is left out.
+    EXPECT_EQ(SplitList(setup::core::PackageCopyList({true, true, true, true, true, true}).c_str()),
               (std::vector<std::string>{"*.GPD", "*.DLL", "*.INF", "*.HLP", "*.CAT", "*.EXE"}));
+    EXPECT_EQ(SplitList(setup::core::PackageCopyList({true, true, true, false, true, true}).c_str()),
+              (std::vector<std::string>{"*.GPD", "*.DLL", "*.INF", "*.CAT", "*.EXE"}));
+    EXPECT_EQ(setup::core::PackageCopyList({}), "");
+}
+
+// A reinstallation before the restart that completes an uninstallation: the
+// deletions of what it writes again are taken out, everything else stays.
+TEST(InstallLayout, PendingDeletionsOfWhatTheInstallationWritesAreTakenOut) {
+    const std::string programs = "E:\\Start\\Programs";
+    const std::vector<std::string> written = setup::core::WrittenPaths(kD, {"Uninstall.exe", "extra.HLP"}, programs);
+    for (const std::string& path : {kD + "\\extra.HLP", kD + "\\3\\ZYKE9pin.dll", programs + "\\ZYK Electronics"})
+        EXPECT_NE(std::find(written.begin(), written.end(), path), written.end()) << path;
+
+    const auto u16 = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
+    const auto pairs = [&](std::initializer_list<std::string> strings) {
+        std::u16string value;
+        for (const std::string& string : strings) value += u16(string) + u'\0';
+        return value;
+    };
+    std::vector<std::u16string> ours;
+    for (const std::string& path : written) ours.push_back(u16(path));
+    const std::string d = "\\??\\C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";   // as the system writes it
+    const std::u16string others = pairs({"\\??\\C:\\other.dll", "", d + "\\PGW", "!\\??\\C:\\x"});
+    const std::u16string value = pairs({d + "\\Uninstall.exe", ""}) + others + pairs({d + "\\PGW", "", ""});
+    EXPECT_EQ(setup::core::WithoutDeletionsOf(value, ours), others + u'\0');
+    // Nothing of ours pending: the value stays; only ours: nothing is left of it.
+    EXPECT_EQ(setup::core::WithoutDeletionsOf(others + u'\0', ours), std::nullopt);
+    EXPECT_EQ(setup::core::WithoutDeletionsOf(pairs({d + "\\PGW", "", ""}), ours), std::u16string());
 }
 
 TEST(InstallLayout, AutoRunPointsAtTheMonitorWithoutExtension) {
@@ -52,31 +82,10 @@ TEST(InstallLayout, AutoRunPointsAtTheMonitorWithoutExtension) {
 }
 
 TEST(InstallLayout, ShortcutFolderFileAndDescription) {
-    const std::string folder = setup::core::ShortcutFolder('C');
-    EXPECT_EQ(folder, "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\ZYK Electronics");
+    const std::string folder = setup::core::ShortcutFolder("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+    EXPECT_EQ(folder, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\ZYK Electronics");
     EXPECT_EQ(setup::core::ShortcutFile(folder), folder + "\\Pagewarden" + kKey + ".LNK");
     EXPECT_EQ(setup::core::ShortcutDescription(), std::string("Shortcut to Status Monitor - ") + catalogue::ModelName);
-}
-
-TEST(InstallLayout, ProgramsValueGivesTheDriveLetterOnlyWhenItHasOne) {
-    const auto letter = [](const std::string& bytes) {
-        return setup::core::ProgramsDriveLetter(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    };
-    EXPECT_EQ(letter(std::string("E:\\Users\\u\\Programs\0", 21)), 'E');
-    EXPECT_EQ(letter("d:"), 'd');  // unterminated, as the registry may hand it back
-    EXPECT_EQ(letter(""), 0);
-    EXPECT_EQ(letter(std::string("\0\0", 2)), 0);
-    EXPECT_EQ(letter("\\\\server\\share"), 0);
-    EXPECT_EQ(letter("Programs"), 0);
-    EXPECT_EQ(letter("1:\\x"), 0);
-    EXPECT_EQ(letter(std::string(92, 'C')), 0);  // longer than the buffer: never read
-    EXPECT_EQ(setup::core::ProgramsDriveLetter(nullptr, 10), 0);
-
-    // Fallback to the system drive, or no shortcut at all.
-    EXPECT_EQ(setup::core::ShortcutDrive('E', "C:\\windows"), 'E');
-    EXPECT_EQ(setup::core::ShortcutDrive(0, "C:\\windows"), 'C');
-    EXPECT_EQ(setup::core::ShortcutDrive(0, ""), 0);
-    EXPECT_EQ(setup::core::ShortcutDrive(0, "\\\\?\\x"), 0);
 }
 
 TEST(InstallLayout, UninstallValuesCountTheirTerminator) {

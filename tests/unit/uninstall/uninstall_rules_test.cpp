@@ -69,7 +69,8 @@ TEST(UninstallRules, AModelsFilesAreItsOwnAndTheSharedOnesApart) {
         return all;
     };
     EXPECT_EQ(paths(uninstall::ModelFiles(kD, 0)),
-              kD + "\\LXD410NOVA.GPD|" + kD + "\\ZYKELXD410NOVA.INF|" + kD + "\\3\\LXD410NOVA.GPD|");
+              kD + "\\LXD410NOVA.GPD|" + kD + "\\ZYKELXD410NOVA.INF|" + kD + "\\3\\LXD410NOVA.GPD|" + kD +
+                  "\\3\\LXD410NOVA.BUD|");
     EXPECT_EQ(paths(uninstall::SharedFiles(kD)),
               kD + "\\ZYKE9pin.dll|" + kD + "\\ZYKE9pin.cat|" + kD + "\\3\\ZYKE9pin.dll|" + kD + "\\setup.exe|");
     // A generic program name is removed only after its version resource is checked.
@@ -122,23 +123,31 @@ TEST(UninstallRules, InfCandidatesAreOemNamesAndTheModelInf) {
     EXPECT_FALSE(uninstall::IsInfCandidate("boem1.inf"));
 }
 
-TEST(UninstallRules, InfMatchesByBytesOrByOurMarkersWhenOurCopyIsGone) {
-    const std::string ours = "[Version]\r\nCatalogFile=ZYKE9pin.cat\r\n[ZYK.NTx86]\r\n\"M\" = S,USBPRINT\\ZYK" +
-                             std::string(catalogue::ModelKey) + ",ZYK" + catalogue::ModelKey + "\r\n";
-    EXPECT_TRUE(uninstall::InfMatches(ours, ours, MODEL_INDEX));
-    EXPECT_FALSE(uninstall::InfMatches(ours + " ", ours, MODEL_INDEX));   // another revision is not ours to remove
-    EXPECT_FALSE(uninstall::InfMatches("[Version]\r\nProvider=Other\r\n", ours, MODEL_INDEX));
-    // Without our copy: the catalogue line and the model's own hardware id, in any case.
-    EXPECT_TRUE(uninstall::InfMatches(ours, "", MODEL_INDEX));
-    std::string lower = ours;
-    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    EXPECT_TRUE(uninstall::InfMatches(lower, "", MODEL_INDEX));
-    const std::string otherModel = "CatalogFile=ZYKE9pin.cat\r\nUSBPRINT\\ZYK" + std::string(catalogue::ModelKey) +
-                                   "X,ZYK\r\n";
-    EXPECT_FALSE(uninstall::InfMatches(otherModel, "", MODEL_INDEX));
-    EXPECT_FALSE(uninstall::InfMatches("USBPRINT\\ZYK" + std::string(catalogue::ModelKey) + ",", "", MODEL_INDEX));
-    // Another model's INF is not this model's.
-    EXPECT_FALSE(uninstall::InfMatches(ours, "", 0));
+// Any release's INF for the model is ours: by our catalogue and the model's
+// hardware id, never by its bytes.
+TEST(UninstallRules, InfMatchesByOurCatalogueAndTheModelsHardwareId) {
+    const std::string key = catalogue::ModelKey;
+    const std::string ours = "[Version]\r\nDriverVer=06/15/2009,5.0.0.6\r\nCatalogFile=ZYKE9pin.cat\r\n[ZYK.NTx86]\r\n"
+                             "\"M\" = S,USBPRINT\\ZYK" + key + ",ZYK" + key + "\r\n";
+    // Another release's layout: other case, a platform's catalogue key, quotes, no compatible id, no last line end.
+    const std::string older = "; an older release\n[version]\nCatalogFile.NTx86 = \"zyke9pin.CAT\"\n[ZYK]\n"
+                              "\"M\" = S, usbprint\\zyk" + key;
+    EXPECT_TRUE(uninstall::InfMatches(ours, MODEL_INDEX));
+    EXPECT_TRUE(uninstall::InfMatches(older, MODEL_INDEX)) << older;
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = ours;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    for (const std::string& other :
+         {replaced("CatalogFile=ZYKE9pin.cat", "CatalogFile=other.cat"),
+          replaced("CatalogFile=ZYKE9pin.cat", "; CatalogFile=ZYKE9pin.cat"),
+          replaced("[Version]", "[Strings]"),   // the catalogue named outside [Version]
+          replaced("USBPRINT\\ZYK" + key + ",", "; USBPRINT\\ZYK" + key + ",")})
+        EXPECT_FALSE(uninstall::InfMatches(other, MODEL_INDEX)) << other;
+    // Another model's INF is not this model's, even where one key begins another's.
+    EXPECT_FALSE(uninstall::InfMatches(ours, 0));
+    EXPECT_FALSE(uninstall::InfMatches(replaced(key + ",", key + "SENT,"), MODEL_INDEX));
 }
 
 std::string Multi(std::initializer_list<std::string> strings) {

@@ -97,7 +97,6 @@ class DriverRoute : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(fixture::PlantDatatype(kModel)) << GetLastError();
-        ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
         const std::string medium = bench::JoinPath(bench::BuildDir(), PW_MEDIUM_DIR);
         ASSERT_TRUE(SetCurrentDirectoryA(medium.c_str())) << medium;
         CFileCopy staging;

@@ -44,11 +44,9 @@ std::string DriverDir() {
 }
 
 // What Windows 7 offers and a fresh Wine prefix lacks: the queue's data type
-// (Wine cannot open a queue without one) and the legacy Start-menu path
-// (a junction on Windows 7).
+// (Wine cannot open a queue without one).
 void PrepareFixture() {
     ASSERT_TRUE(fixture::PlantDatatype(kModel)) << GetLastError();
-    ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
     DeleteFileA(kMarker);
 }
 
@@ -118,13 +116,10 @@ LinkInfo ReadLink(const std::string& file) {
 }
 
 std::string ShortcutPath() {
-    // The Programs folder's drive letter under a fresh prefix.
-    const std::string programs =
-        bench::reg::GetString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                              "Programs")
-            .value_or("C:");
-    return std::string(1, programs[0]) +
-           ":\\Documents and Settings\\All Users\\Start Menu\\Programs\\ZYK Electronics\\Pagewarden" + kKey + ".LNK";
+    // The folder the system names for all users' programs.
+    char programs[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+    return std::string(programs) + "\\ZYK Electronics\\Pagewarden" + kKey + ".LNK";
 }
 
 // A REG_SZ value's raw bytes: the stored length counts the terminator.

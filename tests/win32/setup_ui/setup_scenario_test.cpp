@@ -233,9 +233,8 @@ protected:
         ASSERT_TRUE(bench::CopyTree(bench::JoinPath(bench::BuildDir(), PW_SETUP_MEDIUM), m_medium));
         ASSERT_TRUE(bench::FileExists(m_medium + "\\setup.exe"));
         // What Windows 7 has and a fresh prefix lacks: the queue's data type
-        // (Wine cannot open a queue without one) and the legacy Start-menu path.
+        // (Wine cannot open a queue without one).
         ASSERT_TRUE(fixture::PlantDatatype(kModel)) << GetLastError();
-        ASSERT_TRUE(bench::MakeDirs("C:\\Documents and Settings\\All Users\\Start Menu\\Programs"));
         DeleteFileA(kMonitorMark);
     }
 
@@ -628,6 +627,17 @@ TEST_F(SetupScenario, SystemsOutsideWindows7AreRefused) {
     ASSERT_TRUE(bench::AnswerMessageBox(box, IDOK));
     EXPECT_TRUE(m_setup.WaitExit(20000));
     EXPECT_EQ(FindSetupDialog(Pid(), IDC_WAIT_TEXT), nullptr) << "no splash after a refusal";
+
+    // With the Print Spooler stopped, setup says so and ends before its splash.
+    ASSERT_EQ(bench::RunAndWait("net.exe stop spooler", 30000), std::optional<DWORD>(0));
+    ASSERT_TRUE(bench::reg::DeleteValue(HKEY_CURRENT_USER, appDefaults, "Version"));
+    Start();
+    ASSERT_TRUE(m_setup && (box = WaitBox(kCaption, kStartTimeout, Pid())));
+    EXPECT_EQ(bench::MessageBoxText(box), "The Print Spooler service is not running.\nStart it and run Setup again.");
+    bench::Screenshot("setup_ui_refused_spooler_stopped");
+    ASSERT_TRUE(bench::AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(m_setup.WaitExit(20000));
+    ASSERT_EQ(bench::RunAndWait("net.exe start spooler", 30000), std::optional<DWORD>(0));
 
     // Windows 8 (6.2) belongs to the same family and passes.
     ASSERT_TRUE(bench::reg::SetString(HKEY_CURRENT_USER, appDefaults, "Version", "win8"));

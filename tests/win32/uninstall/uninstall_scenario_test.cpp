@@ -143,7 +143,9 @@ struct InstalledPrefix {
     HWND status = nullptr;
     bench::Process monitor;
 
-    void Install(const std::string& medium, const std::string& snaps, const std::string& shotPrefix) {
+    // `cwd`: the current directory setup is started in (the medium when empty).
+    void Install(const std::string& medium, const std::string& snaps, const std::string& shotPrefix,
+                 const std::string& cwd = {}) {
         // Wine writes some of its own state at the first use of a program; let it
         // happen before the snapshot (a run of regedit, which the snapshot needs anyway).
         snapshot::Snapshot warmup;
@@ -158,7 +160,8 @@ struct InstalledPrefix {
             << error;
         publisher = std::make_unique<fixture::PortPublisher>(catalogue::ModelName);
         {
-            bench::Process setup = bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", medium);
+            bench::Process setup =
+                bench::Process::Start(bench::JoinPath(medium, "setup.exe"), "", cwd.empty() ? medium : cwd);
             ASSERT_TRUE(setup) << setup.StartError();
             sim::SetScreenshotPrefix(shotPrefix);
             ASSERT_TRUE(sim::DriveSetup(kMonitorCaption, sim::Route::Lpt));
@@ -240,6 +243,50 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     // The test's own stand-ins go, so that what is left is the programs' and Wine's;
     // the restart completes the removal of what was in use.
     prefix.ExpectNothingLeftAfterRestart(snaps, *command);
+}
+
+// As setup and the uninstaller are run in the field: the all-users Programs
+// folder moved off its usual place, setup typed into a prompt whose current
+// directory holds other drivers' files, the uninstaller run from the driver
+// directory as Programs and Features runs it, and setup run again before the
+// restart that uninstallation asked for. The restart leaves the second
+// installation whole.
+TEST(UninstallScenario, ReinstalledBeforeTheRestartFromAnotherFolderWithTheStartMenuMoved) {
+    const std::string snaps = bench::PrefixPath("snapshots");
+    ASSERT_TRUE(bench::MakeDirs(snaps));
+    const std::string medium = bench::PrefixPath("medium");
+    ASSERT_TRUE(bench::CopyTree(bench::UnixToWindows(PW_MEDIUM_DIR), medium));
+    const std::string programs = "C:\\Menus\\Programs";
+    ASSERT_TRUE(bench::MakeDirs(programs));
+    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE,
+                                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                      "Common Programs", programs));
+    const std::string elsewhere = bench::PrefixPath("elsewhere");
+    for (const char* name : {"other.dll", "other.inf"})
+        ASSERT_TRUE(bench::WriteFileText(bench::JoinPath(elsewhere, name), "not ours"));
+    const std::string d = DriverDir();
+    const std::string shortcut = programs + "\\ZYK Electronics\\" + uninstall::ShortcutFileName(MODEL_INDEX);
+
+    InstalledPrefix first;
+    ASSERT_NO_FATAL_FAILURE(first.Install(medium, snaps, "uninstall_elsewhere_", elsewhere));
+    EXPECT_TRUE(bench::FileExists(shortcut));
+    for (const char* name : {"other.dll", "other.inf"}) EXPECT_FALSE(bench::FileExists(d + "\\" + name)) << name;
+    first.publisher.reset();
+    const std::string uninstaller = d + "\\Uninstall.exe";
+    ASSERT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              std::optional<std::string>(uninstaller));
+    EXPECT_EQ(RunUninstaller(uninstaller, IDYES, "uninstall-elsewhere").closing, uninstall::kRemoved);
+    EXPECT_FALSE(bench::FileExists(shortcut));
+    EXPECT_TRUE(first.monitor.WaitExit(1000));
+
+    InstalledPrefix again;
+    ASSERT_NO_FATAL_FAILURE(again.Install(medium, snaps, "uninstall_elsewhere_again_", elsewhere));
+    again.publisher.reset();
+    ASSERT_EQ(bench::RunAndWait("wineboot.exe -r", 120000), std::optional<DWORD>(0));
+    for (const std::string& file : {uninstaller, shortcut, uninstall::MonitorExecutable(d, MODEL_INDEX)})
+        EXPECT_TRUE(bench::FileExists(file)) << file;
+    EXPECT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              std::optional<std::string>(uninstaller));
 }
 
 // What a second model's installation (model 0, ZYK LXD 410 Nova) leaves beside
