@@ -1,7 +1,7 @@
-/* The production image's parallel port ranges: the I/O ranges the system
+/* The production image's parallel ports: the first I/O range the system
  * assigned ("AllocConfig" under the device's "Control" key) to every device
  * whose name says "(LPTn)". These are the very devices and values the
- * monitor's own port lookup reads, so every address it can arrive at is
+ * monitor's own port lookup reads, so the status register it arrives at is
  * admitted, whoever made the port card and its driver; the parallel port
  * driver's own port information would miss a card whose maker ships another
  * driver. The Enum tree is written by the Plug and Play manager alone (users
@@ -71,7 +71,7 @@ static const UCHAR* HwiQueryValue(HANDLE key, PCWSTR valueName, ULONG type, UCHA
     return info->Data;
 }
 
-/* Adds the port ranges of one device instance when its name is a parallel port's. */
+/* Adds the port of one device instance when its name is a parallel port's. */
 static void HwiScanInstance(HANDLE instance, UCHAR* scratch, hwi_port_range* ranges, ULONG* count) {
     static const WCHAR* const kNames[] = {L"FriendlyName", L"DeviceDesc"};
     UNICODE_STRING controlName;
@@ -89,7 +89,7 @@ static void HwiScanInstance(HANDLE instance, UCHAR* scratch, hwi_port_range* ran
     control = HwiOpenKey(instance, &controlName, KEY_QUERY_VALUE);
     if (control == NULL) return;
     data = HwiQueryValue(control, L"AllocConfig", REG_RESOURCE_LIST, scratch, &length);
-    if (data != NULL) hwi_resource_port_ranges(data, length, ranges, count, HWI_RANGES_MAX);
+    if (data != NULL) hwi_resource_parallel_port(data, length, ranges, count, HWI_RANGES_MAX);
     ZwClose(control);
 }
 
