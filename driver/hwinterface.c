@@ -175,6 +175,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     PDEVICE_OBJECT device = NULL;
     NTSTATUS status;
 
+    /* First: the parallel ports are known before the device can be opened. */
     status = HwiPortsStart(registryPath);
     if (!NT_SUCCESS(status)) return status;
 

@@ -26,7 +26,7 @@ void HwiWritePort(USHORT port, UCHAR value);
 
 /* Copies the parallel ports known now, each as the first I/O range the
  * system assigned to it, into `ranges` (at most `capacity`); returns how
- * many. */
+ * many. HwiPortsStart has learned them before it returns. */
 ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity);
 
 /* The caller's write right as this image judges it, given what the caller's
