@@ -1,10 +1,10 @@
 /* hwinterface: reads and writes single bytes of I/O ports for the status
  * monitor. Device \Device\hwinterface, link \DosDevices\hwinterface; two
  * control codes (read a byte, write a byte), buffered. Every user may open the
- * device itself (nothing below its name) and read the I/O ranges the system
- * assigned to parallel ports; any other read, and every write, only a caller
- * whose token holds the load-driver privilege, enabled or not (HwiMayWrite;
- * the rules are core/request.h's).
+ * device itself (nothing below its name) and read each parallel port's status
+ * register; any other read, and every write, only a caller whose token holds
+ * the load-driver privilege, enabled or not, at high integrity and without
+ * restricting SIDs (HwiMayWrite; the rules are core/request.h's).
  *
  * The ports themselves are reached through hwports.h. hwinterface.sys links
  * the HAL's port functions (hwports_hal.c); its test build,
@@ -22,6 +22,25 @@ static const WCHAR kLinkName[] = L"\\DosDevices\\hwinterface";
 
 #define HWI_TOKEN_TAG 0x4B545748UL /* 'HWTK' */
 
+/* One of the token's records, in a buffer of the driver's own (freed with
+ * HWI_TOKEN_TAG); NULL when the token does not answer. Its size is asked
+ * first; a token's records are a few hundred bytes at most. */
+static UCHAR* HwiQueryToken(HANDLE token, TOKEN_INFORMATION_CLASS kind, ULONG* length) {
+    UCHAR* record;
+    ULONG needed = 0;
+    NTSTATUS status = ZwQueryInformationToken(token, kind, NULL, 0, &needed);
+    if (status != STATUS_BUFFER_TOO_SMALL || needed == 0 || needed > 0x10000) return NULL;
+    record = (UCHAR*)ExAllocatePoolWithTag(PagedPool, needed, HWI_TOKEN_TAG);
+    if (record == NULL) return NULL;
+    status = ZwQueryInformationToken(token, kind, record, needed, length);
+    if (!NT_SUCCESS(status)) {
+        ExFreePoolWithTag(record, HWI_TOKEN_TAG);
+        return NULL;
+    }
+    if (*length > needed) *length = needed;
+    return record;
+}
+
 /* Whether the requesting user's token lets it write ports
  * (hwi_token_may_write says which token decides and why).
  * SeSinglePrivilegeCheck is not used because it looks only at enabled
@@ -30,43 +49,44 @@ static const WCHAR kLinkName[] = L"\\DosDevices\\hwinterface";
  * dispatched in the requesting thread, so the current thread's token (when it
  * impersonates) or else its process's token is the caller's. The thread's token is opened as
  * the driver itself (kernel handle, no access check against the impersonated
- * user); an anonymous one cannot be opened at all and is refused with it. */
+ * user); an anonymous one cannot be opened at all and is refused with it. A
+ * record the token does not give (Wine has no restricting SIDs to tell of)
+ * gives no right. */
 static int HwiTokenMayWrite(void) {
     HANDLE token = NULL;
-    UCHAR* record;
-    ULONG needed = 0;
     ULONG returned = 0;
     NTSTATUS status;
-    hwi_token_type type = HWI_TOKEN_IMPERSONATION;
     SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
+    hwi_token facts = {HWI_TOKEN_IMPERSONATION, 0, NULL, 0, NULL, 0, 0, NULL, 0};
+    UCHAR* privileges;
+    UCHAR* integrity;
+    UCHAR* restricted;
     int allowed = 0;
 
     status = ZwOpenThreadTokenEx(NtCurrentThread(), TOKEN_QUERY, TRUE, OBJ_KERNEL_HANDLE, &token);
     if (status == STATUS_NO_TOKEN) {
-        type = HWI_TOKEN_PRIMARY;
+        facts.type = HWI_TOKEN_PRIMARY;
         status = ZwOpenProcessTokenEx(NtCurrentProcess(), TOKEN_QUERY, OBJ_KERNEL_HANDLE, &token);
     }
     if (!NT_SUCCESS(status)) return 0;
-    if (type == HWI_TOKEN_IMPERSONATION &&
+    if (facts.type == HWI_TOKEN_IMPERSONATION &&
         !NT_SUCCESS(ZwQueryInformationToken(token, TokenImpersonationLevel, &level, sizeof(level), &returned))) {
         ZwClose(token);
         return 0;
     }
-
-    /* The record's size first; a token holds a few dozen privileges at most. */
-    status = ZwQueryInformationToken(token, TokenPrivileges, NULL, 0, &needed);
-    if (status != STATUS_BUFFER_TOO_SMALL || needed == 0 || needed > 0x10000) {
-        ZwClose(token);
-        return 0;
-    }
-    record = (UCHAR*)ExAllocatePoolWithTag(PagedPool, needed, HWI_TOKEN_TAG);
-    if (record != NULL) {
-        status = ZwQueryInformationToken(token, TokenPrivileges, record, needed, &returned);
-        if (NT_SUCCESS(status))
-            allowed = hwi_token_may_write(type, (unsigned long)level, record, returned < needed ? returned : needed);
-        ExFreePoolWithTag(record, HWI_TOKEN_TAG);
-    }
+    facts.level = (unsigned long)level;
+    privileges = HwiQueryToken(token, TokenPrivileges, &facts.privileges_length);
+    integrity = HwiQueryToken(token, TokenIntegrityLevel, &facts.integrity_length);
+    restricted = HwiQueryToken(token, TokenRestrictedSids, &facts.restricted_length);
     ZwClose(token);
+    facts.privileges = privileges;
+    facts.integrity = integrity;
+    facts.integrity_address = (unsigned long)(ULONG_PTR)integrity;
+    facts.restricted = restricted;
+    allowed = hwi_token_may_write(&facts);
+    if (privileges != NULL) ExFreePoolWithTag(privileges, HWI_TOKEN_TAG);
+    if (integrity != NULL) ExFreePoolWithTag(integrity, HWI_TOKEN_TAG);
+    if (restricted != NULL) ExFreePoolWithTag(restricted, HWI_TOKEN_TAG);
     return allowed;
 }
 
@@ -155,6 +175,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     PDEVICE_OBJECT device = NULL;
     NTSTATUS status;
 
+    /* First: the parallel ports are known before the device can be opened. */
     status = HwiPortsStart(registryPath);
     if (!NT_SUCCESS(status)) return status;
 

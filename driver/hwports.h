@@ -24,8 +24,9 @@ void HwiPortsStop(void);
 UCHAR HwiReadPort(USHORT port);
 void HwiWritePort(USHORT port, UCHAR value);
 
-/* Copies the I/O ranges the system has assigned to parallel ports, as far as
- * known now, into `ranges` (at most `capacity`); returns how many. */
+/* Copies the parallel ports known now, each as the first I/O range the
+ * system assigned to it, into `ranges` (at most `capacity`); returns how
+ * many. HwiPortsStart has learned them before it returns. */
 ULONG HwiParallelRanges(hwi_port_range* ranges, ULONG capacity);
 
 /* The caller's write right as this image judges it, given what the caller's

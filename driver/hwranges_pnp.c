@@ -1,16 +1,18 @@
-/* The production image's parallel port ranges: the I/O ranges the system
+/* The production image's parallel ports: the first I/O range the system
  * assigned ("AllocConfig" under the device's "Control" key) to every device
  * whose name says "(LPTn)". These are the very devices and values the
- * monitor's own port lookup reads, so every address it can arrive at is
+ * monitor's own port lookup reads, so the status register it arrives at is
  * admitted, whoever made the port card and its driver; the parallel port
  * driver's own port information would miss a card whose maker ships another
  * driver. The Enum tree is written by the Plug and Play manager alone (users
  * may only read it), so a caller cannot plant a range for itself.
  *
- * A system thread of this driver reads the tree at start and again after
- * every change under it (a card added while the system runs, resources
- * assigned late in the boot), at PASSIVE_LEVEL where registry calls are safe.
- * Requests only copy the last table, under a spin lock. */
+ * The tree is read once in DriverEntry, before the device exists, so that the
+ * monitor's first read finds the table filled. A system thread of this driver
+ * then watches the tree and reads it again about a second after a change (a
+ * card added while the system runs, resources assigned late in the boot), so
+ * that a burst of changes makes one walk; at PASSIVE_LEVEL, where registry
+ * calls are safe. Requests only copy the last table, under a spin lock. */
 #include "hwranges_pnp.h"
 
 #include "core/ranges.h"
@@ -25,7 +27,10 @@ static hwi_port_range Ranges[HWI_RANGES_MAX];
 static ULONG RangeCount;
 
 static KEVENT StopEvent;
+/* The watch thread, to wait for at unload: its object, or when that could not
+ * be referenced its handle. */
 static PVOID WatchThread;
+static HANDLE WatchThreadHandle;
 /* Written when a pending change notification ends, possibly as the watch's key closes. */
 static IO_STATUS_BLOCK WatchStatus;
 
@@ -71,7 +76,7 @@ static const UCHAR* HwiQueryValue(HANDLE key, PCWSTR valueName, ULONG type, UCHA
     return info->Data;
 }
 
-/* Adds the port ranges of one device instance when its name is a parallel port's. */
+/* Adds the port of one device instance when its name is a parallel port's. */
 static void HwiScanInstance(HANDLE instance, UCHAR* scratch, hwi_port_range* ranges, ULONG* count) {
     static const WCHAR* const kNames[] = {L"FriendlyName", L"DeviceDesc"};
     UNICODE_STRING controlName;
@@ -89,7 +94,7 @@ static void HwiScanInstance(HANDLE instance, UCHAR* scratch, hwi_port_range* ran
     control = HwiOpenKey(instance, &controlName, KEY_QUERY_VALUE);
     if (control == NULL) return;
     data = HwiQueryValue(control, L"AllocConfig", REG_RESOURCE_LIST, scratch, &length);
-    if (data != NULL) hwi_resource_port_ranges(data, length, ranges, count, HWI_RANGES_MAX);
+    if (data != NULL) hwi_resource_parallel_port(data, length, ranges, count, HWI_RANGES_MAX);
     ZwClose(control);
 }
 
@@ -121,6 +126,12 @@ static void HwiScan(HANDLE enumKey, hwi_port_range* ranges, ULONG* count) {
     if (valueInfo != NULL) ExFreePoolWithTag(valueInfo, HWI_RANGES_TAG);
 }
 
+static HANDLE HwiOpenEnum(void) {
+    UNICODE_STRING enumName;
+    RtlInitUnicodeString(&enumName, L"\\Registry\\Machine\\SYSTEM\\CurrentControlSet\\Enum");
+    return HwiOpenKey(NULL, &enumName, KEY_READ);
+}
+
 static void HwiRefresh(HANDLE enumKey) {
     hwi_port_range found[HWI_RANGES_MAX];
     ULONG count = 0;
@@ -134,18 +145,19 @@ static void HwiRefresh(HANDLE enumKey) {
 
 /* The handles below are this driver's own, just created: their object type
  * needs no check (NULL), which also keeps the kernel's exported type
- * variables out of the import table. */
+ * variables out of the import table. The thread arms every notification
+ * itself, so that each one ends with the key this thread closes. */
 static VOID NTAPI HwiWatch(PVOID unused) {
-    UNICODE_STRING enumName;
+    /* How long the tree must have been quiet before it is read again. */
+    LARGE_INTEGER settle;
     OBJECT_ATTRIBUTES attributes;
-    HANDLE enumKey;
+    HANDLE enumKey = HwiOpenEnum();
     HANDLE changeHandle = NULL;
     PVOID change = NULL;
     PVOID objects[2];
     UNREFERENCED_PARAMETER(unused);
 
-    RtlInitUnicodeString(&enumName, L"\\Registry\\Machine\\SYSTEM\\CurrentControlSet\\Enum");
-    enumKey = HwiOpenKey(NULL, &enumName, KEY_READ);
+    settle.QuadPart = -10000000LL;   /* one second, relative */
     InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
     if (NT_SUCCESS(ZwCreateEvent(&changeHandle, EVENT_ALL_ACCESS, &attributes, SynchronizationEvent, FALSE)) &&
         !NT_SUCCESS(ObReferenceObjectByHandle(changeHandle, SYNCHRONIZE, NULL, KernelMode, &change, NULL)))
@@ -154,15 +166,19 @@ static VOID NTAPI HwiWatch(PVOID unused) {
     objects[1] = change;
 
     for (;;) {
-        /* Armed before the tree is read, so that no change slips between the two. */
+        /* Armed before the tree is read, so that no change slips between the
+         * two; the first time also covers one since DriverEntry's walk. */
         int armed = enumKey != NULL && change != NULL &&
                     NT_SUCCESS(ZwNotifyChangeKey(enumKey, changeHandle, NULL, NULL, &WatchStatus,
                                                  REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, TRUE, NULL, 0,
                                                  TRUE));
         HwiRefresh(enumKey);
-        if (KeWaitForMultipleObjects(armed ? 2 : 1, objects, WaitAny, Executive, KernelMode, FALSE, NULL, NULL) ==
-            STATUS_WAIT_0)
+        if (!armed ||
+            KeWaitForMultipleObjects(2, objects, WaitAny, Executive, KernelMode, FALSE, NULL, NULL) == STATUS_WAIT_0)
             break;
+        /* A device arrives as a burst of changes: the rest of it comes while
+         * this waits, unwatched, and the next walk sees it all. */
+        if (KeWaitForSingleObject(&StopEvent, Executive, KernelMode, FALSE, &settle) != STATUS_TIMEOUT) break;
     }
     /* Closing the key ends a pending notification. */
     if (enumKey != NULL) ZwClose(enumKey);
@@ -173,26 +189,42 @@ static VOID NTAPI HwiWatch(PVOID unused) {
 
 void HwiPnpRangesStart(void) {
     OBJECT_ATTRIBUTES attributes;
-    HANDLE thread = NULL;
+    HANDLE enumKey;
     KeInitializeSpinLock(&RangesLock);
     KeInitializeEvent(&StopEvent, NotificationEvent, FALSE);
     RangeCount = 0;
     WatchThread = NULL;
-    /* Without the watch no range is known: only callers with the write right read. */
+    WatchThreadHandle = NULL;
+    enumKey = HwiOpenEnum();
+    HwiRefresh(enumKey);
+    if (enumKey != NULL) ZwClose(enumKey);
+    /* Without the watch the table stays as read now. */
     InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
-    if (!NT_SUCCESS(PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, &attributes, NULL, NULL, HwiWatch, NULL)))
+    if (!NT_SUCCESS(
+            PsCreateSystemThread(&WatchThreadHandle, THREAD_ALL_ACCESS, &attributes, NULL, NULL, HwiWatch, NULL))) {
+        WatchThreadHandle = NULL;
         return;
-    if (!NT_SUCCESS(ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, &WatchThread, NULL)))
+    }
+    if (NT_SUCCESS(ObReferenceObjectByHandle(WatchThreadHandle, SYNCHRONIZE, NULL, KernelMode, &WatchThread, NULL))) {
+        ZwClose(WatchThreadHandle);
+        WatchThreadHandle = NULL;
+    } else {
         WatchThread = NULL;
-    ZwClose(thread);
+    }
 }
 
+/* The image must not go while the thread may still run a line of it. */
 void HwiPnpRangesStop(void) {
     KeSetEvent(&StopEvent, IO_NO_INCREMENT, FALSE);
     if (WatchThread != NULL) {
         KeWaitForSingleObject(WatchThread, Executive, KernelMode, FALSE, NULL);
         ObDereferenceObject(WatchThread);
         WatchThread = NULL;
+    }
+    if (WatchThreadHandle != NULL) {
+        ZwWaitForSingleObject(WatchThreadHandle, FALSE, NULL);
+        ZwClose(WatchThreadHandle);
+        WatchThreadHandle = NULL;
     }
 }
 

@@ -5,8 +5,9 @@
 
 #include <ntifs.h>
 
-/* Starts the watch: the ranges are read at once and again after every change
- * of the system's devices. PASSIVE_LEVEL. */
+/* Reads the parallel ports now, before it returns, and starts the watch that
+ * reads them again about a second after a change of the system's devices.
+ * PASSIVE_LEVEL. */
 void HwiPnpRangesStart(void);
 
 /* Ends the watch and waits for it; afterwards no code of the watch runs. */

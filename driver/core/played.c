@@ -67,7 +67,7 @@ unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_po
     const long length = values->query(values->context, "ParallelPorts", HWI_PLAYED_RESOURCE_LIST, list,
                                       sizeof(list));
     if (length <= 0 || length > (long)sizeof(list)) return 0;
-    hwi_resource_port_ranges(list, (unsigned long)length, ranges, &count, capacity);
+    hwi_resource_parallel_port(list, (unsigned long)length, ranges, &count, capacity);
     return count;
 }
 

@@ -8,12 +8,14 @@
  * A write leaves its byte in "Written<port>" and counts itself in
  * "WriteCount<port>" (both REG_DWORD). <port> is the port in upper-case hex
  * without padding ("Port379").
- * Which played ports are parallel ports: "ParallelPorts", REG_RESOURCE_LIST of
- * at most 512 bytes, the I/O ranges in the layout the system gives a parallel
- * port's assigned resources (core/ranges.h); none when missing.
+ * Which played port is a parallel port: "ParallelPorts", REG_RESOURCE_LIST of
+ * at most 512 bytes in the layout the system gives a parallel port's assigned
+ * resources (core/ranges.h); its first I/O range is the port, as in the
+ * system's own list; none when missing.
  * Who the caller is: "CallerMayWrite", REG_DWORD: 0 plays a standard user, any
  * other value an administrator; when missing, the caller's token decides
- * (under Wine the driver host's, an administrator's).
+ * (under Wine the driver host's, which gives no write right: Wine cannot say
+ * whether a token is restricted).
  * Plain C without kernel headers: the kernel side only supplies the value
  * store. */
 #ifndef HWINTERFACE_PLAYED_H
@@ -45,7 +47,7 @@ unsigned char hwi_played_read(const hwi_played_values* values, unsigned short po
 void hwi_played_write(const hwi_played_values* values, unsigned short port, unsigned char value);
 /* The caller's write right: "CallerMayWrite" when set, else `token_may_write`. */
 int hwi_played_caller_may_write(const hwi_played_values* values, int token_may_write);
-/* The played parallel ports' ranges, at most `capacity`, into `ranges`; returns how many. */
+/* The played parallel port's first range, when `capacity` has room, into `ranges`; returns how many (0 or 1). */
 unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_port_range* ranges,
                                          unsigned long capacity);
 

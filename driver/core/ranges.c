@@ -3,12 +3,10 @@
 int hwi_ranges_admit(const hwi_port_range* ranges, unsigned long count, unsigned short port) {
     unsigned long i;
     if (ranges == 0) return 0;
-    for (i = 0; i < count; ++i) {
-        const unsigned long long start = ranges[i].start;
-        if (port < start) continue;
-        /* No start + length: a range near the top of the address space must not wrap. */
-        if (port - start < ranges[i].length || port - start == 1) return 1;
-    }
+    /* The start is compared whole: a range at 0xFFFF or beyond has no 16-bit
+     * status register, and no port wraps to 0. */
+    for (i = 0; i < count; ++i)
+        if (port > ranges[i].start && port - ranges[i].start == 1) return 1;
     return 0;
 }
 
@@ -45,6 +43,16 @@ unsigned long hwi_resource_port_ranges(const unsigned char* list, unsigned long 
         }
     }
     return appended;
+}
+
+unsigned long hwi_resource_parallel_port(const unsigned char* list, unsigned long length, hwi_port_range* ranges,
+                                         unsigned long* count, unsigned long capacity) {
+    hwi_port_range first;
+    unsigned long found = 0;
+    if (ranges == 0 || count == 0 || *count >= capacity) return 0;
+    if (hwi_resource_port_ranges(list, length, &first, &found, 1) == 0) return 0;
+    ranges[(*count)++] = first;
+    return 1;
 }
 
 int hwi_names_parallel_port(const unsigned char* name, unsigned long length) {

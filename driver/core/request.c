@@ -12,8 +12,8 @@ static int hwi_may_read(const hwi_caller* caller, unsigned short port) {
         if (count > HWI_RANGES_MAX) count = HWI_RANGES_MAX;
         if (hwi_ranges_admit(ranges, count, port)) return 1;
     }
-    /* The status register of a parallel port is the common case and needs no
-     * look at the caller's token; anything else does. */
+    /* The status register of a parallel port is the monitor's every read and
+     * needs no look at the caller's token; anything else does. */
     return hwi_may_write(caller);
 }
 
@@ -76,15 +76,10 @@ hwi_result hwi_decide_open(unsigned long name_length, int relative) {
     return name_length == 0 && !relative ? HWI_RESULT_SUCCESS : HWI_RESULT_ACCESS_DENIED;
 }
 
-int hwi_token_may_write(hwi_token_type type, unsigned long level, const unsigned char* record,
-                        unsigned long length) {
+/* The load-driver privilege, held and not removed. */
+static int hwi_holds_load_driver(const unsigned char* record, unsigned long length) {
     unsigned long count;
     unsigned long i;
-    if (type == HWI_TOKEN_IMPERSONATION) {
-        if (level < HWI_SECURITY_IMPERSONATION) return 0;
-    } else if (type != HWI_TOKEN_PRIMARY) {
-        return 0;
-    }
     if (record == 0 || length < 4) return 0;
     count = hwi_le32(record);
     /* Only whole entries inside the returned bytes are looked at. */
@@ -95,4 +90,36 @@ int hwi_token_may_write(hwi_token_type type, unsigned long level, const unsigned
             return (hwi_le32(entry + 8) & HWI_SE_PRIVILEGE_REMOVED) == 0;
     }
     return 0;
+}
+
+/* The integrity level of a label record; 0 (untrusted) when the record holds
+ * no whole mandatory label SID. */
+static unsigned long hwi_integrity_level(const unsigned char* record, unsigned long length, unsigned long address) {
+    static const unsigned char kLabelAuthority[6] = {0, 0, 0, 0, 0, 16};
+    unsigned long at;
+    unsigned long subs;
+    unsigned long i;
+    if (record == 0 || length < 8) return 0;
+    /* Unsigned: a SID before the record wraps far beyond its end. */
+    at = (hwi_le32(record) - address) & 0xFFFFFFFFUL;
+    if (at < 8 || at > length || length - at < 8) return 0;
+    subs = record[at + 1];
+    if (record[at] != 1 || subs == 0 || (length - at - 8) / 4 < subs) return 0;
+    for (i = 0; i < 6; ++i)
+        if (record[at + 2 + i] != kLabelAuthority[i]) return 0;
+    return hwi_le32(record + at + 8 + 4 * (subs - 1));
+}
+
+int hwi_token_may_write(const hwi_token* token) {
+    if (token == 0) return 0;
+    if (token->type == HWI_TOKEN_IMPERSONATION) {
+        if (token->level < HWI_SECURITY_IMPERSONATION) return 0;
+    } else if (token->type != HWI_TOKEN_PRIMARY) {
+        return 0;
+    }
+    if (token->restricted == 0 || token->restricted_length < 4 || hwi_le32(token->restricted) != 0) return 0;
+    if (hwi_integrity_level(token->integrity, token->integrity_length, token->integrity_address) <
+        HWI_SECURITY_MANDATORY_HIGH_RID)
+        return 0;
+    return hwi_holds_load_driver(token->privileges, token->privileges_length);
 }

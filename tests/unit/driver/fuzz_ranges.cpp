@@ -1,6 +1,6 @@
 // Fuzzes what the driver reads from the system's devices: the bytes as a
 // resource list and as a device name. Nothing is read past them, the ranges
-// never pass the room, and every range found admits its own start.
+// never pass the room, and a port admits its status register, not its start.
 #include "core/ranges.h"
 
 #include <cstddef>
@@ -17,9 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (appended != count || count > capacity) std::abort();
     // Each range takes a whole 16-byte partial descriptor after a 16-byte full header.
     if (count > 0 && size < 4 + 16 + 16 * count) std::abort();
-    for (unsigned long i = 0; i < count; ++i)
-        if (ranges[i].start <= 0xFFFF && ranges[i].length > 0 &&
-            !hwi_ranges_admit(ranges, count, static_cast<unsigned short>(ranges[i].start)))
-            std::abort();
+    // The port a list describes is its first range, which admits its status register.
+    hwi_port_range port = {0xFFFF, 0};
+    unsigned long one = 0;
+    hwi_resource_parallel_port(size ? data : nullptr, static_cast<unsigned long>(size), &port, &one, 1);
+    if ((count > 0 && port.start != ranges[0].start) ||
+        (port.start < 0xFFFF && !hwi_ranges_admit(&port, 1, static_cast<unsigned short>(port.start + 1))))
+        std::abort();
     return 0;
 }

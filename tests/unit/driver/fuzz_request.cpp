@@ -1,7 +1,7 @@
 // Fuzzes the driver's request checks with any code, lengths and input bytes:
 // the decision never reads past the input and never acts on a short buffer.
-// The same bytes, taken as a token's privilege record, are never read past
-// their end; a caller without the write right never gets past the ranges.
+// The same bytes, taken as each of a token's records, are never read past
+// their end; a caller without the write right never gets past the status register.
 #include "core/request.h"
 
 #include <cstddef>
@@ -12,7 +12,7 @@
 namespace {
 int Allow(void*) { return 1; }
 int Refuse(void*) { return 0; }
-// LPT1's registers: a refused caller reads only these.
+// LPT1's registers: a refused caller reads only its status register.
 unsigned long Lpt1(void*, hwi_port_range* ranges, unsigned long capacity) {
     if (capacity < 1) return 0;
     ranges[0].start = 0x378;
@@ -22,9 +22,13 @@ unsigned long Lpt1(void*, hwi_port_range* ranges, unsigned long capacity) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    for (unsigned long level = 0; level < 5; ++level)
-        hwi_token_may_write(static_cast<hwi_token_type>(level % 3), level, size ? data : nullptr,
-                            static_cast<unsigned long>(size));
+    // Returned at address 0, the label's SID pointer is its offset in the bytes.
+    for (unsigned long level = 0; level < 5; ++level) {
+        const unsigned long n = static_cast<unsigned long>(size);
+        const unsigned char* bytes = size ? data : nullptr;
+        const hwi_token token = {static_cast<hwi_token_type>(level % 3), level, bytes, n, bytes, n, 0, bytes, n};
+        hwi_token_may_write(&token);
+    }
     if (size < 8) return 0;
     std::uint32_t code, output;
     std::memcpy(&code, data, 4);
@@ -43,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const hwi_caller user = {Refuse, Lpt1, nullptr};
     hwi_decide(code, input, inputLength, output, &user, &d);
     if (d.action == HWI_ACTION_WRITE) std::abort();
-    if (d.action == HWI_ACTION_READ && (d.port < 0x378 || d.port > 0x37F)) std::abort();
+    if (d.action == HWI_ACTION_READ && d.port != 0x379) std::abort();
     if (d.result != HWI_RESULT_SUCCESS && d.action != HWI_ACTION_NONE) std::abort();
     return 0;
 }

@@ -45,8 +45,8 @@ std::vector<unsigned char> ReadOf(unsigned port) {
     return {static_cast<unsigned char>(port), static_cast<unsigned char>(port >> 8)};
 }
 
-// LPT1 as Windows 7 assigns it to an ECP port: its registers and its extended registers.
-const std::vector<hwi_port_range> kLpt1 = {{0x378, 8}, {0x778, 8}};
+// LPT1 at 0x378 and LPT2 at 0x278, each as the first range Windows 7 assigns to an ECP port.
+const std::vector<hwi_port_range> kLpt1 = {{0x378, 8}, {0x278, 8}};
 
 TEST(DriverRequest, ReadTakesTheLittleEndianPortAndAnswersOneByte) {
     Permission p;
@@ -59,32 +59,31 @@ TEST(DriverRequest, ReadTakesTheLittleEndianPortAndAnswersOneByte) {
     EXPECT_EQ(d.clear_output, 0);
 
     // The monitor's own request shape: a 3-byte buffer sent as 2 in, 1 out; longer is fine too.
-    d = Decide(HWI_IOCTL_READ_PORT_BYTE, {0x7D, 0x07, 0x00}, 4, p);
+    d = Decide(HWI_IOCTL_READ_PORT_BYTE, {0x79, 0x02, 0x00}, 4, p);
     EXPECT_EQ(d.action, HWI_ACTION_READ);
-    EXPECT_EQ(d.port, 0x77D);
+    EXPECT_EQ(d.port, 0x279);
     EXPECT_EQ(d.information, 1u);
     EXPECT_EQ(p.asked, 0) << "a parallel port's register needs no look at the caller's token";
 }
 
-// A caller without the write right reads a parallel port's range and nothing else.
-TEST(DriverReadRule, AStandardUserReadsOnlyTheParallelPortsRanges) {
+// A caller without the write right reads each parallel port's status register and nothing else.
+TEST(DriverReadRule, AStandardUserReadsOnlyTheStatusRegisters) {
     const struct {
         std::vector<hwi_port_range> ranges;
         unsigned port;
         bool allowed;
     } cases[] = {
-        {kLpt1, 0x378, true},                // first address
-        {kLpt1, 0x37F, true},                // last address
-        {kLpt1, 0x377, false},               // just below
-        {kLpt1, 0x380, false},               // just above
-        {kLpt1, 0x77F, true},                // a later range: every range is looked at
+        {kLpt1, 0x379, true},                // LPT1's status register
+        {kLpt1, 0x279, true},                // LPT2's: every port is looked at
+        {kLpt1, 0x378, false},               // the data register
+        {kLpt1, 0x37B, false},               // EPP address: a read runs a cycle on the cable
+        {kLpt1, 0x778, false},               // the ECP FIFO: a read takes a byte out of it
         {{}, 0x379, false},                  // no parallel port known
         // The monitor reads the first range's start + 1, even of a range too short to hold it.
         {{{0xE800, 1}}, 0xE801, true},
-        {{{0xE800, 1}}, 0xE802, false},
         // A range at the top of the address space does not wrap to port 0.
-        {{{0xFFFC, 8}}, 0xFFFF, true},
-        {{{0xFFFC, 8}}, 0x0000, false},
+        {{{0xFFFE, 2}}, 0xFFFF, true},
+        {{{0xFFFF, 1}}, 0x0000, false},
         {{{0x1000000378ULL, 8}}, 0x378, false},   // a 64-bit start is compared whole
     };
     for (const auto& c : cases) {
@@ -187,12 +186,27 @@ std::vector<unsigned char> Record(const std::vector<Privilege>& privileges, long
     return out;
 }
 
-// Exactly `record` bytes on the heap, so that a read past them is caught.
+// A TokenIntegrityLevel record returned at kAt: SID pointer, attributes, SID S-1-<authority>-<rid>...
+constexpr unsigned long kAt = 0x8A001000;
+std::vector<unsigned char> Label(unsigned long rid, unsigned long sidAt = kAt + 8, unsigned char authority = 16) {
+    std::vector<unsigned char> out;
+    PutLe32(out, sidAt);
+    out.insert(out.end(), {0x60, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, authority});   // attributes, revision, 1 sub-authority
+    PutLe32(out, rid);
+    return out;
+}
+const std::vector<unsigned char> kHigh = Label(0x3000), kUnrestricted = {0, 0, 0, 0};
+
+// Each record exactly sized on the heap, so that a read past it is caught.
 int MayWrite(const std::vector<unsigned char>& record, hwi_token_type type = HWI_TOKEN_PRIMARY,
-             unsigned long level = HWI_SECURITY_ANONYMOUS) {
-    std::unique_ptr<unsigned char[]> copy(new unsigned char[record.size() + 1]);
-    std::memcpy(copy.get(), record.data(), record.size());
-    return hwi_token_may_write(type, level, copy.get(), static_cast<unsigned long>(record.size()));
+             unsigned long level = HWI_SECURITY_ANONYMOUS, const std::vector<unsigned char>& integrity = kHigh,
+             const std::vector<unsigned char>& restricted = kUnrestricted) {
+    std::vector<std::vector<unsigned char>> copies = {record, integrity, restricted};
+    auto at = [&](int i) { return copies[i].empty() ? nullptr : copies[i].data(); };
+    const hwi_token token = {type, level, at(0), static_cast<unsigned long>(record.size()), at(1),
+                             static_cast<unsigned long>(integrity.size()), kAt, at(2),
+                             static_cast<unsigned long>(restricted.size())};
+    return hwi_token_may_write(&token);
 }
 
 // What Windows 7 gives a standard user, and an administrator before elevation:
@@ -228,6 +242,25 @@ TEST(DriverWriteGate, StandardUsersAndFilteredAdministratorsMayNot) {
     EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 1, kEnabled}, {23, 0, kEnabled}})), 0);
 }
 
+// Not a medium-integrity duplicate of an elevated token, nor a restricted one: the privilege alone is not enough.
+TEST(DriverWriteGate, OnlyAHighIntegrityUnrestrictedTokenMayWrite) {
+    const std::vector<unsigned char> admin = Record(ElevatedAdministrator(kDisabled));
+    const struct {
+        std::vector<unsigned char> integrity, restricted;
+        bool allowed;
+    } cases[] = {
+        {kHigh, kUnrestricted, true},
+        {Label(0x2000), kUnrestricted, false},                         // medium
+        {kHigh, {1, 0, 0, 0}, false},                                  // restricting SIDs
+        {{}, kUnrestricted, false},                                    // records the token did not give
+        {Label(0x3000, kAt - 4), kUnrestricted, false},                // a SID before the record
+        {Label(0x3000, kAt + 8, 5), kUnrestricted, false},             // not a mandatory label
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MayWrite(admin, HWI_TOKEN_PRIMARY, 0, c.integrity, c.restricted) != 0, c.allowed)
+            << &c - cases;
+}
+
 // The token the thread acts with decides: a process's own (primary) token, or
 // the thread's impersonation token, which counts only at a level that lets the
 // thread act as its user. An identification copy of an administrator's token
@@ -256,7 +289,7 @@ TEST(DriverWriteGate, OnlyTheReturnedBytesAreRead) {
     // Entries beyond the count are not looked at.
     EXPECT_EQ(MayWrite(Record({{19, 0, 0}, {10, 0, kEnabled}}, 1)), 0);
     EXPECT_EQ(MayWrite({0x01, 0x00, 0x00}), 0);
-    EXPECT_EQ(hwi_token_may_write(HWI_TOKEN_PRIMARY, 0, nullptr, 16), 0);
+    EXPECT_EQ(hwi_token_may_write(nullptr), 0);
     // A huge count does not wrap the bound.
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, 0x7FFFFFFF)), 0);
     EXPECT_NE(MayWrite(Record({{10, 0, 0}}, static_cast<long>(0xFFFFFFFFL))), 0);

@@ -60,12 +60,13 @@ void DeleteValue(const char* name) {
         RegDeleteValueA(key.get(), name);
 }
 
-// Under Wine the driver sees its host's administrator token, never the
-// caller's: the test build plays the caller while this lives.
+// Under Wine the driver sees its host's token, never the caller's, and that
+// token gives no write right (Wine cannot say whether it is restricted): the
+// test build plays the caller, an administrator unless this plays another.
 class PlayedCaller {
 public:
     explicit PlayedCaller(bool mayWrite) { SetDword("CallerMayWrite", mayWrite ? 1 : 0); }
-    ~PlayedCaller() { DeleteValue("CallerMayWrite"); }
+    ~PlayedCaller() { SetDword("CallerMayWrite", 1); }
 };
 
 // A request's answer, error and the byte read, as a program without the client
@@ -119,6 +120,7 @@ protected:
         PreRegisterService();
         PortAccessMode = GetPortAccessMode();
         ASSERT_EQ(PortAccessMode, 2);
+        SetDword("CallerMayWrite", 1);
         // The image is missing, so the first start fails; the client installs
         // (writing its image, meeting the existing service) and starts again.
         ASSERT_EQ(OpenPortDriver(), 1);
@@ -172,7 +174,7 @@ TEST_F(PortDriver, WritesReachThePort) {
 }
 
 // What a standard user's monitor meets on Windows 7: its parallel port's
-// registers and nothing else; an administrator reads and writes any port.
+// status register and nothing else; an administrator reads and writes any port.
 TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
     ASSERT_TRUE(fixture::PlayParallelPort(0x378));
     SetDword("Port379", 0x98);
@@ -187,6 +189,7 @@ TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
             USHORT port;
             bool forgetParallelPorts;
         } refused[] = {{IOCTL_READ_PORT_BYTE, 0x60, false},    // the keyboard controller
+                       {IOCTL_READ_PORT_BYTE, 0x37B, false},   // LPT1's EPP address register
                        {IOCTL_READ_PORT_BYTE, 0x380, false},   // just past LPT1
                        {IOCTL_WRITE_PORT_BYTE, 0x37A, false},  // a write, even to LPT1
                        {IOCTL_READ_PORT_BYTE, 0x379, true}};   // no parallel port known
