@@ -81,6 +81,7 @@ TEST(DriverReadRule, AStandardUserReadsOnlyTheStatusRegisters) {
         {{}, 0x379, false},                  // no parallel port known
         // The monitor reads the first range's start + 1, even of a range too short to hold it.
         {{{0xE800, 1}}, 0xE801, true},
+        {{{0xE800, 1}}, 0xE802, false},
         // A range at the top of the address space does not wrap to port 0.
         {{{0xFFFE, 2}}, 0xFFFF, true},
         {{{0xFFFF, 1}}, 0x0000, false},

@@ -99,3 +99,28 @@ TEST(StartupChecks, TheSpoolerMustRunOrFinishStarting) {
     EXPECT_STREQ(StartupMessage(StartupVerdict::SpoolerStopped),
                  "The Print Spooler service is not running.\nStart it and run Setup again.");
 }
+
+TEST(StartupChecks, VersionMustBeSixOneOrLaterWithinSix) {
+    EXPECT_FALSE(IsSupportedVersion({5, 1}));
+    EXPECT_FALSE(IsSupportedVersion({5, 2}));
+    EXPECT_FALSE(IsSupportedVersion({6, 0}));
+    EXPECT_TRUE(IsSupportedVersion({6, 1}));
+    EXPECT_TRUE(IsSupportedVersion({6, 2}));
+    EXPECT_TRUE(IsSupportedVersion({6, 3}));
+    EXPECT_FALSE(IsSupportedVersion({7, 1}));
+    EXPECT_FALSE(IsSupportedVersion({10, 0}));
+}
+
+TEST(StartupChecks, MessagesAreTheExactTexts) {
+    EXPECT_STREQ(StartupMessage(StartupVerdict::AlreadyRunning),
+                 "Another application is already running. Please terminate the previous application.");
+    EXPECT_STREQ(StartupMessage(StartupVerdict::NotWindows7),
+                 "The applicaion will run only in Windows7 Operating System.");
+    EXPECT_STREQ(StartupMessage(StartupVerdict::Not32Bit),
+                 "The applicaion will run only in Windows7 (32bit) Operating System.");
+    EXPECT_STREQ(StartupMessage(StartupVerdict::NotAdministrator),
+                 "Administrator Privileges required to install Printer Drivers.\nRight Click the \"Setup\" "
+                 "application and select \"Run As...\" and log in as Administrator.");
+    EXPECT_STREQ(kExitConfirmation,
+                 "Setup is not complete. If you quit now, the program will not be installed.\nExit Setup?");
+}

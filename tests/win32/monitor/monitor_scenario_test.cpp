@@ -257,8 +257,7 @@ TEST(MonitorScenario, UsbPrinterUnpluggedArrivesAndIsRemoved) {
     // scans again and finds it.
     ASSERT_TRUE(fixture::PlugUsb(catalogue::ModelUsbSerial, error)) << error;
     m.DoubleClickIcon();
-    ASSERT_TRUE(m.WaitTitle("Searching", 3000)) << m.Title() << " / " << m.Message();
-    EXPECT_TRUE(m.WaitMessage("Ready to print.", 8000)) << m.Title() << " / " << m.Message();
+    EXPECT_TRUE(m.WaitMessage("Ready to print.", 60000)) << m.Title() << " / " << m.Message();
     EXPECT_TRUE(m.Exit());
     ASSERT_TRUE(fixture::UnplugUsb(catalogue::ModelUsbSerial, error)) << error;
 }
