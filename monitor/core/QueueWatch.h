@@ -90,16 +90,26 @@ private:
 // At most one status poll waits in the window's queue: the poller posts only
 // when the window has taken the last one, so a window held up (a hung call, a
 // slow lookup) comes back to one poll, not to one per second it was away.
+// A poll that never came through (lost with a queue the system emptied)
+// must not end the polling: after kGateReopenTurns turns the gate posts
+// again, so a window held up for long finds one poll a minute waiting.
+constexpr int kGateReopenTurns = 60;
+
 class PollGate {
 public:
-    // The poller's turn: true when it may post now.
-    bool MayPost() { return !m_waiting.exchange(true); }
+    // The poller's turn (one poller at a time): true when it may post now.
+    bool MayPost() {
+        if (m_waiting.exchange(true) && ++m_turns < kGateReopenTurns) return false;
+        m_turns = 0;
+        return true;
+    }
     // The post was refused (the window's queue full, the window gone), or the
     // window took the poll: the next turn posts.
     void Taken() { m_waiting.store(false); }
 
 private:
     std::atomic<bool> m_waiting{false};
+    int m_turns = 0;   // the poller's own count of turns the gate stayed closed
 };
 
 }  // namespace monitor

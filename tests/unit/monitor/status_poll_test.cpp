@@ -508,6 +508,17 @@ TEST(SpoolerOutage, TheSpoolerStateWhileItLastsThenPrintingThroughTheNewHandle) 
     EXPECT_EQ(s.driverOpens, 4);
 }
 
+// One poll waits while the window is held up; a poll lost on the way does not
+// stop the polling: the gate posts again after a minute of turns.
+TEST(PollGate, OnePollWaitsAndALostOneIsPostedAgain) {
+    PollGate gate;
+    int posted = 0;
+    for (int turn = 0; turn < 2 * kGateReopenTurns; ++turn) posted += gate.MayPost();
+    EXPECT_EQ(posted, 2);
+    gate.Taken();
+    EXPECT_TRUE(gate.MayPost());
+}
+
 TEST(StatusDisplay, PrinterNotFoundNamesTheModel) {
     NotFoundDisplay d = PrinterNotFound();
     EXPECT_STREQ(d.title, "No Printer Found");
