@@ -68,6 +68,7 @@ inline void close_module(HMODULE h) { FreeLibrary(h); }
 
 using unique_handle = unique_any<HANDLE, &CloseHandle>;                        // null when absent
 using unique_file = unique_any<HANDLE, &CloseHandle, invalid_handle_value>;    // INVALID_HANDLE_VALUE when absent
+using unique_find = unique_any<HANDLE, &FindClose, invalid_handle_value>;      // a FindFirstFile search
 using unique_hkey = unique_any<HKEY, &RegCloseKey>;
 using unique_printer = unique_any<HANDLE, &close_printer>;
 using unique_service = unique_any<SC_HANDLE, &CloseServiceHandle>;

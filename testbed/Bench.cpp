@@ -15,7 +15,6 @@ namespace bench {
 namespace {
 
 using unique_hdesk = pw::unique_any<HDESK, &CloseDesktop>;
-using unique_find = pw::unique_any<HANDLE, &FindClose, pw::invalid_handle_value>;
 inline void close_dc(HDC dc) { ReleaseDC(nullptr, dc); }
 using unique_screen_dc = pw::unique_any<HDC, &close_dc>;
 inline void delete_dc(HDC dc) { DeleteDC(dc); }
@@ -413,7 +412,7 @@ bool RemovePath(const std::string& path) {
 std::vector<std::string> ListDir(const std::string& path) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA fd{};
-    unique_find find(FindFirstFileA(JoinPath(path, "*").c_str(), &fd));
+    pw::unique_find find(FindFirstFileA(JoinPath(path, "*").c_str(), &fd));
     if (!find) return names;
     do {
         const std::string n = fd.cFileName;

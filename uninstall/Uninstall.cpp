@@ -246,15 +246,16 @@ std::vector<std::string> FindStoredInf(int model) {
     std::vector<std::string> names;
     const std::string folder = WindowsDirectory() + "\\inf";
     WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((folder + "\\*.inf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
     std::vector<std::string> candidates;
-    do {
-        found.cFileName[MAX_PATH - 1] = '\0';
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && uninstall::IsInfCandidate(found.cFileName))
-            candidates.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    {
+        pw::unique_find search(FindFirstFileA((folder + "\\*.inf").c_str(), &found));
+        if (!search) return names;
+        do {
+            found.cFileName[MAX_PATH - 1] = '\0';
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && uninstall::IsInfCandidate(found.cFileName))
+                candidates.push_back(found.cFileName);
+        } while (FindNextFileA(search.get(), &found));
+    }
     for (const std::string& name : candidates) {
         std::string bytes;
         if (ReadFileBytes(folder + "\\" + name, kMaxInfFile, bytes) && uninstall::InfMatches(bytes, model))

@@ -33,8 +33,9 @@ void RetryPace::Reset() {
 
 void QueueWatch::Found() {
     m_open = true;
-    m_view = QueueView::Unknown;   // read at the next poll
-    m_failedReads = 0;
+    // Read at the next poll; a queue whose reads kept failing before this
+    // opening stays in the spooler's state until one succeeds.
+    m_view = m_failedReads >= kFailedReadsBeforeReopen ? QueueView::SpoolerDown : QueueView::Unknown;
     m_pace.Reset();
 }
 
@@ -48,8 +49,8 @@ void QueueWatch::Missed(bool opened, std::uint32_t error) {
         m_view = QueueView::NotInstalled;
         m_pace.Failed(kLookAgainPolls);
     } else {
-        // The queue opened but its port record did not read: nothing to say yet.
-        m_view = QueueView::Unknown;
+        // The queue opened but the spooler did not give its port record.
+        m_view = QueueView::SpoolerDown;
         m_pace.Failed();
     }
 }
@@ -62,12 +63,13 @@ bool QueueWatch::Queried(std::uint32_t error) {
     }
     ++m_failedReads;
     // A dead handle after a restart: the spooler is back, and the reopen at
-    // this poll tells the rest.
-    m_view = SpoolerUnreachable(error) ? QueueView::SpoolerDown : QueueView::Unknown;
-    if (error != kErrorInvalidHandle && !SpoolerUnreachable(error) && m_failedReads < kFailedReadsBeforeReopen)
+    // this poll tells the rest. Reads that keep failing otherwise are the
+    // spooler's state too, never what the window showed before them.
+    const bool persistent = m_failedReads >= kFailedReadsBeforeReopen;
+    m_view = SpoolerUnreachable(error) || persistent ? QueueView::SpoolerDown : QueueView::Unknown;
+    if (error != kErrorInvalidHandle && !SpoolerUnreachable(error) && m_failedReads % kFailedReadsBeforeReopen != 0)
         return false;
     m_open = false;
-    m_failedReads = 0;
     m_pace.Reset();
     return true;
 }

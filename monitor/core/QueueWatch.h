@@ -28,7 +28,7 @@ bool SpoolerUnreachable(std::uint32_t error);
 enum class QueueView {
     Watched,        // read at this poll: the status table decides
     NotInstalled,   // no queue of the model's name could be opened, or it is being deleted
-    SpoolerDown,    // the print spooler cannot be reached
+    SpoolerDown,    // the print spooler cannot be reached, or keeps failing the queue's reads
     Unknown,        // not read at this poll: what the window shows stays
 };
 
@@ -67,8 +67,9 @@ public:
     void Missed(bool opened, std::uint32_t error);
     // The poll's read of the open queue: 0 when it was read, otherwise its
     // error. True when the handle is to be closed (the spooler restarted or
-    // is gone, or reads keep failing); the queue is then looked for again at
-    // once (Due).
+    // is gone, or every kFailedReadsBeforeReopen-th failed read in a row);
+    // the queue is then looked for again at once (Due). Failed reads count
+    // across reopenings until one succeeds.
     bool Queried(std::uint32_t error);
     // At every poll while no queue is open: true when to resolve it again now.
     bool Due() { return !m_open && m_pace.Due(); }

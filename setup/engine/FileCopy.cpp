@@ -17,9 +17,6 @@ namespace setup::engine {
 
 namespace {
 
-inline void close_find(HANDLE h) { FindClose(h); }
-using unique_find = pw::unique_any<HANDLE, &close_find, pw::invalid_handle_value>;
-
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 constexpr DWORD kMaxPendingBytes = 4u << 20;
@@ -30,7 +27,7 @@ std::array<bool, core::kPackagePatternNames.size()> MatchPatterns(std::vector<st
     std::array<bool, core::kPackagePatternNames.size()> matched{};
     for (std::size_t i = 0; i < matched.size(); ++i) {
         WIN32_FIND_DATAA found = {};
-        unique_find search(FindFirstFileA(core::kPackagePatternNames[i], &found));
+        pw::unique_find search(FindFirstFileA(core::kPackagePatternNames[i], &found));
         if (!search) continue;
         matched[i] = true;
         do {

@@ -85,7 +85,6 @@ TEST(StartupChecks, TheSpoolerMustRunOrFinishStarting) {
     } cases[] = {
         {{S::Unknown}, StartupVerdict::Proceed, 1},
         {{S::Stopped}, StartupVerdict::SpoolerStopped, 1},
-        {{S::Paused}, StartupVerdict::SpoolerStopped, 1},
         {{S::Starting, S::Starting, S::Running}, StartupVerdict::Proceed, 3},
         {{S::Starting}, StartupVerdict::SpoolerStopped, kSpoolerStartChecks + 1},
     };

@@ -149,11 +149,9 @@ TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
     EXPECT_EQ(bench::FindTopWindows({"#32770", kCaption}).size(), 1u);
     EXPECT_TRUE(m.process.Running());
 
-    // The window's thread held up (a hung spooler call) for five periods of
-    // the poller: when it comes back, at most one poll waits before a marker
-    // posted at the end of the hold.
-    pw::unique_handle thread(
-        OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(m.dialog, nullptr)));
+    // The window's thread held up (a hung spooler call) for five poller
+    // periods: at most one poll waits before a marker posted at its end.
+    pw::unique_handle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(m.dialog, nullptr)));
     ASSERT_TRUE(thread);
     constexpr WPARAM kMarker = 0x5151;
     const unsigned before = m.polls.Count();
@@ -161,13 +159,13 @@ TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
     Sleep(5000);   // the hold-up itself
     bench::Post(m.dialog, kStatusPoll, kMarker);
     ASSERT_NE(ResumeThread(thread.get()), static_cast<DWORD>(-1));
-    int marker = -1;
+    unsigned marker = before;   // the marker's index, once it came through
     ASSERT_TRUE(bench::WaitUntil([&] {
-        for (unsigned i = before; i < m.polls.Count() && marker < 0; ++i)
-            if (m.polls.At(i).tag == kMarker) marker = static_cast<int>(i);
-        return marker >= 0;
+        for (; marker < m.polls.Count(); ++marker)
+            if (m.polls.At(marker).tag == kMarker) return true;
+        return false;
     }));
-    EXPECT_LE(marker - static_cast<int>(before), 1);
+    EXPECT_LE(marker - before, 1u);
     EXPECT_TRUE(m.Exit());
 }
 

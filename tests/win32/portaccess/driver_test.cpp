@@ -60,8 +60,7 @@ void DeleteValue(const char* name) {
         RegDeleteValueA(key.get(), name);
 }
 
-// Under Wine the driver sees its host's token, never the caller's, and that
-// token gives no write right (Wine cannot say whether it is restricted): the
+// Under Wine the driver sees its host's token, which gives no write right: the
 // test build plays the caller, an administrator unless this plays another.
 class PlayedCaller {
 public:

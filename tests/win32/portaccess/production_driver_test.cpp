@@ -1,9 +1,7 @@
 // The production image of our hwinterface driver loads, answers through the
 // client and unloads. Its port access goes to hal, whose port functions do
-// nothing under Wine, so every sample reads 0. Under Wine its host's token
-// gives no write right (Wine cannot say whether it is restricted), so the
-// driver answers as to a standard user: the status register of the parallel
-// port it found in the device tree as it loaded.
+// nothing under Wine, so every sample reads 0. Wine's token gives no write
+// right: the driver answers as to a standard user, for the port it found.
 #include "monitor/portaccess/PortAccess.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +44,6 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
     StatusPortAddress = 0x379;
     EXPECT_EQ(ReadParallelStatus(), -1);
     EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C402010, request, 2, request, 1, &returned, nullptr));
-
     ClosePortDriver();
 
     // Unloading ends the watch over the system's devices, and the device goes.

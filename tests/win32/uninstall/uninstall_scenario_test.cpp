@@ -245,12 +245,9 @@ TEST(UninstallScenario, LeavesThePrefixAsItWasBeforeTheInstallation) {
     prefix.ExpectNothingLeftAfterRestart(snaps, *command);
 }
 
-// As setup and the uninstaller are run in the field: the all-users Programs
-// folder moved off its usual place, setup typed into a prompt whose current
-// directory holds other drivers' files, the uninstaller run from the driver
-// directory as Programs and Features runs it, and setup run again before the
-// restart that uninstallation asked for. The restart leaves the second
-// installation whole.
+// As run in the field: the all-users Programs folder moved, setup started in a
+// folder of other drivers' files, uninstalled from the driver directory and
+// installed again before the restart, which leaves that installation whole.
 TEST(UninstallScenario, ReinstalledBeforeTheRestartFromAnotherFolderWithTheStartMenuMoved) {
     const std::string snaps = bench::PrefixPath("snapshots");
     ASSERT_TRUE(bench::MakeDirs(snaps));
