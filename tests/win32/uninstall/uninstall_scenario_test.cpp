@@ -270,11 +270,8 @@ TEST(UninstallScenario, ReinstalledBeforeTheRestartFromAnotherFolderWithTheStart
     for (const char* name : {"other.dll", "other.inf"}) EXPECT_FALSE(bench::FileExists(d + "\\" + name)) << name;
     first.publisher.reset();
     const std::string uninstaller = d + "\\Uninstall.exe";
-    ASSERT_EQ(bench::reg::GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-              std::optional<std::string>(uninstaller));
     EXPECT_EQ(RunUninstaller(uninstaller, IDYES, "uninstall-elsewhere").closing, uninstall::kRemoved);
     EXPECT_FALSE(bench::FileExists(shortcut));
-    EXPECT_TRUE(first.monitor.WaitExit(1000));
 
     InstalledPrefix again;
     ASSERT_NO_FATAL_FAILURE(again.Install(medium, snaps, "uninstall_elsewhere_again_", elsewhere));
