@@ -41,7 +41,6 @@ TEST(InstallLayout, MonitorCopyListsAreDoubleNullTerminated) {
               (std::vector<std::string>{"*.GPD", "*.DLL", "*.INF", "*.HLP", "*.CAT", "*.EXE"}));
     EXPECT_EQ(SplitList(setup::core::PackageCopyList({true, true, true, false, true, true}).c_str()),
               (std::vector<std::string>{"*.GPD", "*.DLL", "*.INF", "*.CAT", "*.EXE"}));
-    EXPECT_EQ(setup::core::PackageCopyList({}), "");
 }
 
 // A reinstallation before the restart that completes an uninstallation: the
@@ -49,8 +48,6 @@ TEST(InstallLayout, MonitorCopyListsAreDoubleNullTerminated) {
 TEST(InstallLayout, PendingDeletionsOfWhatTheInstallationWritesAreTakenOut) {
     const std::string programs = "E:\\Start\\Programs";
     const std::vector<std::string> written = setup::core::WrittenPaths(kD, {"Uninstall.exe", "extra.HLP"}, programs);
-    for (const std::string& path : {kD + "\\extra.HLP", kD + "\\3\\ZYKE9pin.dll", programs + "\\ZYK Electronics"})
-        EXPECT_NE(std::find(written.begin(), written.end(), path), written.end()) << path;
 
     const auto u16 = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
     const auto pairs = [&](std::initializer_list<std::string> strings) {
