@@ -15,6 +15,7 @@
 #include <setupapi.h>
 #include <dbt.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <cstddef>
 #include <memory>
@@ -65,6 +66,8 @@ inline void close_devinfo(HDEVINFO h) { SetupDiDestroyDeviceInfoList(h); }
 inline void close_devnotify(HDEVNOTIFY h) { UnregisterDeviceNotification(h); }
 inline void close_window(HWND h) { DestroyWindow(h); }
 inline void close_module(HMODULE h) { FreeLibrary(h); }
+inline void close_sid(PSID h) { FreeSid(h); }
+inline void close_bstr(BSTR h) { SysFreeString(h); }
 
 using unique_handle = unique_any<HANDLE, &CloseHandle>;                        // null when absent
 using unique_file = unique_any<HANDLE, &CloseHandle, invalid_handle_value>;    // INVALID_HANDLE_VALUE when absent
@@ -82,6 +85,8 @@ using unique_hicon = unique_any<HICON, &close_icon>;
 using unique_hmenu = unique_any<HMENU, &close_menu>;
 using unique_hwnd = unique_any<HWND, &close_window>;
 using unique_hmodule = unique_any<HMODULE, &close_module>;
+using unique_sid = unique_any<PSID, &close_sid>;                              // from AllocateAndInitializeSid
+using unique_bstr = unique_any<BSTR, &close_bstr>;                            // from SysAllocString
 
 // A COM interface pointer, released when it goes out of scope.
 template <typename I>
@@ -99,6 +104,19 @@ public:
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 private:
     I* m_p = nullptr;
+};
+
+// A VARIANT cleared when it goes out of scope.
+class unique_variant {
+public:
+    unique_variant() noexcept { VariantInit(&m_value); }
+    unique_variant(const unique_variant&) = delete;
+    unique_variant& operator=(const unique_variant&) = delete;
+    ~unique_variant() { VariantClear(&m_value); }
+    VARIANT* put() noexcept { VariantClear(&m_value); return &m_value; }
+    const VARIANT& get() const noexcept { return m_value; }
+private:
+    VARIANT m_value;
 };
 
 // Balances a successful CoInitialize/CoInitializeEx with CoUninitialize.

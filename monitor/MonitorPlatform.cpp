@@ -1,9 +1,9 @@
 #include "monitor/MonitorPlatform.h"
 
 #include "common/Handles.h"
+#include "common/SizedRead.h"
 #include "monitor/core/Display.h"
 #include "monitor/core/PortRules.h"
-#include "monitor/core/SpoolerRead.h"
 #include "monitor/core/Startup.h"
 
 #include <winspool.h>
@@ -21,26 +21,24 @@ constexpr DWORD kMaxPortValueBytes = 64 * 1024;
 }  // namespace
 
 PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName) {
-    BYTE probe[10] = {};
-    DWORD needed = 0;
-    if (GetPrinterA(printer, 5, probe, sizeof probe, &needed)) {
-        // The record cannot fit 10 bytes; a spooler that says it does gave nothing usable.
-        return PortRecordResult::ProbeFailed;
+    pw::sized_limits limits;
+    limits.minimum = sizeof(PRINTER_INFO_5A);
+    limits.probe = 10;
+    limits.announce = true;
+    const pw::sized_record record = pw::read_sized(
+        [&](BYTE* data, DWORD size, DWORD* needed) { return GetPrinterA(printer, 5, data, size, needed); }, limits);
+    switch (record.outcome) {
+    case pw::SizedRead::Read: break;
+    case pw::SizedRead::NoMemory: return PortRecordResult::NoMemory;
+    case pw::SizedRead::ReadFailed: return PortRecordResult::ReadFailed;
+    // The record cannot fit 10 bytes; a spooler that says it does gave nothing usable.
+    case pw::SizedRead::Empty:
+    case pw::SizedRead::ProbeFailed: return PortRecordResult::ProbeFailed;
     }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return PortRecordResult::ProbeFailed;
-    std::printf("Allocating a buffer of size %d\n", static_cast<int>(needed));
-    if (needed < sizeof(PRINTER_INFO_5A)) return PortRecordResult::ProbeFailed;
-    pw::heap_buffer record(needed);
-    if (!record) {
-        std::printf("Can't get memory for new data buffer\n");
-        return PortRecordResult::NoMemory;
-    }
-    DWORD got = 0;
-    if (!GetPrinterA(printer, 5, record.get(), needed, &got)) return PortRecordResult::ReadFailed;
-    const auto* info = record.as<PRINTER_INFO_5A>();
+    const auto* info = record.buffer.as<PRINTER_INFO_5A>();
     const char* port = info->pPortName;
-    const char* begin = reinterpret_cast<const char*>(record.get());
-    const char* end = begin + record.size();
+    const char* begin = reinterpret_cast<const char*>(record.buffer.get());
+    const char* end = begin + record.buffer.size();
     if (port && port >= begin && port < end) {
         // Within the record: take the name up to its terminator or the record's end.
         std::size_t len = strnlen(port, static_cast<std::size_t>(end - port));
@@ -54,84 +52,36 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName) {
 }
 
 namespace {
-
-// One spooler query into a buffer of this object's own, kept until the next.
-class Win32SpoolerQuery : public SpoolerQuery {
-public:
-    SpoolerAnswer Query(std::uint32_t size, std::uint32_t& needed) override {
-        BYTE* data = nullptr;
-        if (size > 0) {
-            buffer = pw::heap_buffer(size);
-            if (!buffer) return SpoolerAnswer::Failed;
-            std::memset(buffer.get(), 0, buffer.size());
-            data = buffer.get();
-        }
-        DWORD asked = 0;
-        // A failure that sets no error must not be read as an earlier call's 122.
-        SetLastError(ERROR_SUCCESS);
-        const BOOL ok = Call(data, size, asked);
-        error = ok ? ERROR_SUCCESS : GetLastError();
-        needed = asked;
-        if (ok) return SpoolerAnswer::Ok;
-        return error == ERROR_INSUFFICIENT_BUFFER ? SpoolerAnswer::TooSmall : SpoolerAnswer::Failed;
-    }
-    // The error of a read that ended without its record: the last call's, or
-    // (a record that kept growing, an unlikely size) one of our own.
-    std::uint32_t Error() const { return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA; }
-    pw::heap_buffer buffer;
-    DWORD error = ERROR_SUCCESS;
-
-protected:
-    virtual BOOL Call(BYTE* data, DWORD size, DWORD& needed) = 0;
-};
-
-class PrinterQuery : public Win32SpoolerQuery {
-public:
-    explicit PrinterQuery(HANDLE printer) : m_printer(printer) {}
-
-private:
-    BOOL Call(BYTE* data, DWORD size, DWORD& needed) override {
-        return GetPrinterA(m_printer, 2, data, size, &needed);
-    }
-    HANDLE m_printer;
-};
-
-class JobsQuery : public Win32SpoolerQuery {
-public:
-    JobsQuery(HANDLE printer, DWORD count) : m_printer(printer), m_count(count) {}
-    DWORD returned = 0;
-
-private:
-    BOOL Call(BYTE* data, DWORD size, DWORD& needed) override {
-        returned = 0;
-        return EnumJobsA(m_printer, 0, m_count, 2, data, size, &needed, &returned);
-    }
-    HANDLE m_printer;
-    DWORD m_count;
-};
-
+// The error of a read that ended without its record: the last call's, or
+// (a record that kept growing, an unlikely size) one of our own.
+std::uint32_t ReadError(const pw::sized_record& record) {
+    return record.error != ERROR_SUCCESS ? record.error : ERROR_INVALID_DATA;
+}
 }  // namespace
 
 std::uint32_t QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
-    PrinterQuery printerRecord(printer);
-    std::uint32_t printerBytes = 0;
-    if (!ReadSpoolerRecord(printerRecord, sizeof(PRINTER_INFO_2A), printerBytes)) return printerRecord.Error();
-    if (printerBytes == 0) return ERROR_INVALID_DATA;
+    pw::sized_limits printerLimits;
+    printerLimits.minimum = sizeof(PRINTER_INFO_2A);
+    const pw::sized_record printerRecord = pw::read_sized(
+        [&](BYTE* data, DWORD size, DWORD* needed) { return GetPrinterA(printer, 2, data, size, needed); },
+        printerLimits);
+    if (printerRecord.outcome != pw::SizedRead::Read) return ReadError(printerRecord);
     const auto* info = printerRecord.buffer.as<PRINTER_INFO_2A>();
 
-    JobsQuery jobs(printer, info->cJobs);
-    std::uint32_t jobBytes = 0;
-    if (!ReadSpoolerRecord(jobs, 0, jobBytes)) {
-        // An enumeration that fails without an error and without a size has
-        // said nothing (Wine's stub answers so): no jobs, not a failed read.
-        if (jobs.error != ERROR_SUCCESS) return jobs.Error();
-        jobBytes = 0;
-    }
+    DWORD returned = 0;
+    const pw::sized_record jobs = pw::read_sized([&](BYTE* data, DWORD size, DWORD* needed) {
+        returned = 0;
+        return EnumJobsA(printer, 0, info->cJobs, 2, data, size, needed, &returned);
+    });
+    // An enumeration that fails without an error and without a size has
+    // said nothing (Wine's stub answers so): no jobs, not a failed read.
+    const bool jobsRead = jobs.outcome == pw::SizedRead::Read;
+    if (!jobsRead && jobs.outcome != pw::SizedRead::Empty && jobs.error != ERROR_SUCCESS) return ReadError(jobs);
 
     snapshot.printerStatus = static_cast<std::int32_t>(info->Status);
-    snapshot.jobStatuses = jobBytes == 0 ? std::vector<std::int32_t>()
-                                         : ReadJobStatuses(jobs.buffer.get(), jobs.buffer.size(), jobs.returned,
-                                                           sizeof(JOB_INFO_2A), offsetof(JOB_INFO_2A, Status));
+    snapshot.jobStatuses = !jobsRead ? std::vector<std::int32_t>()
+                                     : ReadJobStatuses(jobs.buffer.get(), jobs.buffer.size(), returned,
+                                                       sizeof(JOB_INFO_2A), offsetof(JOB_INFO_2A, Status));
     return ERROR_SUCCESS;
 }
 

@@ -1,8 +1,7 @@
 // The monitor through a Windows 7 session: the tray icon kept through shell
-// restarts, the status pictures made once, spooler records that grow between
-// the size query and the read, a queue being deleted, the program's folder.
+// restarts, the status pictures made once, a queue being deleted, the
+// program's folder.
 #include "monitor/core/QueueScan.h"
-#include "monitor/core/SpoolerRead.h"
 #include "monitor/core/Startup.h"
 #include "monitor/core/StatusPictures.h"
 #include "monitor/core/StatusPoll.h"
@@ -139,44 +138,6 @@ TEST(StatusPictures, AThousandStatusChangesMakeEachPictureOnceAndDestroyItOnce) 
     ASSERT_EQ(source.made.size(), 2u);
     for (const auto& picture : source.made) EXPECT_EQ(source.destroyed[picture.get()], 1);
     EXPECT_EQ(source.destroyed.size(), 2u);
-}
-
-// GetPrinterA or EnumJobsA while a job's status text is being set: each
-// read finds the record grown, `grows` times.
-class GrowingRecord : public SpoolerQuery {
-public:
-    std::uint32_t size = 400, growBy = 64;
-    int grows = 0;
-    bool fail = false;
-    int calls = 0;
-    SpoolerAnswer Query(std::uint32_t bytes, std::uint32_t& needed) override {
-        ++calls;
-        if (fail) return SpoolerAnswer::Failed;
-        if (bytes > 0 && grows > 0 && grows--) size += growBy;
-        needed = size;
-        return bytes >= size ? SpoolerAnswer::Ok : SpoolerAnswer::TooSmall;
-    }
-};
-
-TEST(SpoolerRead, ARecordThatGrewIsReadAgainAFewTimesAtMost) {
-    std::uint32_t size = 0;
-    for (int grows = 0; grows <= kSpoolerRereads + 1; ++grows) {
-        GrowingRecord record;
-        record.grows = grows;
-        EXPECT_EQ(ReadSpoolerRecord(record, 100, size), grows <= kSpoolerRereads) << grows;
-        EXPECT_EQ(record.calls, std::min(grows, kSpoolerRereads) + 2) << grows;
-    }
-    GrowingRecord empty;   // no jobs: the size query itself succeeds
-    empty.size = 0;
-    EXPECT_TRUE(ReadSpoolerRecord(empty, 0, size));
-    EXPECT_EQ(size, 0u);
-    GrowingRecord failing, shorter, huge;
-    failing.fail = true;
-    huge.size = kMaxSpoolerRecord + 1;
-    EXPECT_FALSE(ReadSpoolerRecord(failing, 0, size));
-    EXPECT_FALSE(ReadSpoolerRecord(shorter, 401, size));
-    EXPECT_FALSE(ReadSpoolerRecord(huge, 0, size));
-    EXPECT_EQ(huge.calls, 1);
 }
 
 TEST(SessionRules, PendingDeletionAndTheProgramsFolder) {
