@@ -4,9 +4,9 @@
 //
 // The tables are stored literally, row by row, never derived: the USB serial
 // strings must match what the printers report, irregular prefixes included.
-// The program reads only the current row, through the kCurrent... constants,
-// which are evaluated at compile time, so a program carries only its own
-// model's strings.
+// The program reads only the current row, through the Model... constants
+// (ModelName, ModelKey, ...), which are evaluated at compile time, so a program
+// carries only its own model's strings.
 #pragma once
 
 #ifndef MODEL_INDEX

@@ -24,8 +24,8 @@ function(pw_gui_program target)
   endif()
 endfunction()
 
-# Portable core sources must never reach for Win32; the host build proves it,
-# and on the target the same rule is checked by not defining the Win32 headers' path helpers.
+# Portable core sources must never reach for Win32. Nothing here checks it on
+# the target: the host build proves it, since it has no Win32 headers to include.
 function(pw_portable_library name)
   add_library(${name} STATIC ${ARGN})
   target_compile_options(${name} PRIVATE ${PW_WARNINGS})

@@ -22,12 +22,6 @@ HCURSOR CStatic::SetCursor(HCURSOR hCursor) {
 HCURSOR CStatic::GetCursor() const {
     return m_hWnd ? reinterpret_cast<HCURSOR>(::SendMessageA(m_hWnd, STM_GETIMAGE, IMAGE_CURSOR, 0)) : nullptr;
 }
-HBITMAP CStatic::SetBitmap(HBITMAP hBitmap) {
-    return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
-}
-HBITMAP CStatic::GetBitmap() const {
-    return m_hWnd ? reinterpret_cast<HBITMAP>(::SendMessageA(m_hWnd, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
-}
 
 // ---------------------------------------------------------------------------
 // CListBox

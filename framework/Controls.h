@@ -3,7 +3,7 @@
 // an existing control (normally by DDX_Control) and only sends the control's
 // messages; results are the controls' own (LB_ERR, -1, ...).
 //
-//   CStatic    SetIcon/SetCursor/SetBitmap send STM_SETIMAGE and return the
+//   CStatic    SetIcon/SetCursor send STM_SETIMAGE and return the
 //              previous image of that type; Get* read it with STM_GETIMAGE.
 //              The control does not own the image: its owner destroys it.
 //   CListBox   InsertString at an explicit index (a sorted list box does not
@@ -32,8 +32,6 @@ public:
     HICON GetIcon() const;
     HCURSOR SetCursor(HCURSOR hCursor);
     HCURSOR GetCursor() const;
-    HBITMAP SetBitmap(HBITMAP hBitmap);
-    HBITMAP GetBitmap() const;
 };
 
 class CButton : public CWnd {};
@@ -95,7 +93,6 @@ public:
     // a list held before. FALSE on failure.
     BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
     int GetImageCount() const;
-    void DeleteImageList() { m_list.reset(); }
     // Gives up ownership: the list is no longer destroyed with this object.
     HIMAGELIST Detach() { return m_list.release(); }
 
