@@ -18,6 +18,8 @@ namespace catalogue {
 constexpr int kModelCount = 14;
 static_assert(MODEL_INDEX >= 0 && MODEL_INDEX < kModelCount, "MODEL_INDEX must be 0 to 13");
 
+// One row per line, as the tables are kept.
+// clang-format off
 inline constexpr const char* kModelName[kModelCount] = {
     "ZYK LXD 410 Nova",
     "ZYK LXD 420 Vintage",
@@ -123,6 +125,8 @@ inline constexpr const char* kModelGpdFile[kModelCount] = {
     "LXD455.GPD",
     "LXD455SENT.GPD",
 };
+
+// clang-format on
 
 // The current model's entries.
 inline constexpr const char* ModelName = kModelName[MODEL_INDEX];
