@@ -60,6 +60,12 @@ endif()
 
 include(GoogleTest)
 
+# Every target defined from here on is the project's own (GoogleTest is not):
+# each gets the project's warnings, C and C++ alike, and a warning is an error
+# in both builds.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${PW_WARNINGS}>")
+set(CMAKE_COMPILE_WARNING_AS_ERROR ON)
+
 # pw_unit_test(name SOURCES ... LIBS ...): a GoogleTest executable registered with ctest.
 # On the host it runs natively; in the Windows build ctest runs it through tools/wine-run.
 function(pw_test name)
