@@ -270,7 +270,6 @@ BOOL CWnd::EnableWindow(BOOL bEnable) { return m_hWnd ? ::EnableWindow(m_hWnd, b
 BOOL CWnd::IsWindowEnabled() const { return m_hWnd ? ::IsWindowEnabled(m_hWnd) : FALSE; }
 BOOL CWnd::IsIconic() const { return m_hWnd ? ::IsIconic(m_hWnd) : FALSE; }
 void CWnd::UpdateWindow() { if (m_hWnd) ::UpdateWindow(m_hWnd); }
-void CWnd::Invalidate(BOOL bErase) { if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, bErase); }
 HWND CWnd::SetFocus() { return m_hWnd ? ::SetFocus(m_hWnd) : nullptr; }
 BOOL CWnd::SetForegroundWindow() { return m_hWnd ? ::SetForegroundWindow(m_hWnd) : FALSE; }
 
@@ -306,21 +305,6 @@ int CWnd::GetDlgCtrlID() const { return m_hWnd ? ::GetDlgCtrlID(m_hWnd) : 0; }
 CWnd* CWnd::GetDlgItem(int nID) {
     if (m_hWnd == nullptr) return nullptr;
     return ChildFromHandle(::GetDlgItem(m_hWnd, nID));
-}
-
-void CWnd::SetDlgItemText(int nID, const char* text) {
-    if (m_hWnd) ::SetDlgItemTextA(m_hWnd, nID, text ? text : "");
-}
-
-std::string CWnd::GetDlgItemText(int nID) const {
-    HWND h = m_hWnd ? ::GetDlgItem(m_hWnd, nID) : nullptr;
-    if (h == nullptr) return std::string();
-    CWnd view;
-    view.m_hWnd = h;
-    std::string s;
-    view.GetWindowText(s);
-    view.m_hWnd = nullptr;
-    return s;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

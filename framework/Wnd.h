@@ -87,7 +87,6 @@ public:
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void UpdateWindow();
-    void Invalidate(BOOL bErase = TRUE);
     HWND SetFocus();
     BOOL SetForegroundWindow();
     void SetWindowText(const char* text);
@@ -97,8 +96,6 @@ public:
     DWORD GetStyle() const;
     int GetDlgCtrlID() const;
     CWnd* GetDlgItem(int nID);                    // as ChildFromHandle; null when there is no such control
-    void SetDlgItemText(int nID, const char* text);
-    std::string GetDlgItemText(int nID) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);

@@ -65,7 +65,7 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
     ScriptedDialog dlg;
     dlg.text = "before";
     dlg.steps = {[](ScriptedDialog& d) {
-                     d.SetDlgItemText(IDC_EDIT, "typed by the user");
+                     d.GetDlgItem(IDC_EDIT)->SetWindowText("typed by the user");
                      d.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                                    reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDOK)));
                  }};
@@ -75,7 +75,7 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
     ScriptedDialog cancelled;
     cancelled.text = "kept";
     cancelled.steps = {[](ScriptedDialog& d) {
-        d.SetDlgItemText(IDC_EDIT, "discarded");
+        d.GetDlgItem(IDC_EDIT)->SetWindowText("discarded");
         d.PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }};
     EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
@@ -257,14 +257,14 @@ TEST(DataExchange, UpdateDataMovesTextBothWaysAndBindsControlsOnce) {
     CWnd* boundBefore = nullptr;
     CWnd* boundAfter = nullptr;
     dlg.steps = {[&](ScriptedDialog& d) {
-        shownAtInit = d.GetDlgItemText(IDC_EDIT);
+        shownAtInit = d.GetDlgItem(IDC_EDIT)->GetWindowText();
         boundBefore = CWnd::FromHandle(::GetDlgItem(d.m_hWnd, IDC_EDIT));
-        d.SetDlgItemText(IDC_EDIT, "Line one\r\nline two \x96 dash");
+        d.GetDlgItem(IDC_EDIT)->SetWindowText("Line one\r\nline two \x96 dash");
         EXPECT_TRUE(d.UpdateData(TRUE));
         readBack = d.text;
         d.text = "";
         EXPECT_TRUE(d.UpdateData(FALSE));
-        EXPECT_EQ(d.GetDlgItemText(IDC_EDIT), "");
+        EXPECT_EQ(d.GetDlgItem(IDC_EDIT)->GetWindowText(), "");
         boundAfter = CWnd::FromHandle(::GetDlgItem(d.m_hWnd, IDC_EDIT));
         d.EndDialog(1);
     }};
@@ -293,7 +293,7 @@ TEST(DataExchange, MissingControlFailsTheExchange) {
     std::string written;
     dlg.steps = {[&](ScriptedDialog& d) {
         result = d.UpdateData(TRUE);
-        written = d.GetDlgItemText(IDC_EDIT);
+        written = d.GetDlgItem(IDC_EDIT)->GetWindowText();
         d.PostMessage(WM_COMMAND, IDOK, 0);   // OnOK refuses to end
     },
                  [](ScriptedDialog& d) { d.EndDialog(9); }};

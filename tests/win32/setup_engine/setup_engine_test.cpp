@@ -529,7 +529,7 @@ TEST(SetupEngineScenario, PleaseWaitWindowIgnoresEscape) {
     wait.ShowWindow(SW_SHOW);
     ASSERT_TRUE(wait.IsWindowVisible());
     EXPECT_EQ(wait.GetWindowText(), kCaption);
-    EXPECT_EQ(wait.GetDlgItemText(IDC_WAIT_TEXT), "Now the printer will be installed ...\nPlease wait ...");
+    EXPECT_EQ(bench::ControlText(wait.m_hWnd, IDC_WAIT_TEXT), "Now the printer will be installed ...\nPlease wait ...");
     PressEscape(wait);
     EXPECT_TRUE(IsWindow(wait.m_hWnd));
     EXPECT_TRUE(wait.IsWindowVisible());
