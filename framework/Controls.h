@@ -104,7 +104,6 @@ public:
     // nPointSize in tenths of a point (140 is 14 points). hDC null: the screen.
     BOOL CreatePointFont(int nPointSize, const char* lpszFaceName, HDC hDC = nullptr);
     BOOL CreateFontIndirect(const LOGFONTA* lpLogFont);
-    void DeleteObject() { m_font.reset(); }
 
     HFONT GetSafeHandle() const { return m_font.get(); }
     operator HFONT() const { return m_font.get(); }

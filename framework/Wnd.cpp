@@ -265,9 +265,7 @@ BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default())
 // Operations
 
 BOOL CWnd::ShowWindow(int nCmdShow) { return m_hWnd ? ::ShowWindow(m_hWnd, nCmdShow) : FALSE; }
-BOOL CWnd::IsWindowVisible() const { return m_hWnd ? ::IsWindowVisible(m_hWnd) : FALSE; }
 BOOL CWnd::EnableWindow(BOOL bEnable) { return m_hWnd ? ::EnableWindow(m_hWnd, bEnable) : FALSE; }
-BOOL CWnd::IsWindowEnabled() const { return m_hWnd ? ::IsWindowEnabled(m_hWnd) : FALSE; }
 BOOL CWnd::IsIconic() const { return m_hWnd ? ::IsIconic(m_hWnd) : FALSE; }
 void CWnd::UpdateWindow() { if (m_hWnd) ::UpdateWindow(m_hWnd); }
 HWND CWnd::SetFocus() { return m_hWnd ? ::SetFocus(m_hWnd) : nullptr; }
@@ -324,11 +322,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return m_hWnd ? ::KillTimer(m_hWnd, nI
 void CWnd::GetClientRect(LPRECT lpRect) const {
     if (lpRect == nullptr) return;
     if (m_hWnd == nullptr || !::GetClientRect(m_hWnd, lpRect)) SetRectEmpty(lpRect);
-}
-
-void CWnd::GetWindowRect(LPRECT lpRect) const {
-    if (lpRect == nullptr) return;
-    if (m_hWnd == nullptr || !::GetWindowRect(m_hWnd, lpRect)) SetRectEmpty(lpRect);
 }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {

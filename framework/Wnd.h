@@ -82,9 +82,7 @@ public:
 
     // Thin operations on m_hWnd (the "A" functions).
     BOOL ShowWindow(int nCmdShow);
-    BOOL IsWindowVisible() const;
     BOOL EnableWindow(BOOL bEnable = TRUE);
-    BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void UpdateWindow();
     HWND SetFocus();
@@ -101,7 +99,6 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
     BOOL KillTimer(UINT_PTR nIDEvent);
     void GetClientRect(LPRECT lpRect) const;
-    void GetWindowRect(LPRECT lpRect) const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);   // returns the previous icon
     // A message box owned by this window (no owner while m_hWnd is null);
