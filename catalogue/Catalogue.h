@@ -4,9 +4,9 @@
 //
 // The tables are stored literally, row by row, never derived: the USB serial
 // strings must match what the printers report, irregular prefixes included.
-// The program reads only the current row, through the kCurrent... constants,
-// which are evaluated at compile time, so a program carries only its own
-// model's strings.
+// The program reads only the current row, through the Model... constants
+// (ModelName, ModelKey, ...), which are evaluated at compile time, so a program
+// carries only its own model's strings.
 #pragma once
 
 #ifndef MODEL_INDEX
@@ -18,6 +18,8 @@ namespace catalogue {
 constexpr int kModelCount = 14;
 static_assert(MODEL_INDEX >= 0 && MODEL_INDEX < kModelCount, "MODEL_INDEX must be 0 to 13");
 
+// One row per line, as the tables are kept.
+// clang-format off
 inline constexpr const char* kModelName[kModelCount] = {
     "ZYK LXD 410 Nova",
     "ZYK LXD 420 Vintage",
@@ -123,6 +125,8 @@ inline constexpr const char* kModelGpdFile[kModelCount] = {
     "LXD455.GPD",
     "LXD455SENT.GPD",
 };
+
+// clang-format on
 
 // The current model's entries.
 inline constexpr const char* ModelName = kModelName[MODEL_INDEX];

@@ -7,6 +7,7 @@
 
 namespace catalogue {
 
+// clang-format off
 inline constexpr const char* kModelMutexName[kModelCount] = {
     "Global\\{AD615511-D215-4ff1-9305-CA551D3B8500}",
     "Global\\{378A916F-E764-4d11-BE39-FD4E67731A81}",
@@ -23,6 +24,7 @@ inline constexpr const char* kModelMutexName[kModelCount] = {
     "Global\\{D870E50C-ADD3-4174-B676-9BF91248F1C4}",
     "Global\\{360E9EDD-2DD1-49f1-9E6A-71C4941CCD0B}",
 };
+// clang-format on
 
 inline constexpr const char* ModelMutexName = kModelMutexName[MODEL_INDEX];
 

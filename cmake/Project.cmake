@@ -24,8 +24,8 @@ function(pw_gui_program target)
   endif()
 endfunction()
 
-# Portable core sources must never reach for Win32; the host build proves it,
-# and on the target the same rule is checked by not defining the Win32 headers' path helpers.
+# Portable core sources must never reach for Win32. Nothing here checks it on
+# the target: the host build proves it, since it has no Win32 headers to include.
 function(pw_portable_library name)
   add_library(${name} STATIC ${ARGN})
   target_compile_options(${name} PRIVATE ${PW_WARNINGS})
@@ -59,6 +59,12 @@ if(NOT TARGET gtest)
 endif()
 
 include(GoogleTest)
+
+# Every target defined from here on is the project's own (GoogleTest is not):
+# each gets the project's warnings, C and C++ alike, and a warning is an error
+# in both builds.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${PW_WARNINGS}>")
+set(CMAKE_COMPILE_WARNING_AS_ERROR ON)
 
 # pw_unit_test(name SOURCES ... LIBS ...): a GoogleTest executable registered with ctest.
 # On the host it runs natively; in the Windows build ctest runs it through tools/wine-run.

@@ -13,20 +13,8 @@
 HICON CStatic::SetIcon(HICON hIcon) {
     return reinterpret_cast<HICON>(SendMessage(STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(hIcon)));
 }
-HICON CStatic::GetIcon() const {
-    return m_hWnd ? reinterpret_cast<HICON>(::SendMessageA(m_hWnd, STM_GETIMAGE, IMAGE_ICON, 0)) : nullptr;
-}
 HCURSOR CStatic::SetCursor(HCURSOR hCursor) {
     return reinterpret_cast<HCURSOR>(SendMessage(STM_SETIMAGE, IMAGE_CURSOR, reinterpret_cast<LPARAM>(hCursor)));
-}
-HCURSOR CStatic::GetCursor() const {
-    return m_hWnd ? reinterpret_cast<HCURSOR>(::SendMessageA(m_hWnd, STM_GETIMAGE, IMAGE_CURSOR, 0)) : nullptr;
-}
-HBITMAP CStatic::SetBitmap(HBITMAP hBitmap) {
-    return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
-}
-HBITMAP CStatic::GetBitmap() const {
-    return m_hWnd ? reinterpret_cast<HBITMAP>(::SendMessageA(m_hWnd, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -37,8 +25,6 @@ LRESULT Send(HWND h, UINT msg, WPARAM w, LPARAM l, LRESULT whenNoWindow) {
     return h ? ::SendMessageA(h, msg, w, l) : whenNoWindow;
 }
 }  // namespace
-
-int CListBox::GetCount() const { return static_cast<int>(Send(m_hWnd, LB_GETCOUNT, 0, 0, LB_ERR)); }
 
 int CListBox::InsertString(int nIndex, const char* lpszItem) {
     return static_cast<int>(Send(m_hWnd, LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
@@ -76,8 +62,6 @@ int CListBox::GetText(int nIndex, std::string& text) const {
 // ---------------------------------------------------------------------------
 // CListCtrl
 
-int CListCtrl::GetItemCount() const { return static_cast<int>(Send(m_hWnd, LVM_GETITEMCOUNT, 0, 0, 0)); }
-
 int CListCtrl::InsertItem(int nItem, const char* lpszItem, int nImage) {
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -101,20 +85,12 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle) {
     return static_cast<DWORD>(Send(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle), 0));
 }
 
-DWORD CListCtrl::GetExtendedStyle() const {
-    return static_cast<DWORD>(Send(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, 0));
-}
-
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
     LVITEMA item{};
     item.state = nState;
     item.stateMask = nMask;
     return static_cast<BOOL>(Send(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(nItem),
                                   reinterpret_cast<LPARAM>(&item), FALSE));
-}
-
-UINT CListCtrl::GetItemState(int nItem, UINT nMask) const {
-    return static_cast<UINT>(Send(m_hWnd, LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nMask), 0));
 }
 
 int CListCtrl::GetCountPerPage() const { return static_cast<int>(Send(m_hWnd, LVM_GETCOUNTPERPAGE, 0, 0, 0)); }
@@ -125,8 +101,6 @@ DWORD CListCtrl::SetIconSpacing(int cx, int cy) {
 
 // ---------------------------------------------------------------------------
 // CTabCtrl
-
-int CTabCtrl::GetItemCount() const { return static_cast<int>(Send(m_hWnd, TCM_GETITEMCOUNT, 0, 0, 0)); }
 
 int CTabCtrl::InsertItem(int nItem, const char* lpszItem) {
     TCITEMA item{};
@@ -144,8 +118,6 @@ BOOL CImageList::Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask) {
     m_list.reset(h);
     return h != nullptr;
 }
-
-int CImageList::GetImageCount() const { return m_list ? ImageList_GetImageCount(m_list.get()) : 0; }
 
 // ---------------------------------------------------------------------------
 // CFont

@@ -3,8 +3,8 @@
 // an existing control (normally by DDX_Control) and only sends the control's
 // messages; results are the controls' own (LB_ERR, -1, ...).
 //
-//   CStatic    SetIcon/SetCursor/SetBitmap send STM_SETIMAGE and return the
-//              previous image of that type; Get* read it with STM_GETIMAGE.
+//   CStatic    SetIcon/SetCursor send STM_SETIMAGE and return the
+//              previous image of that type.
 //              The control does not own the image: its owner destroys it.
 //   CListBox   InsertString at an explicit index (a sorted list box does not
 //              sort inserted strings), item data, selection, GetText.
@@ -29,11 +29,7 @@
 class CStatic : public CWnd {
 public:
     HICON SetIcon(HICON hIcon);
-    HICON GetIcon() const;
     HCURSOR SetCursor(HCURSOR hCursor);
-    HCURSOR GetCursor() const;
-    HBITMAP SetBitmap(HBITMAP hBitmap);
-    HBITMAP GetBitmap() const;
 };
 
 class CButton : public CWnd {};
@@ -42,7 +38,6 @@ class CEdit : public CWnd {};
 
 class CListBox : public CWnd {
 public:
-    int GetCount() const;
     int InsertString(int nIndex, const char* lpszItem);   // the index, or LB_ERR / LB_ERRSPACE
     int SetItemData(int nIndex, DWORD_PTR dwItemData);    // LB_ERR on failure
     DWORD_PTR GetItemData(int nIndex) const;              // LB_ERR on failure
@@ -56,7 +51,6 @@ class CImageList;
 
 class CListCtrl : public CWnd {
 public:
-    int GetItemCount() const;
     int InsertItem(int nItem, const char* lpszItem, int nImage);  // the index, or -1
     // Sets the image list of the given kind (LVSIL_NORMAL, LVSIL_SMALL, ...) and
     // returns the previous one, which the caller must destroy if it owns it.
@@ -66,16 +60,13 @@ public:
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
     HIMAGELIST GetImageList(int nImageListType) const;                // null when none is set
     DWORD SetExtendedStyle(DWORD dwNewStyle);                     // returns the previous style
-    DWORD GetExtendedStyle() const;
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
-    UINT GetItemState(int nItem, UINT nMask) const;
     int GetCountPerPage() const;
     DWORD SetIconSpacing(int cx, int cy);                         // previous spacing, MAKELONG(cx, cy)
 };
 
 class CTabCtrl : public CWnd {
 public:
-    int GetItemCount() const;
     int InsertItem(int nItem, const char* lpszItem);  // the index, or -1
 };
 
@@ -94,8 +85,6 @@ public:
     // wide as the bitmap is high. crMask is the transparent colour. Replaces
     // a list held before. FALSE on failure.
     BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
-    int GetImageCount() const;
-    void DeleteImageList() { m_list.reset(); }
     // Gives up ownership: the list is no longer destroyed with this object.
     HIMAGELIST Detach() { return m_list.release(); }
 
@@ -115,7 +104,6 @@ public:
     // nPointSize in tenths of a point (140 is 14 points). hDC null: the screen.
     BOOL CreatePointFont(int nPointSize, const char* lpszFaceName, HDC hDC = nullptr);
     BOOL CreateFontIndirect(const LOGFONTA* lpLogFont);
-    void DeleteObject() { m_font.reset(); }
 
     HFONT GetSafeHandle() const { return m_font.get(); }
     operator HFONT() const { return m_font.get(); }

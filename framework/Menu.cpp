@@ -14,19 +14,8 @@ BOOL CMenu::SetDefaultItem(UINT uItem, BOOL fByPos) {
     return m_menu ? ::SetMenuDefaultItem(m_menu.get(), uItem, fByPos) : FALSE;
 }
 
-UINT CMenu::GetDefaultItem(UINT gmdiFlags, BOOL fByPos) const {
-    return m_menu ? ::GetMenuDefaultItem(m_menu.get(), fByPos, gmdiFlags) : static_cast<UINT>(-1);
-}
-
-int CMenu::GetMenuItemCount() const { return m_menu ? ::GetMenuItemCount(m_menu.get()) : -1; }
-
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect) {
     if (!m_menu || pWnd == nullptr || pWnd->m_hWnd == nullptr) return FALSE;
     return ::TrackPopupMenu(m_menu.get(), nFlags, x, y, 0, pWnd->m_hWnd, lpRect);
 }
 
-BOOL CMenu::DestroyMenu() {
-    if (!m_menu) return FALSE;
-    m_menu.reset();
-    return TRUE;
-}

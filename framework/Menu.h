@@ -22,12 +22,9 @@ public:
     BOOL CreatePopupMenu();   // replaces a menu held before
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const char* lpszNewItem = nullptr);
     BOOL SetDefaultItem(UINT uItem, BOOL fByPos = FALSE);
-    UINT GetDefaultItem(UINT gmdiFlags = 0, BOOL fByPos = FALSE) const;  // (UINT)-1 when none
-    int GetMenuItemCount() const;
     // Shows the menu at (x, y) owned by pWnd; with TPM_RETURNCMD the result is
     // the chosen command, otherwise non-zero on success.
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
-    BOOL DestroyMenu();
 
     HMENU GetSafeHmenu() const { return m_menu.get(); }
     operator HMENU() const { return m_menu.get(); }

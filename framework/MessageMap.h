@@ -97,6 +97,8 @@ protected:
 #define ID_HELP 0xE146
 #endif
 
+// The macros below are laid out by hand so that each entry reads as a table row.
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                   \
 protected:                                                      \
     static const AFX_MSGMAP* GetThisMessageMap();               \
@@ -170,3 +172,4 @@ protected:                                                      \
 #define ON_NOTIFY(code, id, memberFxn)                                                \
     PW_AFX_CMD_ENTRY(Notify, code, id,                                                \
         LRESULT r_ = 0; (self_->*(memberFxn))(reinterpret_cast<NMHDR*>(l_), &r_); return r_;)
+// clang-format on

@@ -27,12 +27,6 @@ DWORD CWinThread::Join(DWORD dwMilliseconds) const {
     return m_hThread ? WaitForSingleObject(m_hThread, dwMilliseconds) : WAIT_FAILED;
 }
 
-DWORD CWinThread::GetExitCode() const {
-    DWORD code = 0;
-    if (!m_hThread || !GetExitCodeThread(m_hThread, &code)) return 0;
-    return code;
-}
-
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
                            DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
     if (pfnThreadProc == nullptr) return nullptr;

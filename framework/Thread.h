@@ -26,8 +26,6 @@ public:
 
     // Waits for the thread to end: WAIT_OBJECT_0 when it has, WAIT_TIMEOUT otherwise.
     DWORD Join(DWORD dwMilliseconds = INFINITE) const;
-    // The thread's exit code (STILL_ACTIVE while it runs).
-    DWORD GetExitCode() const;
 
     HANDLE m_hThread = nullptr;   // owned by this object
     DWORD m_nThreadID = 0;

@@ -22,8 +22,7 @@
 //       main window's last active popup when the main window exists (the
 //       dialog the user is looking at, as in MFC), otherwise it has no owner.
 //
-// CWaitCursor: RAII for the counted wait cursor (AfxDoWaitCursor): the
-// constructor begins it, the destructor ends it.
+// CWaitCursor: see WaitCursor.h.
 #pragma once
 
 #include "framework/Wnd.h"
@@ -45,10 +44,6 @@ public:
     // Records the registry key name for profile settings. No framework code reads
     // or writes profile settings; the name is only kept in m_pszRegistryKey.
     void SetRegistryKey(const char* lpszRegistryKey);
-
-    void BeginWaitCursor() { AfxDoWaitCursor(1); }
-    void EndWaitCursor() { AfxDoWaitCursor(-1); }
-    void DoWaitCursor(int nCode) { AfxDoWaitCursor(nCode); }
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
@@ -80,14 +75,3 @@ inline void AfxEnableControlContainer() {}
 
 // The framework's program body, called by its WinMain (exposed for tests).
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
-
-// Shows the wait cursor for the life of the object.
-class CWaitCursor {
-public:
-    CWaitCursor() { AfxDoWaitCursor(1); }
-    ~CWaitCursor() { AfxDoWaitCursor(-1); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-    // Shows the wait cursor again after something (a message box) changed the cursor.
-    void Restore() { AfxDoWaitCursor(0); }
-};

@@ -3,6 +3,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Controls.h"
+#include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 
 #include <cstdio>
@@ -31,10 +32,6 @@ thread_local CurrentMessage t_current;
 // window without an object belongs to it.
 thread_local CWnd* t_creating = nullptr;
 
-// Wait cursor state of the thread.
-thread_local int t_waitCount = 0;
-thread_local HCURSOR t_cursorBeforeWait = nullptr;
-
 }  // namespace
 
 // Friend access for the dialog procedure and the window procedure.
@@ -47,73 +44,7 @@ void AfxAttachWindow(CWnd* wnd, HWND hWnd, WNDPROC superProc, bool ownsWindow) {
     AfxWndAccess::Attach(wnd, hWnd, superProc, ownsWindow);
 }
 
-void AfxDoWaitCursor(int nCode) {
-    if (nCode > 0) {
-        HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-        HCURSOR before = SetCursor(wait);
-        if (t_waitCount++ == 0) t_cursorBeforeWait = before;
-    } else if (nCode < 0) {
-        if (t_waitCount == 0) return;
-        if (--t_waitCount == 0) {
-            SetCursor(t_cursorBeforeWait ? t_cursorBeforeWait : LoadCursorA(nullptr, IDC_ARROW));
-            t_cursorBeforeWait = nullptr;
-        }
-    } else if (t_waitCount > 0) {
-        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    }
-}
-
-int AfxGetWaitCursorCount() { return t_waitCount; }
-
-// ---------------------------------------------------------------------------
-// Message maps
-
-IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
-
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
-
-const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{AFX_MSGMAP_ENTRY::End, 0, 0, 0, 0, nullptr}};
-    static const AFX_MSGMAP theMap = {nullptr, &entries[0]};
-    return &theMap;
-}
-
-bool CCmdTarget::EntryMatches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (e.kind) {
-    case AFX_MSGMAP_ENTRY::Message:
-        return message >= e.nMessage && message <= e.nLastMessage;
-    case AFX_MSGMAP_ENTRY::Command: {
-        if (message != WM_COMMAND) return false;
-        UINT code = HIWORD(wParam);
-        // An accelerator (code 1 without a control) is the same command as a menu pick.
-        if (lParam == 0 && code == 1) code = 0;
-        return code == e.nCode && LOWORD(wParam) == e.nID;
-    }
-    case AFX_MSGMAP_ENTRY::Notify: {
-        if (message != WM_NOTIFY || lParam == 0) return false;
-        const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lParam);
-        return hdr->code == e.nCode && hdr->idFrom == e.nID;
-    }
-    case AFX_MSGMAP_ENTRY::End:
-        break;
-    }
-    return false;
-}
-
-bool CCmdTarget::DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
-         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->kind != AFX_MSGMAP_ENTRY::End; ++e) {
-            if (EntryMatches(*e, message, wParam, lParam)) {
-                LRESULT r = e->pfn(this, message, wParam, lParam);
-                if (pResult) *pResult = r;
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 // CWnd has a table of its own (empty) so derived maps chain through it.
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -256,11 +187,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    if (pParent == nullptr || pParent->m_hWnd == nullptr) return FALSE;
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));
-}
-
 HWND CWnd::UnsubclassWindow() {
     HWND h = m_hWnd;
     if (h == nullptr) return nullptr;
@@ -280,19 +206,15 @@ HWND CWnd::UnsubclassWindow() {
 
 BOOL CWnd::DestroyWindow() {
     if (m_hWnd == nullptr) return FALSE;
-    if (m_bWrapper) return ::DestroyWindow(m_hWnd);
-    // WM_NCDESTROY detaches the object.
+    // WM_NCDESTROY detaches an attached object; a wrapper's window goes the same way.
     return ::DestroyWindow(m_hWnd);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnWndMsg(message, wParam, lParam, &result)) return result;
-    if (message == WM_SETCURSOR && t_waitCount > 0) {
-        // Keep the hourglass over our windows while work is in progress.
-        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        return TRUE;
-    }
+    // Keep the hourglass over our windows while work is in progress.
+    if (message == WM_SETCURSOR && AfxKeepWaitCursor()) return TRUE;
     return DefWindowProc(message, wParam, lParam);
 }
 
@@ -343,12 +265,9 @@ BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default())
 // Operations
 
 BOOL CWnd::ShowWindow(int nCmdShow) { return m_hWnd ? ::ShowWindow(m_hWnd, nCmdShow) : FALSE; }
-BOOL CWnd::IsWindowVisible() const { return m_hWnd ? ::IsWindowVisible(m_hWnd) : FALSE; }
 BOOL CWnd::EnableWindow(BOOL bEnable) { return m_hWnd ? ::EnableWindow(m_hWnd, bEnable) : FALSE; }
-BOOL CWnd::IsWindowEnabled() const { return m_hWnd ? ::IsWindowEnabled(m_hWnd) : FALSE; }
 BOOL CWnd::IsIconic() const { return m_hWnd ? ::IsIconic(m_hWnd) : FALSE; }
 void CWnd::UpdateWindow() { if (m_hWnd) ::UpdateWindow(m_hWnd); }
-void CWnd::Invalidate(BOOL bErase) { if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, bErase); }
 HWND CWnd::SetFocus() { return m_hWnd ? ::SetFocus(m_hWnd) : nullptr; }
 BOOL CWnd::SetForegroundWindow() { return m_hWnd ? ::SetForegroundWindow(m_hWnd) : FALSE; }
 
@@ -386,21 +305,6 @@ CWnd* CWnd::GetDlgItem(int nID) {
     return ChildFromHandle(::GetDlgItem(m_hWnd, nID));
 }
 
-void CWnd::SetDlgItemText(int nID, const char* text) {
-    if (m_hWnd) ::SetDlgItemTextA(m_hWnd, nID, text ? text : "");
-}
-
-std::string CWnd::GetDlgItemText(int nID) const {
-    HWND h = m_hWnd ? ::GetDlgItem(m_hWnd, nID) : nullptr;
-    if (h == nullptr) return std::string();
-    CWnd view;
-    view.m_hWnd = h;
-    std::string s;
-    view.GetWindowText(s);
-    view.m_hWnd = nullptr;
-    return s;
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return m_hWnd ? ::SendMessageA(m_hWnd, message, wParam, lParam) : 0;
 }
@@ -420,11 +324,6 @@ void CWnd::GetClientRect(LPRECT lpRect) const {
     if (m_hWnd == nullptr || !::GetClientRect(m_hWnd, lpRect)) SetRectEmpty(lpRect);
 }
 
-void CWnd::GetWindowRect(LPRECT lpRect) const {
-    if (lpRect == nullptr) return;
-    if (m_hWnd == nullptr || !::GetWindowRect(m_hWnd, lpRect)) SetRectEmpty(lpRect);
-}
-
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
     if (m_hWnd == nullptr) return;
     HFONT h = pFont ? pFont->GetSafeHandle() : nullptr;
@@ -435,36 +334,6 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
     if (m_hWnd == nullptr) return nullptr;
     return reinterpret_cast<HICON>(::SendMessageA(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
                                                   reinterpret_cast<LPARAM>(hIcon)));
-}
-
-void CWnd::CenterWindow(CWnd* pAlternateOwner) {
-    if (m_hWnd == nullptr) return;
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT centreOn = work;
-    HWND over = pAlternateOwner ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
-    if (GetStyle() & WS_CHILD) over = ::GetParent(m_hWnd);
-    if (over && ::IsWindowVisible(over) && !::IsIconic(over)) {
-        ::GetWindowRect(over, &centreOn);
-    }
-    RECT me{};
-    ::GetWindowRect(m_hWnd, &me);
-    int w = me.right - me.left, h = me.bottom - me.top;
-    int x = (centreOn.left + centreOn.right) / 2 - w / 2;
-    int y = (centreOn.top + centreOn.bottom) / 2 - h / 2;
-    if (!(GetStyle() & WS_CHILD)) {
-        // Keep a top-level window on the work area.
-        if (x + w > work.right) x = work.right - w;
-        if (x < work.left) x = work.left;
-        if (y + h > work.bottom) y = work.bottom - h;
-        if (y < work.top) y = work.top;
-    } else {
-        POINT pt{x, y};
-        ::ScreenToClient(::GetParent(m_hWnd), &pt);
-        x = pt.x;
-        y = pt.y;
-    }
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CWnd::MessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {

@@ -21,13 +21,14 @@
 // processing of the message currently being handled, which is how the default
 // members OnPaint, OnTimer, OnCtlColor, ... of this class behave; a derived
 // handler changes what it needs and then calls its base class's member.
-// While a wait cursor is on (BeginWaitCursor), WM_SETCURSOR keeps it on over
+// While a wait cursor is on (WaitCursor.h), WM_SETCURSOR keeps it on over
 // every framework window. No exception leaves the window procedure.
 //
 // Text is ANSI: every text call is the "A" form and takes or returns std::string.
 #pragma once
 
 #include "framework/MessageMap.h"
+#include "framework/WaitCursor.h"
 
 #include <map>
 #include <memory>
@@ -61,7 +62,6 @@ public:
                   int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                   LPVOID lpParam = nullptr);
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     // Gives the window back its original procedure; returns it detached (null if none).
     HWND UnsubclassWindow();
     virtual BOOL DestroyWindow();
@@ -82,12 +82,9 @@ public:
 
     // Thin operations on m_hWnd (the "A" functions).
     BOOL ShowWindow(int nCmdShow);
-    BOOL IsWindowVisible() const;
     BOOL EnableWindow(BOOL bEnable = TRUE);
-    BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void UpdateWindow();
-    void Invalidate(BOOL bErase = TRUE);
     HWND SetFocus();
     BOOL SetForegroundWindow();
     void SetWindowText(const char* text);
@@ -97,25 +94,20 @@ public:
     DWORD GetStyle() const;
     int GetDlgCtrlID() const;
     CWnd* GetDlgItem(int nID);                    // as ChildFromHandle; null when there is no such control
-    void SetDlgItemText(int nID, const char* text);
-    std::string GetDlgItemText(int nID) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
     BOOL KillTimer(UINT_PTR nIDEvent);
     void GetClientRect(LPRECT lpRect) const;
-    void GetWindowRect(LPRECT lpRect) const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);   // returns the previous icon
-    // Centres the window over its visible owner, or over the work area of the screen.
-    void CenterWindow(CWnd* pAlternateOwner = nullptr);
     // A message box owned by this window (no owner while m_hWnd is null);
     // a null caption means the application name.
     int MessageBox(const char* lpszText, const char* lpszCaption = nullptr, UINT nType = MB_OK);
     int MessageBox(const std::string& text, const char* lpszCaption = nullptr, UINT nType = MB_OK) {
         return MessageBox(text.c_str(), lpszCaption, nType);
     }
-    // The thread's wait cursor (counted; see CWaitCursor).
+    // The thread's wait cursor (counted; see WaitCursor.h).
     void BeginWaitCursor();
     void EndWaitCursor();
 
@@ -156,9 +148,3 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 // The name stays valid for the life of the process. Null on failure.
 LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                            HICON hIcon = nullptr);
-
-// Counted wait cursor of the calling thread: +1 shows the hourglass, -1 takes
-// one level away (the cursor from before comes back at zero), 0 re-applies the
-// hourglass while the count is positive. The count never goes below zero.
-void AfxDoWaitCursor(int nCode);
-int AfxGetWaitCursorCount();

@@ -8,6 +8,16 @@
 
 namespace {
 
+// What a static control shows of one image type (what STM_GETIMAGE reports).
+HANDLE StaticImage(const CStatic& control, UINT type) {
+    return reinterpret_cast<HANDLE>(::SendMessageA(control.m_hWnd, STM_GETIMAGE, type, 0));
+}
+
+DWORD ExitCodeOf(HANDLE thread) {
+    DWORD code = 0;
+    return GetExitCodeThread(thread, &code) ? code : 0;
+}
+
 class ControlsDialog : public ScriptedDialog {
 public:
     CListBox list;
@@ -32,7 +42,7 @@ TEST(Controls, ListBoxKeepsInsertionPositionsDataAndSelection) {
         EXPECT_EQ(list.InsertString(0, "LPT1: (Printer Port)"), 0);
         EXPECT_EQ(list.InsertString(1, "COM1: (Local Port)"), 1);
         EXPECT_EQ(list.InsertString(2, "FILE: ()"), 2);
-        EXPECT_EQ(list.GetCount(), 3);
+        EXPECT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
         static const char bare[] = "COM1:";
         EXPECT_NE(list.SetItemData(1, reinterpret_cast<DWORD_PTR>(bare)), LB_ERR);
         EXPECT_EQ(reinterpret_cast<const char*>(list.GetItemData(1)), bare);
@@ -55,7 +65,7 @@ TEST(Controls, ListViewTabAndStaticImages) {
     ControlsDialog dlg;
     CImageList images;
     ASSERT_TRUE(images.Create(IDB_MODEL, 0, 32, RGB(255, 255, 255)));
-    EXPECT_EQ(images.GetImageCount(), 1);   // width 0: one image as wide as the bitmap is high
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);   // width 0: one image as wide as the bitmap is high
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(cx, 96);
@@ -70,30 +80,30 @@ TEST(Controls, ListViewTabAndStaticImages) {
         // Without LVS_SHAREIMAGELISTS the list view destroys its image list.
         EXPECT_EQ(d.listView.GetImageList(LVSIL_NORMAL), images.Detach());
         EXPECT_EQ(d.listView.InsertItem(0, "ZYK LXD 455 Sentinel", 0), 0);
-        EXPECT_EQ(d.listView.GetItemCount(), 1);
+        EXPECT_EQ(ListView_GetItemCount(d.listView), 1);
         d.listView.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-        EXPECT_EQ(d.listView.GetExtendedStyle() & 0x21u, 0x21u);
+        EXPECT_EQ(ListView_GetExtendedListViewStyle(d.listView) & 0x21u, 0x21u);
         int perPage = d.listView.GetCountPerPage();
         EXPECT_GE(perPage, 1);
         EXPECT_TRUE(d.listView.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED));
-        EXPECT_EQ(d.listView.GetItemState(0, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
+        EXPECT_EQ(ListView_GetItemState(d.listView, 0, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
         d.listView.SetIconSpacing(350, 0);
         DWORD spacing = static_cast<DWORD>(::SendMessageA(d.listView, LVM_GETITEMSPACING, FALSE, 0));
         EXPECT_EQ(LOWORD(spacing), 350);
 
         EXPECT_EQ(d.tab.InsertItem(0, "Printer Model"), 0);
-        EXPECT_EQ(d.tab.GetItemCount(), 1);
+        EXPECT_EQ(TabCtrl_GetItemCount(d.tab), 1);
 
         HICON first = LoadIconA(nullptr, IDI_APPLICATION);
         HICON second = LoadIconA(nullptr, IDI_HAND);
         d.icon.SetIcon(first);
-        EXPECT_EQ(d.icon.GetIcon(), first);
+        EXPECT_EQ(StaticImage(d.icon, IMAGE_ICON), first);
         EXPECT_EQ(d.icon.SetIcon(second), first);   // the previous image comes back
         HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
         d.icon.SetCursor(arrow);
-        EXPECT_EQ(d.icon.GetCursor(), arrow);
+        EXPECT_EQ(StaticImage(d.icon, IMAGE_CURSOR), arrow);
         d.icon.SetCursor(nullptr);                  // a null image clears the control
-        EXPECT_EQ(d.icon.GetCursor(), nullptr);
+        EXPECT_EQ(StaticImage(d.icon, IMAGE_CURSOR), nullptr);
         s.EndDialog(1);
     }};
     EXPECT_EQ(dlg.DoModal(), 1);
@@ -164,11 +174,11 @@ TEST(Menu, DefaultItemAndTrackingDeliverTheCommandToTheOwner) {
         handle = menu;
         ASSERT_TRUE(menu.AppendMenu(MF_STRING, 101, "ZYK LXD 455 Sentinel Status Monitor"));
         ASSERT_TRUE(menu.AppendMenu(MF_STRING, 104, "Exit"));
-        EXPECT_EQ(menu.GetMenuItemCount(), 2);
-        EXPECT_EQ(menu.GetDefaultItem(), static_cast<UINT>(-1));
+        EXPECT_EQ(::GetMenuItemCount(menu), 2);
+        EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(-1));
         ASSERT_TRUE(menu.SetDefaultItem(101));
-        EXPECT_EQ(menu.GetDefaultItem(), 101u);
-        EXPECT_EQ(menu.GetDefaultItem(0, TRUE), 0u);   // by position: the first item
+        EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), 101u);
+        EXPECT_EQ(::GetMenuDefaultItem(menu, TRUE, 0), 0u);   // by position: the first item
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STATE;
@@ -224,11 +234,11 @@ TEST(Thread, RunsCanBeJoinedAndDeletedAfterItEnded) {
     EXPECT_NE(thread->m_nThreadID, 0u);
     EXPECT_EQ(GetThreadPriority(thread->m_hThread), THREAD_PRIORITY_NORMAL);
     EXPECT_EQ(thread->Join(100), static_cast<DWORD>(WAIT_TIMEOUT));   // waits on its event
-    EXPECT_EQ(thread->GetExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_EQ(ExitCodeOf(thread->m_hThread), static_cast<DWORD>(STILL_ACTIVE));
     SetEvent(ctx.go);   // stopped through what it waits on, not by termination
     EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(ctx.stage.load(), 2);
-    EXPECT_EQ(thread->GetExitCode(), 7u);
+    EXPECT_EQ(ExitCodeOf(thread->m_hThread), 7u);
     thread.reset();
 }
 

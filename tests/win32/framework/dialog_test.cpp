@@ -20,7 +20,7 @@ TEST(ModalDialog, ReturnsTheValueOfEndDialogAndDestroysItsWindow) {
         seen = d.m_hWnd;
         d.EndDialog(42);
         // Hidden at once, although the loop ends only when this handler returns.
-        EXPECT_FALSE(d.IsWindowVisible());
+        EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
     }};
     EXPECT_EQ(dlg.DoModal(), 42);
     ASSERT_NE(seen, nullptr);
@@ -57,7 +57,7 @@ TEST(ModalDialog, MissingTemplateFailsWithoutDisablingTheOwner) {
     ASSERT_TRUE(owner.Create(IDD_PLAIN));
     ScriptedDialog dlg(4242, &owner);
     EXPECT_EQ(dlg.DoModal(), -1);
-    EXPECT_TRUE(owner.IsWindowEnabled());
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
@@ -65,7 +65,7 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
     ScriptedDialog dlg;
     dlg.text = "before";
     dlg.steps = {[](ScriptedDialog& d) {
-                     d.SetDlgItemText(IDC_EDIT, "typed by the user");
+                     d.GetDlgItem(IDC_EDIT)->SetWindowText("typed by the user");
                      d.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                                    reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDOK)));
                  }};
@@ -75,7 +75,7 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
     ScriptedDialog cancelled;
     cancelled.text = "kept";
     cancelled.steps = {[](ScriptedDialog& d) {
-        d.SetDlgItemText(IDC_EDIT, "discarded");
+        d.GetDlgItem(IDC_EDIT)->SetWindowText("discarded");
         d.PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }};
     EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
@@ -100,7 +100,7 @@ TEST(ModalDialog, EscapeReachesIsDialogMessageUnlessPreTranslateSwallowsIt) {
     bool stillUp = false;
     guarded.steps = {[](ScriptedDialog& d) { PostEscapeTo(d, IDC_PUSH); },
                      [&](ScriptedDialog& d) {
-                         stillUp = d.IsWindowVisible() != FALSE;
+                         stillUp = ::IsWindowVisible(d.m_hWnd) != FALSE;
                          d.EndDialog(7);
                      }};
     EXPECT_EQ(guarded.DoModal(), 7);
@@ -128,9 +128,9 @@ TEST(ModalDialog, IsShownWhenTheLoopFirstBecomesIdle) {
     ScriptedDialog dlg;
     bool visibleInInit = true;
     bool visibleLater = false;
-    dlg.onInit = [&](ScriptedDialog& d) { visibleInInit = d.IsWindowVisible() != FALSE; };
+    dlg.onInit = [&](ScriptedDialog& d) { visibleInInit = ::IsWindowVisible(d.m_hWnd) != FALSE; };
     dlg.steps = {[&](ScriptedDialog& d) {
-        visibleLater = d.IsWindowVisible() != FALSE;
+        visibleLater = ::IsWindowVisible(d.m_hWnd) != FALSE;
         d.EndDialog(1);
     }};
     EXPECT_EQ(dlg.DoModal(), 1);
@@ -150,11 +150,11 @@ TEST(ModalDialog, FirstIdleShowingCanBeSuppressedInWindowPosChanging) {
         d.ShowWindow(SW_SHOWMAXIMIZED);
         attemptsAfterInit = d.showAttempts;
     };
-    dlg.steps = {[&](ScriptedDialog& d) { visibleAfterIdle = d.IsWindowVisible() != FALSE; },
+    dlg.steps = {[&](ScriptedDialog& d) { visibleAfterIdle = ::IsWindowVisible(d.m_hWnd) != FALSE; },
                  [&](ScriptedDialog& d) {
                      d.suppressShow = false;
                      d.ShowWindow(SW_RESTORE);
-                     visibleAfterAllowed = d.IsWindowVisible() != FALSE;
+                     visibleAfterAllowed = ::IsWindowVisible(d.m_hWnd) != FALSE;
                      d.EndDialog(2);
                  }};
     EXPECT_EQ(dlg.DoModal(), 2);
@@ -173,21 +173,21 @@ TEST(ModalDialog, OwnerIsDisabledDuringTheRunAndEnabledAfterwards) {
     BOOL enabledDuring = TRUE;
     HWND ownerOfDialog = nullptr;
     dlg.steps = {[&](ScriptedDialog& d) {
-        enabledDuring = owner.IsWindowEnabled();
+        enabledDuring = ::IsWindowEnabled(owner.m_hWnd);
         ownerOfDialog = GetWindow(d.m_hWnd, GW_OWNER);
         d.EndDialog(1);
     }};
     EXPECT_EQ(dlg.DoModal(), 1);
     EXPECT_FALSE(enabledDuring);
     EXPECT_EQ(ownerOfDialog, owner.m_hWnd);
-    EXPECT_TRUE(owner.IsWindowEnabled());
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
     EXPECT_EQ(GetActiveWindow(), owner.m_hWnd);   // the owner takes over again
 
     // An owner that was disabled before stays disabled.
     owner.EnableWindow(FALSE);
     dlg.steps = {[](ScriptedDialog& d) { d.EndDialog(1); }};
     EXPECT_EQ(dlg.DoModal(), 1);
-    EXPECT_FALSE(owner.IsWindowEnabled());
+    EXPECT_FALSE(::IsWindowEnabled(owner.m_hWnd));
 }
 
 TEST(ModalDialog, WithoutParentTheMainWindowOwnsIt) {
@@ -200,13 +200,13 @@ TEST(ModalDialog, WithoutParentTheMainWindowOwnsIt) {
     BOOL mainEnabledDuring = TRUE;
     dlg.steps = {[&](ScriptedDialog& d) {
         ownerOfDialog = GetWindow(d.m_hWnd, GW_OWNER);
-        mainEnabledDuring = main.IsWindowEnabled();
+        mainEnabledDuring = ::IsWindowEnabled(main.m_hWnd);
         d.EndDialog(1);
     }};
     EXPECT_EQ(dlg.DoModal(), 1);
     EXPECT_EQ(ownerOfDialog, main.m_hWnd);
     EXPECT_FALSE(mainEnabledDuring);
-    EXPECT_TRUE(main.IsWindowEnabled());
+    EXPECT_TRUE(::IsWindowEnabled(main.m_hWnd));
     main.DestroyWindow();
     // Destroying the main window clears the main-window pointer.
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
@@ -257,14 +257,14 @@ TEST(DataExchange, UpdateDataMovesTextBothWaysAndBindsControlsOnce) {
     CWnd* boundBefore = nullptr;
     CWnd* boundAfter = nullptr;
     dlg.steps = {[&](ScriptedDialog& d) {
-        shownAtInit = d.GetDlgItemText(IDC_EDIT);
+        shownAtInit = d.GetDlgItem(IDC_EDIT)->GetWindowText();
         boundBefore = CWnd::FromHandle(::GetDlgItem(d.m_hWnd, IDC_EDIT));
-        d.SetDlgItemText(IDC_EDIT, "Line one\r\nline two \x96 dash");
+        d.GetDlgItem(IDC_EDIT)->SetWindowText("Line one\r\nline two \x96 dash");
         EXPECT_TRUE(d.UpdateData(TRUE));
         readBack = d.text;
         d.text = "";
         EXPECT_TRUE(d.UpdateData(FALSE));
-        EXPECT_EQ(d.GetDlgItemText(IDC_EDIT), "");
+        EXPECT_EQ(d.GetDlgItem(IDC_EDIT)->GetWindowText(), "");
         boundAfter = CWnd::FromHandle(::GetDlgItem(d.m_hWnd, IDC_EDIT));
         d.EndDialog(1);
     }};
@@ -293,7 +293,7 @@ TEST(DataExchange, MissingControlFailsTheExchange) {
     std::string written;
     dlg.steps = {[&](ScriptedDialog& d) {
         result = d.UpdateData(TRUE);
-        written = d.GetDlgItemText(IDC_EDIT);
+        written = d.GetDlgItem(IDC_EDIT)->GetWindowText();
         d.PostMessage(WM_COMMAND, IDOK, 0);   // OnOK refuses to end
     },
                  [](ScriptedDialog& d) { d.EndDialog(9); }};
@@ -306,7 +306,7 @@ TEST(ModelessDialog, IsCreatedFromItsTemplateAndShownOnlyWhenTheTemplateSaysSo) 
     ScriptedDialog hidden;
     ASSERT_TRUE(hidden.Create(IDD_PLAIN));
     EXPECT_NE(hidden.m_hWnd, nullptr);
-    EXPECT_FALSE(hidden.IsWindowVisible());
+    EXPECT_FALSE(::IsWindowVisible(hidden.m_hWnd));
     EXPECT_EQ(CWnd::FromHandle(hidden.m_hWnd), &hidden);
     EXPECT_NE(::GetDlgItem(hidden.m_hWnd, IDC_LISTVIEW), nullptr);
     EXPECT_FALSE(hidden.Create(IDD_PLAIN));   // one window per object
@@ -318,14 +318,14 @@ TEST(ModelessDialog, IsCreatedFromItsTemplateAndShownOnlyWhenTheTemplateSaysSo) 
         ScriptedDialog shown;
         ASSERT_TRUE(shown.Create(IDD_VISIBLE));
         h = shown.m_hWnd;
-        EXPECT_TRUE(shown.IsWindowVisible());
+        EXPECT_TRUE(::IsWindowVisible(shown.m_hWnd));
         EXPECT_EQ(shown.GetWindowText(), "Visible Template");
         // A modeless dialog's commands run through the same map; its template
         // has no edit control, so OK's data exchange fails and only Cancel ends it.
         shown.SendMessage(WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(shown.IsWindowVisible());
+        EXPECT_TRUE(::IsWindowVisible(shown.m_hWnd));
         shown.SendMessage(WM_COMMAND, IDCANCEL, 0);
-        EXPECT_FALSE(shown.IsWindowVisible());
+        EXPECT_FALSE(::IsWindowVisible(shown.m_hWnd));
         EXPECT_TRUE(IsWindow(h));
     }
     EXPECT_FALSE(IsWindow(h));   // destroyed with its object

@@ -177,7 +177,7 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
         editType = d.ctlColorType;
         ::ReleaseDC(d.m_hWnd, dc);
 
-        d.Invalidate();
+        ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
         d.UpdateWindow();
     },
                  [](ScriptedDialog& d) { d.EndDialog(1); }};

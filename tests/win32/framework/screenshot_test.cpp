@@ -78,7 +78,7 @@ protected:
         icon.SetIcon(LoadIconA(nullptr, IDI_INFORMATION));
         titleFont.CreatePointFont(140, "Arial");
         GetDlgItem(IDC_STATIC_TEXT)->SetFont(&titleFont);
-        SetDlgItemText(IDC_STATIC_TEXT, "Ready");
+        GetDlgItem(IDC_STATIC_TEXT)->SetWindowText("Ready");
         return TRUE;
     }
 };

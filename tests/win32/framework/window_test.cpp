@@ -53,7 +53,7 @@ TEST(Window, RegisteredClassDispatchesFromTheFirstMessage) {
         EXPECT_EQ(probe.ncCreates, 1);
         EXPECT_EQ(probe.creates, 1);
         EXPECT_EQ(CWnd::FromHandle(h), &probe);
-        EXPECT_FALSE(probe.IsWindowVisible());
+        EXPECT_FALSE(::IsWindowVisible(probe.m_hWnd));
         EXPECT_EQ(probe.SendMessage(WM_PROBE, 5), 55);
         EXPECT_FALSE(probe.CreateEx(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
 
@@ -173,7 +173,7 @@ TEST(Window, ObjectWithoutWindowIsUsable) {
     CWnd none;
     EXPECT_EQ(none.GetSafeHwnd(), nullptr);
     EXPECT_FALSE(none.ShowWindow(SW_SHOW));
-    EXPECT_FALSE(none.IsWindowVisible());
+    EXPECT_FALSE(::IsWindowVisible(none.m_hWnd));
     EXPECT_EQ(none.GetWindowText(), "");
     EXPECT_EQ(none.GetDlgItem(1), nullptr);
     EXPECT_EQ(none.SendMessage(WM_PROBE), 0);

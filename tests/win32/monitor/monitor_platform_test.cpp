@@ -250,7 +250,9 @@ TEST(Poller, ThreadStartedAfterAStopKeepsPosting) {
     received = 0;
     EXPECT_TRUE(WaitPolls(sink, received, 5)) << received;
     ASSERT_NE(polling.PollThread, nullptr);
-    EXPECT_EQ(polling.PollThread->GetExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    DWORD exitCode = 0;
+    GetExitCodeThread(polling.PollThread->m_hThread, &exitCode);
+    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
 }
 
 // The status window's stand-in: records the commands the tray sends it.

@@ -521,18 +521,18 @@ TEST(SetupEngineScenario, PleaseWaitWindowIgnoresEscape) {
         ASSERT_TRUE(plain.Create(CFileCopy::IDD));
         plain.ShowWindow(SW_SHOW);
         PressEscape(plain);
-        EXPECT_FALSE(plain.m_hWnd && plain.IsWindowVisible());
+        EXPECT_FALSE(plain.m_hWnd && ::IsWindowVisible(plain.m_hWnd));
     }
 
     CFileCopy wait;
     ASSERT_TRUE(wait.Create(CFileCopy::IDD));
     wait.ShowWindow(SW_SHOW);
-    ASSERT_TRUE(wait.IsWindowVisible());
+    ASSERT_TRUE(::IsWindowVisible(wait.m_hWnd));
     EXPECT_EQ(wait.GetWindowText(), kCaption);
-    EXPECT_EQ(wait.GetDlgItemText(IDC_WAIT_TEXT), "Now the printer will be installed ...\nPlease wait ...");
+    EXPECT_EQ(bench::ControlText(wait.m_hWnd, IDC_WAIT_TEXT), "Now the printer will be installed ...\nPlease wait ...");
     PressEscape(wait);
     EXPECT_TRUE(IsWindow(wait.m_hWnd));
-    EXPECT_TRUE(wait.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(wait.m_hWnd));
     bench::Screenshot("setup_engine_please_wait");
     wait.ShowWindow(SW_HIDE);
 }
