@@ -81,26 +81,6 @@ private:
     unsigned long m_lastError = 0;
 };
 
-// The installation sequence's view of the installer's steps.
-class Steps : public setup::core::InstallSteps {
-public:
-    Steps(CInstaller& installer, void (*launch)(CInstaller&)) : m_installer(installer), m_launch(launch) {}
-    bool GetDriverDirectory() override { return m_installer.GetDriverDirectory() == 1; }
-    bool RegisterDriver() override { return m_installer.RegisterDriver() == 1; }
-    bool AddPrinterQueue() override { return m_installer.AddPrinterQueue() == 1; }
-    const std::string& PrinterName() const override { return m_installer.m_strPrinterName; }
-    bool DeployMonitor() override { return m_installer.DeployMonitor() == 1; }
-    void RegisterAutoRun() override { m_installer.RegisterAutoRun(); }
-    void CreateShortcut() override { m_installer.CreateShortcut(); }
-    void LaunchMonitor() override { m_launch(m_installer); }
-    bool StageInf() override { return m_installer.StageInf() == 1; }
-    bool WriteUninstallEntry() override { return m_installer.WriteUninstallEntry() == 1; }
-
-private:
-    CInstaller& m_installer;
-    void (*m_launch)(CInstaller&);
-};
-
 // The driver registration's questions, answered through the installer's calls.
 class Registrar : public setup::core::DriverRegistrar {
 public:
@@ -141,13 +121,34 @@ std::string CInstaller::DriverDir() const { return m_pszDriverDir ? std::string(
 
 void CInstaller::InstallPrinter() {
     BeginWaitCursor();
-    Steps steps(*this, [](CInstaller& self) { self.LaunchMonitor(); });
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, catalogue::ModelName);
+    setup::core::InstallOutcome outcome;
+    setup::core::InstallStep step = setup::core::InstallStep::GetDriverDirectory;
+    while (step != setup::core::InstallStep::Done) {
+        const bool succeeded = RunStep(step);
+        step = setup::core::NextInstallStep(step, {succeeded, m_strPrinterName}, catalogue::ModelName, outcome);
+    }
     m_bDirectoryFound = outcome.directoryFound;
     m_bDriverAdded = outcome.driverAdded;
     m_bQueueAdded = outcome.queueAdded;
     if (!outcome.result.empty()) m_strResult = outcome.result;
     EndWaitCursor();
+}
+
+bool CInstaller::RunStep(setup::core::InstallStep step) {
+    using setup::core::InstallStep;
+    switch (step) {
+    case InstallStep::GetDriverDirectory: return GetDriverDirectory() == 1;
+    case InstallStep::RegisterDriver: return RegisterDriver() == 1;
+    case InstallStep::AddPrinterQueue: return AddPrinterQueue() == 1;
+    case InstallStep::DeployMonitor: return DeployMonitor() == 1;
+    case InstallStep::RegisterAutoRun: RegisterAutoRun(); return true;
+    case InstallStep::CreateShortcut: CreateShortcut(); return true;
+    case InstallStep::LaunchMonitor: LaunchMonitor(); return true;
+    case InstallStep::StageInf: return StageInf() == 1;
+    case InstallStep::WriteUninstallEntry: return WriteUninstallEntry() == 1;
+    case InstallStep::Done: break;
+    }
+    return false;
 }
 
 void CInstaller::ShowResult() {

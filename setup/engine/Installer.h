@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "setup/core/InstallSequence.h"
 #include "setup/engine/DriverCalls.h"
 
 #include <windows.h>
@@ -61,6 +62,8 @@ public:
 
 private:
     setup::engine::DriverCalls& m_driverCalls;
+    // Runs one step of the installation sequence; its success.
+    bool RunStep(setup::core::InstallStep step);
     // Starts the deployed monitor once, minimised.
     void LaunchMonitor();
     std::string DriverDir() const;
