@@ -81,36 +81,6 @@ private:
     unsigned long m_lastError = 0;
 };
 
-// The driver registration's questions, answered through the installer's calls.
-class Registrar : public setup::core::DriverRegistrar {
-public:
-    Registrar(CInstaller& installer, setup::engine::DriverCalls& calls) : m_installer(installer), m_calls(calls) {}
-
-    bool InDriverDirectory(const std::string& fileName) override {
-        if (!m_installer.m_pszDriverDir) return false;
-        return m_calls.FileExists(std::string(m_installer.m_pszDriverDir.get()) + "\\" + fileName);
-    }
-    bool CanInstallFromPackage() override { return m_calls.CanInstallFromPackage(); }
-    // The INF store names the staged copy (also when it was staged before).
-    bool StagePackage() override { return m_installer.StageInf() == 1 && m_installer.m_szOemInf[0] != '\0'; }
-    bool InstallFromPackage() override {
-        const std::string staged = m_installer.m_szOemInf;
-        // The package is installed from the driver store; the INF store's copy
-        // names it where the system cannot say where the store keeps it.
-        std::string inf = m_calls.DriverStoreInf(staged);
-        if (inf.empty()) inf = staged;
-        return SUCCEEDED(m_calls.InstallFromPackage(inf, catalogue::ModelName));
-    }
-    bool AddDriverRecord() override {
-        setup::engine::DriverRecord record;
-        return m_calls.AddDriverRecord(*record.get());
-    }
-
-private:
-    CInstaller& m_installer;
-    setup::engine::DriverCalls& m_calls;
-};
-
 }  // namespace
 
 CInstaller::CInstaller() : m_driverCalls(setup::engine::SystemDriverCalls()) {}
@@ -164,8 +134,40 @@ void CInstaller::ShowResult() {
 int CInstaller::GetDriverDirectory() { return setup::engine::QueryDriverDirectory(m_pszDriverDir); }
 
 int CInstaller::RegisterDriver() {
-    Registrar registrar(*this, m_driverCalls);
-    return setup::core::RegisterModelDriver(registrar) ? 1 : 0;
+    bool present = static_cast<bool>(m_pszDriverDir);
+    for (const char* file : setup::core::kUniversalDriverFiles)
+        if (present && !m_driverCalls.FileExists(DriverDir() + "\\" + file)) present = false;
+    const setup::core::DriverRoute route =
+        setup::core::ChooseDriverRoute(present, !present && m_driverCalls.CanInstallFromPackage());
+    bool registered = false;
+    setup::core::DriverStep step = setup::core::FirstDriverStep(route);
+    while (step != setup::core::DriverStep::Done) {
+        const bool succeeded = RunDriverStep(step);
+        step = setup::core::NextDriverStep(step, succeeded, registered);
+    }
+    return registered ? 1 : 0;
+}
+
+bool CInstaller::RunDriverStep(setup::core::DriverStep step) {
+    using setup::core::DriverStep;
+    switch (step) {
+    case DriverStep::AddDriverRecord: {
+        setup::engine::DriverRecord record;
+        return m_driverCalls.AddDriverRecord(*record.get());
+    }
+    // The INF store names the staged copy (also when it was staged before).
+    case DriverStep::StagePackage: return StageInf() == 1 && m_szOemInf[0] != '\0';
+    case DriverStep::InstallFromPackage: {
+        const std::string staged = m_szOemInf;
+        // The package is installed from the driver store; the INF store's copy
+        // names it where the system cannot say where the store keeps it.
+        std::string inf = m_driverCalls.DriverStoreInf(staged);
+        if (inf.empty()) inf = staged;
+        return SUCCEEDED(m_driverCalls.InstallFromPackage(inf, catalogue::ModelName));
+    }
+    case DriverStep::Done: break;
+    }
+    return false;
 }
 
 int CInstaller::AddPrinterQueue() {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "setup/core/DriverRegistration.h"
 #include "setup/core/InstallSequence.h"
 #include "setup/engine/DriverCalls.h"
 
@@ -64,6 +65,8 @@ private:
     setup::engine::DriverCalls& m_driverCalls;
     // Runs one step of the installation sequence; its success.
     bool RunStep(setup::core::InstallStep step);
+    // Runs one step of the driver registration; its success.
+    bool RunDriverStep(setup::core::DriverStep step);
     // Starts the deployed monitor once, minimised.
     void LaunchMonitor();
     std::string DriverDir() const;
