@@ -21,28 +21,13 @@ namespace {
 // Posted by the dialog to itself once the printer is there.
 constexpr UINT WM_PRINTER_ARRIVED = WM_APP + 1;
 
-// The arrival path's steps, carried out by the installer object.
-class InstallerArrivalSteps : public setup::core::ArrivalSteps {
-public:
-    explicit InstallerArrivalSteps(CInstaller& installer) : m_installer(installer) {}
-
-    bool StageInf() override { return m_installer.StageInf() == 1; }
-
-    std::optional<std::string> ReadUsbPort() override {
-        setup::ui::Win32UsbPortRegistry registry;
-        std::optional<std::string> port = setup::core::ResolveUsbPort(registry, catalogue::ModelUsbSerial);
-        if (!port) AfxMessageBox(setup::core::kConnectPrinterProperly, MB_OK | MB_ICONEXCLAMATION);
-        return port;
-    }
-
-    void InstallPrinter(const std::string& port) override {
-        m_installer.m_strPort = port;
-        m_installer.InstallPrinter();
-    }
-
-private:
-    CInstaller& m_installer;
-};
+// The printer's USB port; nothing (after telling the user) when it cannot be read.
+std::optional<std::string> ReadUsbPort() {
+    setup::ui::Win32UsbPortRegistry registry;
+    std::optional<std::string> port = setup::core::ResolveUsbPort(registry, catalogue::ModelUsbSerial);
+    if (!port) AfxMessageBox(setup::core::kConnectPrinterProperly, MB_OK | MB_ICONEXCLAMATION);
+    return port;
+}
 
 }  // namespace
 
@@ -109,11 +94,25 @@ void CPrinterConnection::InstallArrivedPrinter() {
     // The USB printing support needs a moment to set up the printer's port.
     Sleep(2000);
 
-    InstallerArrivalSteps steps(installer);
-    const setup::core::FlowReport report = setup::core::RunArrivalInstallation(steps);
+    setup::core::ArrivalOutcome outcome;
+    setup::core::ArrivalStep step = setup::core::ArrivalStep::StageInf;
+    while (step != setup::core::ArrivalStep::Done) {
+        setup::core::ArrivalResult result;
+        switch (step) {
+        case setup::core::ArrivalStep::StageInf: result.succeeded = installer.StageInf() == 1; break;
+        case setup::core::ArrivalStep::ReadUsbPort: result.port = ReadUsbPort(); break;
+        case setup::core::ArrivalStep::InstallPrinter:
+            installer.m_strPort = outcome.port;
+            installer.InstallPrinter();
+            result.succeeded = true;
+            break;
+        case setup::core::ArrivalStep::Done: break;
+        }
+        step = setup::core::NextArrivalStep(step, result, outcome);
+    }
 
     pleaseWait.Hide();
-    if (report == setup::core::FlowReport::InstallerResult) {
+    if (outcome.report == setup::core::FlowReport::InstallerResult) {
         installer.ShowResult();
     } else {
         ::MessageBoxA(nullptr, setup::core::kNothingInstalled, setup::core::kCaption, MB_OK | MB_ICONHAND);

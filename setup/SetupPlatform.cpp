@@ -1,8 +1,7 @@
 #include "setup/SetupPlatform.h"
 
 #include "common/Handles.h"
-
-#include <cstdio>
+#include "common/SizedRead.h"
 
 namespace setup::ui {
 
@@ -73,26 +72,22 @@ bool UseProgramFolderAsCurrentDirectory() {
 
 bool EnumerateSpoolerPorts(std::vector<core::PortRecord>& ports) {
     ports.clear();
-    BYTE probe[10] = {};
-    DWORD needed = 0;
+    pw::sized_limits limits;
+    limits.minimum = 1;
+    limits.probe = 10;
+    limits.announce = true;
     DWORD count = 0;
-    if (EnumPortsA(nullptr, 2, probe, sizeof probe, &needed, &count)) {
-        // Only a spooler without ports answers a 10-byte buffer.
-        return true;
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-
-    std::printf("Allocating a buffer of size %d\n", static_cast<int>(needed));
-    pw::heap_buffer buffer(needed);
-    if (!buffer) {
-        std::printf("Can't get memory for new data buffer\n");
-        return false;
-    }
-    DWORD filled = 0;
-    count = 0;
-    if (!EnumPortsA(nullptr, 2, buffer.get(), static_cast<DWORD>(buffer.size()), &filled, &count)) return false;
-    return core::ParsePortRecords(buffer.get(), buffer.size(), count, reinterpret_cast<std::uintptr_t>(buffer.get()),
-                            sizeof(void*), ports);
+    const pw::sized_record record = pw::read_sized(
+        [&](BYTE* data, DWORD size, DWORD* needed) {
+            count = 0;
+            return EnumPortsA(nullptr, 2, data, size, needed, &count);
+        },
+        limits);
+    // Only a spooler without ports answers a 10-byte buffer.
+    if (record.outcome == pw::SizedRead::Empty) return true;
+    if (record.outcome != pw::SizedRead::Read) return false;
+    return core::ParsePortRecords(record.buffer.get(), record.buffer.size(), count,
+                                  reinterpret_cast<std::uintptr_t>(record.buffer.get()), sizeof(void*), ports);
 }
 
 std::optional<std::uint32_t> Win32UsbPortRegistry::ReadDword(const std::vector<std::string>& subkeys,

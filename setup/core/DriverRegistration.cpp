@@ -2,18 +2,25 @@
 
 namespace setup::core {
 
-DriverRoute ChooseDriverRoute(DriverRegistrar& registrar) {
-    for (const char* file : kUniversalDriverFiles)
-        if (!registrar.InDriverDirectory(file))
-            return registrar.CanInstallFromPackage() ? DriverRoute::Package : DriverRoute::DriverRecord;
-    return DriverRoute::DriverRecord;
+DriverRoute ChooseDriverRoute(bool universalFilesPresent, bool canInstallFromPackage) {
+    return !universalFilesPresent && canInstallFromPackage ? DriverRoute::Package : DriverRoute::DriverRecord;
 }
 
-bool RegisterModelDriver(DriverRegistrar& registrar) {
-    if (ChooseDriverRoute(registrar) == DriverRoute::DriverRecord) return registrar.AddDriverRecord();
+DriverStep FirstDriverStep(DriverRoute route) {
+    return route == DriverRoute::DriverRecord ? DriverStep::AddDriverRecord : DriverStep::StagePackage;
+}
+
+DriverStep NextDriverStep(DriverStep done, bool succeeded, bool& registered) {
+    registered = false;
+    switch (done) {
     // The record would be refused for the missing files: a failed package
-    // installation is the answer.
-    return registrar.StagePackage() && registrar.InstallFromPackage();
+    // installation is the answer, with no second way tried.
+    case DriverStep::StagePackage: return succeeded ? DriverStep::InstallFromPackage : DriverStep::Done;
+    case DriverStep::AddDriverRecord:
+    case DriverStep::InstallFromPackage: registered = succeeded; break;
+    case DriverStep::Done: break;
+    }
+    return DriverStep::Done;
 }
 
 }  // namespace setup::core

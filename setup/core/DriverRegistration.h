@@ -14,22 +14,6 @@ namespace setup::core {
 inline constexpr const char* kUniversalDriverFiles[] = {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll",
                                                        "stdnames.gpd"};
 
-// What the registration asks of the system.
-class DriverRegistrar {
-public:
-    virtual ~DriverRegistrar() = default;
-    // The file lies in the printer driver directory.
-    virtual bool InDriverDirectory(const std::string& fileName) = 0;
-    // The spooler can install a driver from a package (Windows 7 can).
-    virtual bool CanInstallFromPackage() = 0;
-    // Puts the model's INF into the system's INF store; true when it is there.
-    virtual bool StagePackage() = 0;
-    // Installs the model's driver from the staged package; true on success.
-    virtual bool InstallFromPackage() = 0;
-    // Hands the spooler the driver record with bare file names; true when accepted.
-    virtual bool AddDriverRecord() = 0;
-};
-
 enum class DriverRoute {
     DriverRecord,  // every universal file is there: the record with bare names
     Package        // some are missing: the staged package, universal driver from the system's own
@@ -37,9 +21,21 @@ enum class DriverRoute {
 
 // Package only when a file is missing and the spooler can install packages;
 // a spooler that cannot is left only the record.
-DriverRoute ChooseDriverRoute(DriverRegistrar& registrar);
+DriverRoute ChooseDriverRoute(bool universalFilesPresent, bool canInstallFromPackage);
 
-// Registers by the chosen route; true when the spooler has the driver.
-bool RegisterModelDriver(DriverRegistrar& registrar);
+// The steps of a registration, run by the installer.
+enum class DriverStep {
+    AddDriverRecord,     // the record with bare file names; it succeeds when accepted
+    StagePackage,        // the model's INF into the system's INF store; it succeeds when it is there
+    InstallFromPackage,  // the model's driver from the staged package
+    Done
+};
+
+// The first step of the route.
+DriverStep FirstDriverStep(DriverRoute route);
+
+// Takes the result of the step just run and names the next; once it is Done,
+// `registered` says whether the spooler has the driver.
+DriverStep NextDriverStep(DriverStep done, bool succeeded, bool& registered);
 
 }  // namespace setup::core

@@ -2,12 +2,24 @@
 
 namespace setup::core {
 
-FlowReport RunArrivalInstallation(ArrivalSteps& steps) {
-    if (!steps.StageInf()) return FlowReport::InstallerResult;
-    const std::optional<std::string> port = steps.ReadUsbPort();
-    if (!port || !CanInstallOnPort(*port)) return FlowReport::NothingInstalled;
-    steps.InstallPrinter(*port);
-    return FlowReport::InstallerResult;
+ArrivalStep NextArrivalStep(ArrivalStep done, const ArrivalResult& result, ArrivalOutcome& outcome) {
+    switch (done) {
+    case ArrivalStep::StageInf:
+        outcome.report = FlowReport::InstallerResult;
+        return result.succeeded ? ArrivalStep::ReadUsbPort : ArrivalStep::Done;
+    case ArrivalStep::ReadUsbPort:
+        if (!result.port || !CanInstallOnPort(*result.port)) {
+            outcome.report = FlowReport::NothingInstalled;
+            return ArrivalStep::Done;
+        }
+        outcome.port = *result.port;
+        return ArrivalStep::InstallPrinter;
+    case ArrivalStep::InstallPrinter:
+        outcome.report = FlowReport::InstallerResult;
+        break;
+    case ArrivalStep::Done: break;
+    }
+    return ArrivalStep::Done;
 }
 
 bool CanInstallOnPort(const std::string& port) { return !port.empty(); }

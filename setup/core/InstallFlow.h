@@ -1,7 +1,8 @@
 // What the installer does once it knows where the printer is: the USB arrival
 // path (stage the INF, read the USB port, install on it) and the manual path
-// (install on the chosen port). The dialogs supply the steps; the decisions
-// about which step runs and which message ends the flow live here.
+// (install on the chosen port). The dialogs run the steps and hand their
+// results in; the decisions about which step runs next and which message ends
+// the flow live here.
 #pragma once
 
 #include <optional>
@@ -9,14 +10,15 @@
 
 namespace setup::core {
 
-class ArrivalSteps {
-public:
-    virtual ~ArrivalSteps() = default;
-    virtual bool StageInf() = 0;
-    // The printer's USB port; nothing when it cannot be read (the reader has
-    // told the user to connect the printer properly).
-    virtual std::optional<std::string> ReadUsbPort() = 0;
-    virtual void InstallPrinter(const std::string& port) = 0;
+// The steps of the arrival path, the first one first.
+enum class ArrivalStep { StageInf, ReadUsbPort, InstallPrinter, Done };
+
+// What one step reported.
+struct ArrivalResult {
+    bool succeeded = false;           // StageInf: the INF is staged
+    // ReadUsbPort: the printer's USB port; nothing when it cannot be read (the
+    // reader has told the user to connect the printer properly).
+    std::optional<std::string> port;
 };
 
 enum class FlowReport {
@@ -24,10 +26,18 @@ enum class FlowReport {
     NothingInstalled  // no installation was attempted: say so plainly
 };
 
-// A failed INF staging is reported through the installer's result (all its
-// steps still undone). An unreadable USB port attempts no installation at all:
-// a queue on a port that does not exist could never be created.
-FlowReport RunArrivalInstallation(ArrivalSteps& steps);
+// Where the arrival path has come to.
+struct ArrivalOutcome {
+    std::string port;  // the port InstallPrinter installs on
+    FlowReport report = FlowReport::InstallerResult;  // the message that ends the flow
+};
+
+// Takes the result of the step just run into the outcome and names the step
+// to run next. A failed INF staging is reported through the installer's
+// result (all its steps still undone). An unreadable USB port attempts no
+// installation at all: a queue on a port that does not exist could never be
+// created.
+ArrivalStep NextArrivalStep(ArrivalStep done, const ArrivalResult& result, ArrivalOutcome& outcome);
 
 // OK of the port dialog may hand over only a real port name.
 bool CanInstallOnPort(const std::string& port);

@@ -12,32 +12,36 @@ std::string DriverInstalledText(const std::string& printerName) {
     return printerName + " Printer Driver installed successfully.";
 }
 
-InstallOutcome RunInstallation(InstallSteps& steps, const std::string& modelName) {
-    InstallOutcome outcome;
-    outcome.directoryFound = steps.GetDriverDirectory();
-    if (!outcome.directoryFound) return outcome;
-    outcome.driverAdded = steps.RegisterDriver();
-    if (!outcome.driverAdded) return outcome;
-    outcome.queueAdded = steps.AddPrinterQueue();
-    if (!outcome.queueAdded) return outcome;
-
-    const std::string printerName = steps.PrinterName();
-    if (printerName != modelName) {
+InstallStep NextInstallStep(InstallStep done, const StepResult& result, const std::string& modelName,
+                            InstallOutcome& outcome) {
+    switch (done) {
+    case InstallStep::GetDriverDirectory:
+        outcome.directoryFound = result.succeeded;
+        return result.succeeded ? InstallStep::RegisterDriver : InstallStep::Done;
+    case InstallStep::RegisterDriver:
+        outcome.driverAdded = result.succeeded;
+        return result.succeeded ? InstallStep::AddPrinterQueue : InstallStep::Done;
+    case InstallStep::AddPrinterQueue:
+        outcome.queueAdded = result.succeeded;
+        if (!result.succeeded) return InstallStep::Done;
+        outcome.printerName = result.printerName;
+        outcome.result = DriverInstalledText(outcome.printerName);
         // An additional copy of an installed queue: the monitor deployed with
         // the first one serves it already.
-        outcome.result = DriverInstalledText(printerName);
-    } else if (steps.DeployMonitor()) {
-        steps.RegisterAutoRun();
-        steps.CreateShortcut();
-        steps.LaunchMonitor();
-        outcome.result = DriverAndMonitorInstalledText(printerName);
-    } else {
-        outcome.result = DriverInstalledText(printerName);
+        return outcome.printerName == modelName ? InstallStep::DeployMonitor : InstallStep::StageInf;
+    case InstallStep::DeployMonitor:
+        if (!result.succeeded) return InstallStep::StageInf;
+        outcome.result = DriverAndMonitorInstalledText(outcome.printerName);
+        return InstallStep::RegisterAutoRun;
+    case InstallStep::RegisterAutoRun: return InstallStep::CreateShortcut;
+    case InstallStep::CreateShortcut: return InstallStep::LaunchMonitor;
+    case InstallStep::LaunchMonitor: return InstallStep::StageInf;
+    // Neither of the last two results changes what the user is told.
+    case InstallStep::StageInf: return InstallStep::WriteUninstallEntry;
+    case InstallStep::WriteUninstallEntry:
+    case InstallStep::Done: break;
     }
-    // Neither result changes what the user is told.
-    steps.StageInf();
-    steps.WriteUninstallEntry();
-    return outcome;
+    return InstallStep::Done;
 }
 
 ResultMessage ChooseResultMessage(const InstallOutcome& outcome) {

@@ -2,29 +2,33 @@
 // which, the three step flags, whether the monitor is deployed, the success
 // text, and the one result message chosen from the flags.
 //
-// The Win32 installer supplies the steps through InstallSteps; the rules here
-// decide only what runs and what the user is told.
+// The Win32 installer runs the steps and hands each result to
+// NextInstallStep; the rules here decide only what runs next and what the
+// user is told.
 #pragma once
 
 #include <string>
 
 namespace setup::core {
 
-// The steps of one installation as the sequence needs them.
-class InstallSteps {
-public:
-    virtual ~InstallSteps() = default;
-    virtual bool GetDriverDirectory() = 0;
-    virtual bool RegisterDriver() = 0;
-    // Creates the queue; on success PrinterName() is the name it was created under.
-    virtual bool AddPrinterQueue() = 0;
-    virtual const std::string& PrinterName() const = 0;
-    virtual bool DeployMonitor() = 0;
-    virtual void RegisterAutoRun() = 0;
-    virtual void CreateShortcut() = 0;
-    virtual void LaunchMonitor() = 0;
-    virtual bool StageInf() = 0;
-    virtual bool WriteUninstallEntry() = 0;
+// The steps of one installation, the first one first.
+enum class InstallStep {
+    GetDriverDirectory,
+    RegisterDriver,
+    AddPrinterQueue,  // on success the queue has a name, maybe not the model's
+    DeployMonitor,
+    RegisterAutoRun,  // this and the next two report nothing
+    CreateShortcut,
+    LaunchMonitor,
+    StageInf,
+    WriteUninstallEntry,
+    Done  // nothing more runs; nothing done is undone
+};
+
+// What one step reported.
+struct StepResult {
+    bool succeeded = false;
+    std::string printerName;  // AddPrinterQueue: the name the queue was created under
 };
 
 // What an installation leaves for ShowResult. A flag means something only
@@ -33,11 +37,15 @@ struct InstallOutcome {
     bool directoryFound = false;
     bool driverAdded = false;
     bool queueAdded = false;
+    std::string printerName;  // the queue's name, once it was added
     std::string result;
 };
 
-// Runs the sequence for the queue name modelName; nothing done is undone.
-InstallOutcome RunInstallation(InstallSteps& steps, const std::string& modelName);
+// Takes the result of the step just run into the outcome and names the step
+// to run next, for the queue name modelName. The sequence starts with
+// InstallStep::GetDriverDirectory and ends at InstallStep::Done.
+InstallStep NextInstallStep(InstallStep done, const StepResult& result, const std::string& modelName,
+                            InstallOutcome& outcome);
 
 // The success texts.
 std::string DriverAndMonitorInstalledText(const std::string& printerName);

@@ -1,9 +1,11 @@
 #include "setup/engine/DriverDirectory.h"
 
+#include "common/SizedRead.h"
+
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace setup::engine {
@@ -14,28 +16,32 @@ constexpr DWORD kMaxDirectoryBytes = 32768;
 }
 
 int QueryDriverDirectory(std::unique_ptr<char[]>& buffer) {
-    BYTE probe[10] = {};
-    DWORD needed = 0;
-    // A driver directory path never fits ten bytes: this call only asks for the size.
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, probe, sizeof probe, &needed) &&
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        return 0;
-    if (needed == 0 || needed > kMaxDirectoryBytes) return 0;
-
-    std::printf("Allocating a buffer of size %d", static_cast<int>(needed));
-    std::fflush(stdout);
-    buffer.reset(new (std::nothrow) char[needed]);
-    if (!buffer) {
-        std::printf("Can't get memory for new data buffer");
-        std::fflush(stdout);
+    pw::sized_limits limits;
+    limits.minimum = 1;
+    limits.maximum = kMaxDirectoryBytes;
+    // A driver directory path never fits ten bytes: the first call only asks for the size.
+    limits.probe = 10;
+    limits.announce = true;
+    const pw::sized_record record = pw::read_sized(
+        [](BYTE* data, DWORD size, DWORD* needed) {
+            return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
+        },
+        limits);
+    switch (record.outcome) {
+    case pw::SizedRead::Read: break;
+    // The old directory stays when the size could not even be asked.
+    case pw::SizedRead::Empty:
+    case pw::SizedRead::ProbeFailed: return 0;
+    case pw::SizedRead::NoMemory: buffer.reset(); return 0;
+    case pw::SizedRead::ReadFailed:
+        buffer.reset(new (std::nothrow) char[1]);
+        if (buffer) buffer[0] = '\0';
         return 0;
     }
-    DWORD written = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer.get()), needed, &written)) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    buffer[needed - 1] = '\0';  // whatever the spooler wrote, the path ends inside the buffer
+    buffer.reset(new (std::nothrow) char[record.size]);
+    if (!buffer) return 0;
+    std::memcpy(buffer.get(), record.buffer.get(), record.size);
+    buffer[record.size - 1] = '\0';  // whatever the spooler wrote, the path ends inside the buffer
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // The spooler's printer driver directory, asked the same way by the staging
 // and the installation: a 10-byte probe for the size, then an owned buffer of
-// exactly that size, which replaces `buffer`.
+// exactly that size (asked again should the path have grown meanwhile), which
+// replaces `buffer`.
 #pragma once
 
 #include <memory>

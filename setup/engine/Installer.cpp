@@ -81,56 +81,6 @@ private:
     unsigned long m_lastError = 0;
 };
 
-// The installation sequence's view of the installer's steps.
-class Steps : public setup::core::InstallSteps {
-public:
-    Steps(CInstaller& installer, void (*launch)(CInstaller&)) : m_installer(installer), m_launch(launch) {}
-    bool GetDriverDirectory() override { return m_installer.GetDriverDirectory() == 1; }
-    bool RegisterDriver() override { return m_installer.RegisterDriver() == 1; }
-    bool AddPrinterQueue() override { return m_installer.AddPrinterQueue() == 1; }
-    const std::string& PrinterName() const override { return m_installer.m_strPrinterName; }
-    bool DeployMonitor() override { return m_installer.DeployMonitor() == 1; }
-    void RegisterAutoRun() override { m_installer.RegisterAutoRun(); }
-    void CreateShortcut() override { m_installer.CreateShortcut(); }
-    void LaunchMonitor() override { m_launch(m_installer); }
-    bool StageInf() override { return m_installer.StageInf() == 1; }
-    bool WriteUninstallEntry() override { return m_installer.WriteUninstallEntry() == 1; }
-
-private:
-    CInstaller& m_installer;
-    void (*m_launch)(CInstaller&);
-};
-
-// The driver registration's questions, answered through the installer's calls.
-class Registrar : public setup::core::DriverRegistrar {
-public:
-    Registrar(CInstaller& installer, setup::engine::DriverCalls& calls) : m_installer(installer), m_calls(calls) {}
-
-    bool InDriverDirectory(const std::string& fileName) override {
-        if (!m_installer.m_pszDriverDir) return false;
-        return m_calls.FileExists(std::string(m_installer.m_pszDriverDir.get()) + "\\" + fileName);
-    }
-    bool CanInstallFromPackage() override { return m_calls.CanInstallFromPackage(); }
-    // The INF store names the staged copy (also when it was staged before).
-    bool StagePackage() override { return m_installer.StageInf() == 1 && m_installer.m_szOemInf[0] != '\0'; }
-    bool InstallFromPackage() override {
-        const std::string staged = m_installer.m_szOemInf;
-        // The package is installed from the driver store; the INF store's copy
-        // names it where the system cannot say where the store keeps it.
-        std::string inf = m_calls.DriverStoreInf(staged);
-        if (inf.empty()) inf = staged;
-        return SUCCEEDED(m_calls.InstallFromPackage(inf, catalogue::ModelName));
-    }
-    bool AddDriverRecord() override {
-        setup::engine::DriverRecord record;
-        return m_calls.AddDriverRecord(*record.get());
-    }
-
-private:
-    CInstaller& m_installer;
-    setup::engine::DriverCalls& m_calls;
-};
-
 }  // namespace
 
 CInstaller::CInstaller() : m_driverCalls(setup::engine::SystemDriverCalls()) {}
@@ -141,13 +91,34 @@ std::string CInstaller::DriverDir() const { return m_pszDriverDir ? std::string(
 
 void CInstaller::InstallPrinter() {
     BeginWaitCursor();
-    Steps steps(*this, [](CInstaller& self) { self.LaunchMonitor(); });
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, catalogue::ModelName);
+    setup::core::InstallOutcome outcome;
+    setup::core::InstallStep step = setup::core::InstallStep::GetDriverDirectory;
+    while (step != setup::core::InstallStep::Done) {
+        const bool succeeded = RunStep(step);
+        step = setup::core::NextInstallStep(step, {succeeded, m_strPrinterName}, catalogue::ModelName, outcome);
+    }
     m_bDirectoryFound = outcome.directoryFound;
     m_bDriverAdded = outcome.driverAdded;
     m_bQueueAdded = outcome.queueAdded;
     if (!outcome.result.empty()) m_strResult = outcome.result;
     EndWaitCursor();
+}
+
+bool CInstaller::RunStep(setup::core::InstallStep step) {
+    using setup::core::InstallStep;
+    switch (step) {
+    case InstallStep::GetDriverDirectory: return GetDriverDirectory() == 1;
+    case InstallStep::RegisterDriver: return RegisterDriver() == 1;
+    case InstallStep::AddPrinterQueue: return AddPrinterQueue() == 1;
+    case InstallStep::DeployMonitor: return DeployMonitor() == 1;
+    case InstallStep::RegisterAutoRun: RegisterAutoRun(); return true;
+    case InstallStep::CreateShortcut: CreateShortcut(); return true;
+    case InstallStep::LaunchMonitor: LaunchMonitor(); return true;
+    case InstallStep::StageInf: return StageInf() == 1;
+    case InstallStep::WriteUninstallEntry: return WriteUninstallEntry() == 1;
+    case InstallStep::Done: break;
+    }
+    return false;
 }
 
 void CInstaller::ShowResult() {
@@ -163,8 +134,40 @@ void CInstaller::ShowResult() {
 int CInstaller::GetDriverDirectory() { return setup::engine::QueryDriverDirectory(m_pszDriverDir); }
 
 int CInstaller::RegisterDriver() {
-    Registrar registrar(*this, m_driverCalls);
-    return setup::core::RegisterModelDriver(registrar) ? 1 : 0;
+    bool present = static_cast<bool>(m_pszDriverDir);
+    for (const char* file : setup::core::kUniversalDriverFiles)
+        if (present && !m_driverCalls.FileExists(DriverDir() + "\\" + file)) present = false;
+    const setup::core::DriverRoute route =
+        setup::core::ChooseDriverRoute(present, !present && m_driverCalls.CanInstallFromPackage());
+    bool registered = false;
+    setup::core::DriverStep step = setup::core::FirstDriverStep(route);
+    while (step != setup::core::DriverStep::Done) {
+        const bool succeeded = RunDriverStep(step);
+        step = setup::core::NextDriverStep(step, succeeded, registered);
+    }
+    return registered ? 1 : 0;
+}
+
+bool CInstaller::RunDriverStep(setup::core::DriverStep step) {
+    using setup::core::DriverStep;
+    switch (step) {
+    case DriverStep::AddDriverRecord: {
+        setup::engine::DriverRecord record;
+        return m_driverCalls.AddDriverRecord(*record.get());
+    }
+    // The INF store names the staged copy (also when it was staged before).
+    case DriverStep::StagePackage: return StageInf() == 1 && m_szOemInf[0] != '\0';
+    case DriverStep::InstallFromPackage: {
+        const std::string staged = m_szOemInf;
+        // The package is installed from the driver store; the INF store's copy
+        // names it where the system cannot say where the store keeps it.
+        std::string inf = m_driverCalls.DriverStoreInf(staged);
+        if (inf.empty()) inf = staged;
+        return SUCCEEDED(m_driverCalls.InstallFromPackage(inf, catalogue::ModelName));
+    }
+    case DriverStep::Done: break;
+    }
+    return false;
 }
 
 int CInstaller::AddPrinterQueue() {

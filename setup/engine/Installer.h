@@ -16,6 +16,8 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "setup/core/DriverRegistration.h"
+#include "setup/core/InstallSequence.h"
 #include "setup/engine/DriverCalls.h"
 
 #include <windows.h>
@@ -61,6 +63,10 @@ public:
 
 private:
     setup::engine::DriverCalls& m_driverCalls;
+    // Runs one step of the installation sequence; its success.
+    bool RunStep(setup::core::InstallStep step);
+    // Runs one step of the driver registration; its success.
+    bool RunDriverStep(setup::core::DriverStep step);
     // Starts the deployed monitor once, minimised.
     void LaunchMonitor();
     std::string DriverDir() const;

@@ -93,16 +93,29 @@ TEST(UsbPort, UnlinkedOrIncompleteInterfaceGivesNoPort) {
 
 namespace {
 
-class ScriptedArrival : public ArrivalSteps {
-public:
+// Steps that answer as configured and log what they were run with.
+struct ScriptedArrival {
     bool staged = true;
     std::optional<std::string> port = std::string("USB003");
     std::string log;
-
-    bool StageInf() override { log += "stage;"; return staged; }
-    std::optional<std::string> ReadUsbPort() override { log += "read;"; return port; }
-    void InstallPrinter(const std::string& p) override { log += "install " + p + ";"; }
 };
+
+// Runs the steps as the connection dialog does, handing each result to the flow.
+FlowReport RunArrivalInstallation(ScriptedArrival& steps) {
+    ArrivalOutcome outcome;
+    ArrivalStep step = ArrivalStep::StageInf;
+    while (step != ArrivalStep::Done) {
+        ArrivalResult result;
+        switch (step) {
+        case ArrivalStep::StageInf: steps.log += "stage;"; result.succeeded = steps.staged; break;
+        case ArrivalStep::ReadUsbPort: steps.log += "read;"; result.port = steps.port; break;
+        case ArrivalStep::InstallPrinter: steps.log += "install " + outcome.port + ";"; result.succeeded = true; break;
+        case ArrivalStep::Done: break;
+        }
+        step = NextArrivalStep(step, result, outcome);
+    }
+    return outcome.report;
+}
 
 }  // namespace
 

@@ -12,18 +12,26 @@ using setup::core::DriverRoute;
 using Calls = std::vector<std::string>;
 
 // A system that answers as configured and records what was asked of it.
-class ScriptedSystem : public setup::core::DriverRegistrar {
-public:
+struct ScriptedSystem {
     std::set<std::string> present{std::begin(setup::core::kUniversalDriverFiles),
                                   std::end(setup::core::kUniversalDriverFiles)};
     bool packageInstaller = true, staged = true, packageInstalled = true, recordAccepted = true;
     Calls calls;
 
-    bool InDriverDirectory(const std::string& fileName) override { return present.count(fileName) != 0; }
-    bool CanInstallFromPackage() override { return packageInstaller; }
-    bool StagePackage() override { return Record("stage", staged); }
-    bool InstallFromPackage() override { return Record("package", packageInstalled); }
-    bool AddDriverRecord() override { return Record("record", recordAccepted); }
+    bool AllPresent() const {
+        for (const char* file : setup::core::kUniversalDriverFiles)
+            if (!present.count(file)) return false;
+        return true;
+    }
+    bool Run(setup::core::DriverStep step) {
+        switch (step) {
+        case setup::core::DriverStep::AddDriverRecord: return Record("record", recordAccepted);
+        case setup::core::DriverStep::StagePackage: return Record("stage", staged);
+        case setup::core::DriverStep::InstallFromPackage: return Record("package", packageInstalled);
+        case setup::core::DriverStep::Done: break;
+        }
+        return Record("done", false);
+    }
 
 private:
     bool Record(const char* name, bool answer) {
@@ -31,6 +39,21 @@ private:
         return answer;
     }
 };
+
+DriverRoute ChooseDriverRoute(const ScriptedSystem& system) {
+    return setup::core::ChooseDriverRoute(system.AllPresent(), system.packageInstaller);
+}
+
+// Runs the steps of the chosen route as the installer does, handing each result in.
+bool RegisterModelDriver(ScriptedSystem& system) {
+    bool registered = false;
+    setup::core::DriverStep step = setup::core::FirstDriverStep(ChooseDriverRoute(system));
+    while (step != setup::core::DriverStep::Done) {
+        const bool succeeded = system.Run(step);
+        step = setup::core::NextDriverStep(step, succeeded, registered);
+    }
+    return registered;
+}
 
 // Windows 7 refuses a record naming a missing universal file, so with any one
 // missing the staged package is installed and the record never tried; every
@@ -59,15 +82,15 @@ TEST(DriverRegistration, TheRouteAndItsAnswer) {
         system.packageInstalled = c.packageInstalled;
         system.recordAccepted = c.recordAccepted;
         const std::string which = std::string(c.missing ? c.missing : "-") + " " + c.calls.back();
-        EXPECT_EQ(setup::core::ChooseDriverRoute(system), c.route) << which;
-        EXPECT_EQ(setup::core::RegisterModelDriver(system), c.registered) << which;
+        EXPECT_EQ(ChooseDriverRoute(system), c.route) << which;
+        EXPECT_EQ(RegisterModelDriver(system), c.registered) << which;
         EXPECT_EQ(system.calls, c.calls) << which;
     }
     for (const char* missing : setup::core::kUniversalDriverFiles) {
         ScriptedSystem system;
         system.present.erase(missing);
         system.recordAccepted = false;
-        EXPECT_TRUE(setup::core::RegisterModelDriver(system)) << missing;
+        EXPECT_TRUE(RegisterModelDriver(system)) << missing;
         EXPECT_EQ(system.calls, (Calls{"stage", "package"})) << missing;
     }
 }

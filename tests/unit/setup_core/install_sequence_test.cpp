@@ -9,23 +9,29 @@ namespace {
 
 const std::string kModel = "ZYK LXD 455 Sentinel";
 
-// Steps that answer as configured and record the order they were called in.
-class ScriptedSteps : public setup::core::InstallSteps {
-public:
+using setup::core::InstallStep;
+
+// Steps that answer as configured and record the order they were run in.
+struct ScriptedSteps {
     bool directory = true, driver = true, queue = true, monitor = true, inf = true, uninstall = true;
     std::string printerName = kModel;
     std::vector<std::string> calls;
 
-    bool GetDriverDirectory() override { return Record("directory", directory); }
-    bool RegisterDriver() override { return Record("driver", driver); }
-    bool AddPrinterQueue() override { return Record("queue", queue); }
-    const std::string& PrinterName() const override { return printerName; }
-    bool DeployMonitor() override { return Record("deploy", monitor); }
-    void RegisterAutoRun() override { calls.push_back("autorun"); }
-    void CreateShortcut() override { calls.push_back("shortcut"); }
-    void LaunchMonitor() override { calls.push_back("launch"); }
-    bool StageInf() override { return Record("inf", inf); }
-    bool WriteUninstallEntry() override { return Record("uninstall", uninstall); }
+    bool Run(InstallStep step) {
+        switch (step) {
+        case InstallStep::GetDriverDirectory: return Record("directory", directory);
+        case InstallStep::RegisterDriver: return Record("driver", driver);
+        case InstallStep::AddPrinterQueue: return Record("queue", queue);
+        case InstallStep::DeployMonitor: return Record("deploy", monitor);
+        case InstallStep::RegisterAutoRun: return Record("autorun", true);
+        case InstallStep::CreateShortcut: return Record("shortcut", true);
+        case InstallStep::LaunchMonitor: return Record("launch", true);
+        case InstallStep::StageInf: return Record("inf", inf);
+        case InstallStep::WriteUninstallEntry: return Record("uninstall", uninstall);
+        case InstallStep::Done: break;
+        }
+        return Record("done", false);
+    }
 
 private:
     bool Record(const char* name, bool answer) {
@@ -34,11 +40,22 @@ private:
     }
 };
 
+// Runs the steps as the installer does, handing each result to the sequence.
+setup::core::InstallOutcome RunInstallation(ScriptedSteps& steps, const std::string& modelName) {
+    setup::core::InstallOutcome outcome;
+    InstallStep step = InstallStep::GetDriverDirectory;
+    while (step != InstallStep::Done) {
+        const bool succeeded = steps.Run(step);
+        step = setup::core::NextInstallStep(step, {succeeded, steps.printerName}, modelName, outcome);
+    }
+    return outcome;
+}
+
 using Calls = std::vector<std::string>;
 
 TEST(InstallSequence, FullInstallationDeploysRegistersAndLaunchesTheMonitor) {
     ScriptedSteps steps;
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "deploy", "autorun", "shortcut", "launch", "inf",
                                   "uninstall"}));
     EXPECT_TRUE(outcome.directoryFound && outcome.driverAdded && outcome.queueAdded);
@@ -65,7 +82,7 @@ TEST(InstallSequence, EachFailedStepStopsTheSequenceAndSelectsItsCode) {
         steps.directory = c.directory;
         steps.driver = c.driver;
         steps.queue = c.queue;
-        const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
+        const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
         EXPECT_EQ(steps.calls, c.calls) << c.text;
         EXPECT_TRUE(outcome.result.empty()) << c.text;
         const setup::core::ResultMessage message = setup::core::ChooseResultMessage(outcome);
@@ -77,7 +94,7 @@ TEST(InstallSequence, EachFailedStepStopsTheSequenceAndSelectsItsCode) {
 TEST(InstallSequence, MissingMonitorGivesTheDriverOnlyTextAndNoRegistration) {
     ScriptedSteps steps;
     steps.monitor = false;
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "deploy", "inf", "uninstall"}));
     EXPECT_EQ(setup::core::ChooseResultMessage(outcome).text,
               "ZYK LXD 455 Sentinel Printer Driver installed successfully.");
@@ -87,7 +104,7 @@ TEST(InstallSequence, MissingMonitorGivesTheDriverOnlyTextAndNoRegistration) {
 TEST(InstallSequence, CopyQueueSkipsTheMonitorButStagesInfAndWritesUninstall) {
     ScriptedSteps steps;
     steps.printerName = kModel + " (Copy 2)";
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "inf", "uninstall"}));
     EXPECT_EQ(outcome.result, "ZYK LXD 455 Sentinel (Copy 2) Printer Driver installed successfully.");
 }
@@ -95,7 +112,7 @@ TEST(InstallSequence, CopyQueueSkipsTheMonitorButStagesInfAndWritesUninstall) {
 TEST(InstallSequence, NameComparisonIsCaseSensitive) {
     ScriptedSteps steps;
     steps.printerName = "zyk lxd 455 sentinel";
-    setup::core::RunInstallation(steps, kModel);
+    RunInstallation(steps, kModel);
     EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "inf", "uninstall"}));
 }
 
@@ -103,7 +120,7 @@ TEST(InstallSequence, LateFailuresChangeNeitherFlagsNorText) {
     ScriptedSteps steps;
     steps.inf = false;
     steps.uninstall = false;
-    const setup::core::InstallOutcome outcome = setup::core::RunInstallation(steps, kModel);
+    const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
     EXPECT_TRUE(outcome.queueAdded);
     EXPECT_EQ(setup::core::ChooseResultMessage(outcome).text,
               "ZYK LXD 455 Sentinel Printer Driver & Status Monitor installed successfully.");

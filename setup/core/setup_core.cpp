@@ -1,1 +1,0 @@
-// The installer core library; its rules live in the other files of this folder.
