@@ -8,7 +8,7 @@
 #include "monitor/portaccess/core/ServiceControl.h"
 
 int PortAccessMode = 0;
-HANDLE PortDriverHandle = INVALID_HANDLE_VALUE;
+pw::unique_file PortDriverHandle;
 unsigned long StatusPortAddress = 0;
 std::string LptDeviceId;
 
@@ -91,12 +91,12 @@ public:
 
     bool OpenDevice() override {
         ClosePortDriver();
-        PortDriverHandle = CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        PortDriverHandle.reset(CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         PortDriverFailed = false;
-        return PortDriverHandle != INVALID_HANDLE_VALUE;
+        return static_cast<bool>(PortDriverHandle);
     }
-    bool DeviceUsable() override { return PortDriverHandle != INVALID_HANDLE_VALUE && !PortDriverFailed; }
+    bool DeviceUsable() override { return PortDriverHandle && !PortDriverFailed; }
 
 private:
     pw::unique_service m_manager;
@@ -136,12 +136,7 @@ int InstallPortDriver() {
     return portaccess::InstallPortDriver(system);
 }
 
-void ClosePortDriver() {
-    if (PortDriverHandle != INVALID_HANDLE_VALUE) {
-        CloseHandle(PortDriverHandle);
-        PortDriverHandle = INVALID_HANDLE_VALUE;
-    }
-}
+void ClosePortDriver() { PortDriverHandle.reset(); }
 
 unsigned short ReadPortByte(unsigned short port) {
     switch (PortAccessMode) {
@@ -153,7 +148,7 @@ unsigned short ReadPortByte(unsigned short port) {
         DWORD returned = 0;
         // A refused or failed request yields 0, never the address bytes still
         // left in the buffer.
-        PortDriverFailed = !DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1,
+        PortDriverFailed = !DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, request, 2, request, 1,
                                             &returned, nullptr);
         return PortDriverFailed ? 0 : request[0];
     }
@@ -171,7 +166,7 @@ void WritePortByte(unsigned short port, unsigned char value) {
         unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
                                     static_cast<unsigned char>(port >> 8), value};
         DWORD returned = 0;
-        DeviceIoControl(PortDriverHandle, IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
+        DeviceIoControl(PortDriverHandle.get(), IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
         break;
     }
     default:
