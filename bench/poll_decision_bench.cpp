@@ -17,10 +17,10 @@ volatile std::int64_t g_sink;
 std::vector<monitor::PollInputs> Inputs() {
     // A day's mix: mostly ready, some printing, occasional faults.
     std::vector<monitor::PollInputs> v;
-    const char* ports[] = {"LPT", "USB", "COM"};
+    const monitor::PortKind ports[] = {monitor::PortKind::Lpt, monitor::PortKind::Usb, monitor::PortKind::Com};
     const std::int32_t jobs[] = {-1, -1, -1, 0x2010, 0x10, 0x12};
     const std::int32_t parallels[] = {2, 2, 2, 3, 1, -1, 4};
-    for (const char* port : ports)
+    for (monitor::PortKind port : ports)
         for (std::int32_t job : jobs)
             for (std::int32_t p : parallels) v.push_back({job, 0, p, port, (p & 1) != 0});
     return v;
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     snap.jobStatuses = {0x8, 0x2010};
 
     auto baseline = [](const monitor::PollInputs& p) -> std::int64_t {
-        return p.jobStatus + p.parallelStatus + static_cast<std::int64_t>(p.portClass.size()) + p.printerPresent;
+        return p.jobStatus + p.parallelStatus + static_cast<std::int64_t>(p.portKind) + p.printerPresent;
     };
     auto decide = [&](const monitor::PollInputs& p) -> std::int64_t {
         std::int32_t printer = 0, job = -1;

@@ -25,33 +25,6 @@ constexpr UINT ID_RESTART_MONITORING = 102;
 
 }  // namespace
 
-// The parallel set-up of a resolution, answered by the port access layer and
-// this window's timer.
-class CPagewardenDlg::PortSetup : public monitor::PortEnvironment {
-public:
-    explicit PortSetup(CPagewardenDlg& dlg) : m_dlg(dlg) {}
-    int AccessMode() override {
-        PortAccessMode = GetPortAccessMode();
-        return PortAccessMode;
-    }
-    // A handle of an earlier resolution that still reads is kept.
-    void OpenDriver() override { OpenPortDriver(); }
-    // LptDeviceId is the port access layer's: the search starts from the
-    // text and leaves the instance id it finds there.
-    int FindDevice(const char* searchText) override {
-        LptDeviceId = searchText;
-        return FindLptDeviceId(LptDeviceId);
-    }
-    bool ReadAddress() override { return ReadLptPortAddress(); }
-    std::uint32_t StartTimer() override {
-        return static_cast<std::uint32_t>(m_dlg.SetTimer(kStatusTimerId, kStatusTimerPeriodMs, nullptr));
-    }
-    bool StopTimer(std::uint32_t timerId) override { return m_dlg.KillTimer(timerId) != FALSE; }
-
-private:
-    CPagewardenDlg& m_dlg;
-};
-
 BEGIN_MESSAGE_MAP(CPagewardenDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
@@ -216,7 +189,7 @@ bool CPagewardenDlg::FindPrinter() {
 // found again.
 void CPagewardenDlg::CloseQueue() {
     m_hPrinter.reset();
-    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
+    StopStatusTimer();
 }
 
 // The queue is being deleted, and the handle held here is what keeps it: a
@@ -235,15 +208,41 @@ bool CPagewardenDlg::ResolvePort() {
     case monitor::PortRecordResult::NoMemory:
         return false;
     case monitor::PortRecordResult::ReadFailed:
-        m_strPortClass.clear();
+        m_portKind = monitor::PortKind::Other;
         return false;
     case monitor::PortRecordResult::Ok:
         break;
     }
-    PortSetup setup(*this);
-    monitor::ApplyPortName(portName, {m_strPortName, m_strPortClass, m_nParallelStatus, m_nTimerId}, setup);
+    ApplyPortPlan(portName);
     UpdateData(FALSE);
     return true;
+}
+
+// Carries out the plan of the port: the parallel set-up through the port
+// access layer, timer 1 started or stopped as the lookup found.
+void CPagewardenDlg::ApplyPortPlan(const std::string& portName) {
+    const monitor::PortPlan plan = monitor::PlanPort(portName);
+    m_strPortName = portName;
+    m_portKind = plan.kind;
+    if (plan.resetsParallelStatus) m_nParallelStatus = -1;
+    if (plan.needsDriver) {
+        PortAccessMode = GetPortAccessMode();
+        // A handle of an earlier resolution that still reads is kept.
+        if (plan.OpensDriver(PortAccessMode)) OpenPortDriver();
+    }
+    if (plan.stopsTimer) StopStatusTimer();
+    if (!plan.searchText) return;
+    switch (monitor::TimerAfterLookup(LookUpStatusRegister(plan.searchText))) {
+    case monitor::TimerStep::Start:
+        m_nTimerId = static_cast<std::uint32_t>(SetTimer(kStatusTimerId, kStatusTimerPeriodMs, nullptr));
+        break;
+    case monitor::TimerStep::Stop: StopStatusTimer(); break;
+    case monitor::TimerStep::Keep: break;
+    }
+}
+
+void CPagewardenDlg::StopStatusTimer() {
+    monitor::StopStatusTimer(m_nTimerId, [this](std::uint32_t id) { return KillTimer(id) != FALSE; });
 }
 
 bool CPagewardenDlg::HasPortChanged() {
@@ -303,7 +302,7 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
             CloseQueue();   // a dead handle: resolved again below
     }
     if (m_watch.Due()) FindPrinter();
-    if (m_watch.Open() && m_strPortClass == "LPT" &&
+    if (m_watch.Open() && m_portKind == monitor::PortKind::Lpt &&
         m_watch.DriverDue(m_nParallelStatus == monitor::kParallelUnreadable))
         OpenPortDriver();
 
@@ -311,7 +310,7 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
     in.jobStatus = m_nJobStatus;
     in.printerStatus = m_nPrinterStatus;
     in.parallelStatus = m_nParallelStatus;
-    in.portClass = m_strPortClass;
+    in.portKind = m_portKind;
     in.printerPresent = PrinterPresent;
     in.queue = m_watch.View();
     monitor::PollActions act = monitor::DecidePoll(m_poll, in);
@@ -374,7 +373,7 @@ void CPagewardenDlg::OnExit() {
     m_tray.Remove();
     m_hDevNotify.reset();
     ClosePortDriver();
-    if (m_nTimerId != 0 && KillTimer(m_nTimerId)) m_nTimerId = 0;
+    StopStatusTimer();
     m_hPrinter.reset();
     CDialog::OnOK();
 }

@@ -58,12 +58,14 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    class PortSetup;
     void StartPolling();
     void ShowAction();
     void SetStatusImage(int resourceId);
     // 0 when the queue was read, otherwise the spooler's error.
     std::uint32_t ScanQueue();
+    void ApplyPortPlan(const std::string& portName);
+    // Stops timer 1 if it runs; the id is cleared only when it stopped.
+    void StopStatusTimer();
     void CloseQueue();
     void QueueGone();
     void FindUsbPrinter();
@@ -77,7 +79,7 @@ private:
     pw::unique_printer m_hPrinter;
     PRINTER_DEFAULTSA m_printerDefaults = {};
     std::string m_strPortName;           // as the spooler reports it
-    std::string m_strPortClass;          // "LPT", "USB", "COM" or the whole port name
+    monitor::PortKind m_portKind = monitor::PortKind::Other;   // the class of m_strPortName
     std::int32_t m_nParallelStatus = -1; // the last sample of the status register
     std::uint32_t m_nTimerId = 0;        // timer 1 while it runs, otherwise 0
     pw::unique_hdevnotify m_hDevNotify;

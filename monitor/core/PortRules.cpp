@@ -18,41 +18,34 @@ const char* LptSearchText(const std::string& portName) {
     return nullptr;
 }
 
-void StopStatusTimer(std::uint32_t& timerId, PortEnvironment& env) {
-    if (timerId != 0 && env.StopTimer(timerId)) timerId = 0;
-}
-
-PortKind ApplyPortName(const std::string& portName, const PortMembers& port, PortEnvironment& env) {
-    port.portName = portName;
-    PortClass cls = ClassifyPort(portName);
-    port.portClass = cls.text;
-    switch (cls.kind) {
+PortPlan PlanPort(const std::string& portName) {
+    PortPlan plan;
+    plan.kind = ClassifyPort(portName).kind;
+    switch (plan.kind) {
     case PortKind::Usb:
     case PortKind::Com:
-        port.parallelStatus = -1;
-        StopStatusTimer(port.timerId, env);
+        plan.resetsParallelStatus = true;
+        plan.stopsTimer = true;
         break;
     case PortKind::Other:
         break;
-    case PortKind::Lpt: {
-        const int accessMode = env.AccessMode();
-        port.parallelStatus = -1;
-        if (accessMode == 2) env.OpenDriver();
-        const char* search = LptSearchText(portName);
-        if (!search) {
-            StopStatusTimer(port.timerId, env);
-            break;
-        }
-        if (env.FindDevice(search) == 0) {
-            if (env.ReadAddress())
-                port.timerId = env.StartTimer();
-            else
-                StopStatusTimer(port.timerId, env);
-        }
+    case PortKind::Lpt:
+        plan.needsDriver = true;
+        plan.resetsParallelStatus = true;
+        plan.searchText = LptSearchText(portName);
+        plan.stopsTimer = plan.searchText == nullptr;
         break;
     }
+    return plan;
+}
+
+TimerStep TimerAfterLookup(portaccess::LptLookup lookup) {
+    switch (lookup) {
+    case portaccess::LptLookup::Found: return TimerStep::Start;
+    case portaccess::LptLookup::NoAddress: return TimerStep::Stop;
+    case portaccess::LptLookup::QueryFailed: break;
     }
-    return cls.kind;
+    return TimerStep::Keep;
 }
 
 std::string JoinMultiString(const unsigned char* data, std::size_t size) {

@@ -1,7 +1,9 @@
 // How the monitor reads the queue's port: the class a port name falls into,
-// the parallel set-up that an LPT port needs, and the check of the spooler's
-// published port against the one being watched.
+// the plan of the parallel set-up that an LPT port needs, and the check of the
+// spooler's published port against the one being watched.
 #pragma once
+
+#include "monitor/portaccess/core/LptDiscovery.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,40 +26,35 @@ PortClass ClassifyPort(const std::string& portName);
 // its own to search for.
 const char* LptSearchText(const std::string& portName);
 
-// What the parallel set-up needs from the machine. The Win32 shell supplies the
-// real port access; tests supply a fake.
-class PortEnvironment {
-public:
-    virtual ~PortEnvironment() = default;
-    virtual int AccessMode() = 0;                           // 0 none, 1 direct, 2 driver
-    virtual void OpenDriver() = 0;                          // only asked for in mode 2
-    // Starts the device search from searchText; the shell keeps the search
-    // text and the instance id found in the port access layer's one
-    // LptDeviceId. 0 when the query ran, 1 when it failed.
-    virtual int FindDevice(const char* searchText) = 0;
-    virtual bool ReadAddress() = 0;                         // status register found
-    virtual std::uint32_t StartTimer() = 0;                 // timer 1, 1000 ms; its id
-    virtual bool StopTimer(std::uint32_t timerId) = 0;
+// What a resolution of the queue's port asks of the window, decided from the
+// port name alone. A parallel port needs the access mode and, on the driver
+// platform, the port driver; only LPT1: to LPT3: have a device to look up.
+// A parallel port without a device of its own stops timer 1, as USB and COM
+// do: any earlier search text would find some other device and the monitor
+// would read its register.
+struct PortPlan {
+    PortKind kind = PortKind::Other;
+    const char* searchText = nullptr;   // the device to look up; null for none
+    bool needsDriver = false;           // opened when the access mode is the driver's (2)
+    bool resetsParallelStatus = false;  // the last sample belongs to the old port
+    bool stopsTimer = false;            // timer 1 stops without a lookup
+    // Whether this resolution opens the port driver on a platform of the given
+    // access mode (0 none, 1 direct, 2 driver).
+    bool OpensDriver(int accessMode) const { return needsDriver && accessMode == 2; }
 };
+PortPlan PlanPort(const std::string& portName);
 
-// The status window's members that a resolution writes, by reference.
-struct PortMembers {
-    std::string& portName;         // m_strPortName
-    std::string& portClass;        // m_strPortClass
-    std::int32_t& parallelStatus;  // m_nParallelStatus
-    std::uint32_t& timerId;        // m_nTimerId
-};
+// Timer 1 after the lookup: started when the register was found, stopped when
+// it was not, left as it is when the query could not run.
+enum class TimerStep { Keep, Start, Stop };
+TimerStep TimerAfterLookup(portaccess::LptLookup lookup);
 
-// Records the queue's port name and classifies it; for a parallel port runs the
-// set-up (access mode, driver, device search, address, timer 1); for USB and COM
-// stops timer 1. A parallel port without a search text of its own gets no
-// device search and no address, and timer 1 is stopped: any earlier search
-// text would find some other device and the monitor would read its register.
-// Returns the kind it found.
-PortKind ApplyPortName(const std::string& portName, const PortMembers& port, PortEnvironment& env);
-
-// Stops timer 1 if it runs; the id is cleared only when the stop succeeded.
-void StopStatusTimer(std::uint32_t& timerId, PortEnvironment& env);
+// Stops timer 1 if it runs (stop(id) answers whether it stopped); the id is
+// cleared only when the stop succeeded.
+template <typename Stop>
+void StopStatusTimer(std::uint32_t& timerId, Stop&& stop) {
+    if (timerId != 0 && stop(timerId)) timerId = 0;
+}
 
 // The strings of a registry multi-string joined with ",", read only within the
 // bytes the registry handed back: the list ends at its first empty string, and

@@ -17,7 +17,7 @@ const char* const kUsbMessage =
     "Printer is not connected or switched OFF.\n"
     "Ensure USB cable is connected properly and the printer is switched ON.";
 
-void Set(PollActions& a, PollState& s, std::int32_t code, const char* title, const char* message, int anim) {
+void Set(PollActions& a, PollState& s, Shown code, const char* title, const char* message, int anim) {
     a.set = true;
     a.title = title;
     a.message = message;
@@ -49,7 +49,7 @@ void AutoHideStep(PollActions& a, PollState& s) {
 // A debounced fault: shown on the threshold-th poll with its condition unless
 // already shown; the counter wraps to 0 above the threshold.
 void Debounce(PollActions& a, PollState& s, std::int32_t& counter, std::int32_t threshold, bool pops,
-              std::int32_t code, const char* message) {
+              Shown code, const char* message) {
     counter += 1;
     if (counter == threshold && s.ShownState != code) {
         a.show = pops;
@@ -93,11 +93,11 @@ PollActions DecidePoll(PollState& s, const PollInputs& in) {
     PollActions a;
     const std::int32_t J = in.jobStatus;
     const std::int32_t P = in.parallelStatus;
-    const bool lpt = in.portClass == "LPT";
-    const bool usb = in.portClass == "USB";
+    const bool lpt = in.portKind == PortKind::Lpt;
+    const bool usb = in.portKind == PortKind::Usb;
 
     // Entry into a state that pops the window up.
-    auto enterShown = [&](int row, std::int32_t code, const char* title, const char* message) {
+    auto enterShown = [&](int row, Shown code, const char* title, const char* message) {
         a.row = row;
         if (s.ShownState != code) {
             a.show = true;
@@ -105,7 +105,7 @@ PollActions DecidePoll(PollState& s, const PollInputs& in) {
         }
     };
     // Entry into a state that is written but leaves the window as it is.
-    auto enterQuiet = [&](int row, std::int32_t code, const char* title, const char* message, int anim) {
+    auto enterQuiet = [&](int row, Shown code, const char* title, const char* message, int anim) {
         a.row = row;
         if (s.ShownState != code) Set(a, s, code, title, message, anim);
     };
@@ -120,76 +120,76 @@ PollActions DecidePoll(PollState& s, const PollInputs& in) {
         if (s.SearchPollCount > 2) {
             s.SearchMode = 0;
             s.SearchPollCount = 0;
-            s.ShownState = 0;
+            s.ShownState = Shown::None;
         }
     } else if (in.queue == QueueView::NotInstalled) {
         static const NotFoundDisplay notFound = PrinterNotFound();
-        enterQuiet(19, 10, notFound.title, notFound.message.c_str(), notFound.anim);
+        enterQuiet(19, Shown::NotInstalled, notFound.title, notFound.message.c_str(), notFound.anim);
     } else if (in.queue == QueueView::SpoolerDown) {
-        enterQuiet(20, 50, kSpoolerTitle, kSpoolerMessage, kAnimAttention);
+        enterQuiet(20, Shown::SpoolerDown, kSpoolerTitle, kSpoolerMessage, kAnimAttention);
     } else if (in.queue != QueueView::Watched) {
         // Nothing read at this poll: the window keeps what it shows.
     } else if (in.printerStatus == 1) {
-        enterShown(2, 1, kCommError, PausedMessage().c_str());
+        enterShown(2, Shown::Paused, kCommError, PausedMessage().c_str());
     } else if (lpt && P == kParallelUnreadable) {
         // Without the register every parallel row would be a guess: while a
         // job prints the user is told, as a fault while printing is.
         if (J != -1)
-            enterShown(21, 5001, kPortAccessTitle, kPortAccessMessage);
+            enterShown(21, Shown::PortUnreadableWithJob, kPortAccessTitle, kPortAccessMessage);
         else
-            enterQuiet(21, 5000, kPortAccessTitle, kPortAccessMessage, kAnimAttention);
+            enterQuiet(21, Shown::PortUnreadable, kPortAccessTitle, kPortAccessMessage, kAnimAttention);
     } else if (J == kJobPrintingRetained && lpt && P == kParallelPaperOut) {
-        enterShown(3, 3001, kPaperOutTitle, kPaperOutMessage);
+        enterShown(3, Shown::PaperOutPrinting, kPaperOutTitle, kPaperOutMessage);
     } else if (J == kJobPrintingRetained && lpt && P == kParallelOffline) {
-        enterShown(4, 4001, kOfflineTitle, kOfflineMessage);
+        enterShown(4, Shown::OfflinePrinting, kOfflineTitle, kOfflineMessage);
     } else if (J == kJobPrintingRetained && lpt && P == kParallelNoLink) {
         a.row = 5;
-        Debounce(a, s, s.PrintFaultCount, 5, true, 1001, kLinkMessage);
+        Debounce(a, s, s.PrintFaultCount, 5, true, Shown::LinkPrinting, kLinkMessage);
     } else if (J == kJobPrintingRetained) {
         a.row = 6;
-        if (s.ShownState != 16) {
-            Set(a, s, 16, "Printing", "Printing...\n(Window will minimize in 2sec...)", kAnimReady);
+        if (s.ShownState != Shown::Printing) {
+            Set(a, s, Shown::Printing, "Printing", "Printing...\n(Window will minimize in 2sec...)", kAnimReady);
             ArmHide(s);
         }
         AutoHideStep(a, s);
     } else if (J == kJobPrintingError) {
-        enterShown(7, 18, kCommError, kLinkMessageOneLine);
+        enterShown(7, Shown::JobError, kCommError, kLinkMessageOneLine);
     } else if (J == -1 && lpt && P == kParallelPaperOut) {
-        enterQuiet(8, 3000, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
+        enterQuiet(8, Shown::PaperOutIdle, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
     } else if (J == -1 && lpt && P == kParallelOffline) {
-        enterQuiet(9, 4000, kOfflineTitle, kOfflineMessage, kAnimAttention);
+        enterQuiet(9, Shown::OfflineIdle, kOfflineTitle, kOfflineMessage, kAnimAttention);
     } else if (J == -1 && lpt && (P == kParallelNoLink || P == kParallelNone)) {
         a.row = 10;
-        Debounce(a, s, s.IdleFaultCount, 8, false, 1000, kLinkMessage);
+        Debounce(a, s, s.IdleFaultCount, 8, false, Shown::LinkIdle, kLinkMessage);
     } else if (J == kJobPrintingPaperOut && lpt && P == kParallelPaperOut) {
-        enterShown(11, 3011, kPaperOutTitle, kPaperOutMessage);
+        enterShown(11, Shown::PaperOutJobReported, kPaperOutTitle, kPaperOutMessage);
     } else if (J != -1 && lpt && P == kParallelPaperOut) {
-        enterQuiet(12, 3010, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
+        enterQuiet(12, Shown::PaperOutWithJob, kPaperOutTitle, kPaperOutMessage, kAnimAttention);
     } else if (J == kJobPrintingOffline && lpt && P == kParallelOffline) {
-        enterShown(13, 4011, kOfflineTitle, kOfflineMessage);
+        enterShown(13, Shown::OfflineJobReported, kOfflineTitle, kOfflineMessage);
     } else if (J != -1 && lpt && P == kParallelOffline) {
-        enterQuiet(14, 4010, kOfflineTitle, kOfflineMessage, kAnimAttention);
+        enterQuiet(14, Shown::OfflineWithJob, kOfflineTitle, kOfflineMessage, kAnimAttention);
     } else if (J != -1 && lpt && P == kParallelNoLink) {
         a.row = 15;
-        Debounce(a, s, s.JobFaultCount, 5, false, 1010, kLinkMessage);
+        Debounce(a, s, s.JobFaultCount, 5, false, Shown::LinkWithJob, kLinkMessage);
     } else if (!in.printerPresent && usb) {
         a.row = 16;
-        if (s.ShownState != 20) {
-            Set(a, s, 20, kCommError, kUsbMessage, kAnimAttention);
+        if (s.ShownState != Shown::UsbAbsent) {
+            Set(a, s, Shown::UsbAbsent, kCommError, kUsbMessage, kAnimAttention);
             ClearFaults(s);
         }
     } else if (lpt && P == kParallelReady) {
         a.row = 17;
-        if (s.ShownState != 2000) {
-            Set(a, s, 2000, "Ready", "Ready to print.\n(Window will minimize in 2sec...)", kAnimReady);
+        if (s.ShownState != Shown::ParallelReady) {
+            Set(a, s, Shown::ParallelReady, "Ready", "Ready to print.\n(Window will minimize in 2sec...)", kAnimReady);
             ClearFaults(s);
             ArmHide(s);
         }
         AutoHideStep(a, s);
     } else if (J == -1) {
         a.row = 18;
-        if (s.ShownState != -1) {
-            Set(a, s, -1, "Ready", "Ready to print.", kAnimReady);
+        if (s.ShownState != Shown::Ready) {
+            Set(a, s, Shown::Ready, "Ready", "Ready to print.", kAnimReady);
             ClearFaults(s);
         }
     }

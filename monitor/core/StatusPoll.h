@@ -5,6 +5,7 @@
 // writes the current status afresh.
 #pragma once
 
+#include "monitor/core/PortRules.h"
 #include "monitor/core/QueueWatch.h"
 #include "monitor/portaccess/core/ParallelStatus.h"
 
@@ -32,12 +33,41 @@ constexpr std::int32_t kParallelOffline = 4;
 constexpr std::int32_t kParallelNone = -1;
 constexpr std::int32_t kParallelUnreadable = portaccess::kParallelUnreadable;
 
+// The state the window shows, as the table last wrote it. A state is written
+// only on entry, so each row that writes has its own; the parallel faults have
+// one each for an idle printer, a job printing (retained) and any other job
+// (and one more where the job itself reports the fault).
+enum class Shown : std::int32_t {
+    Ready = -1,                  // row 18: no job, nothing to report
+    None = 0,                    // nothing written since the start or the search
+    Paused = 1,                  // row 2
+    NotInstalled = 10,           // row 19
+    Printing = 16,               // row 6
+    JobError = 18,               // row 7
+    UsbAbsent = 20,              // row 16
+    SpoolerDown = 50,            // row 20
+    LinkIdle = 1000,             // row 10
+    LinkPrinting = 1001,         // row 5
+    LinkWithJob = 1010,          // row 15
+    ParallelReady = 2000,        // row 17
+    PaperOutIdle = 3000,         // row 8
+    PaperOutPrinting = 3001,     // row 3
+    PaperOutWithJob = 3010,      // row 12
+    PaperOutJobReported = 3011,  // row 11
+    OfflineIdle = 4000,          // row 9
+    OfflinePrinting = 4001,      // row 4
+    OfflineWithJob = 4010,       // row 14
+    OfflineJobReported = 4011,   // row 13
+    PortUnreadable = 5000,       // row 21, no job
+    PortUnreadableWithJob = 5001 // row 21, a job printing
+};
+
 // What one poll sees.
 struct PollInputs {
     std::int32_t jobStatus = -1;        // printing job's Status, -1 when none
     std::int32_t printerStatus = 0;     // queue Status at the last successful query
     std::int32_t parallelStatus = -1;
-    std::string portClass;              // "LPT", "USB", "COM" or the raw port name
+    PortKind portKind = PortKind::Other;
     bool printerPresent = false;        // USB printer attached
     QueueView queue = QueueView::Watched;
 };
@@ -55,7 +85,7 @@ struct PollActions {
 
 // The polling state, one per monitor window; all zero at start.
 struct PollState {
-    std::int32_t ShownState = 0;
+    Shown ShownState = Shown::None;
     std::int32_t SearchMode = 0;
     std::int32_t SearchPollCount = 0;
     std::int32_t AutoHideArmed = 0;

@@ -17,19 +17,6 @@
 
 namespace {
 
-// A VARIANT cleared when it goes out of scope.
-class variant_value {
-public:
-    variant_value() noexcept { VariantInit(&m_value); }
-    variant_value(const variant_value&) = delete;
-    variant_value& operator=(const variant_value&) = delete;
-    ~variant_value() { VariantClear(&m_value); }
-    VARIANT* put() noexcept { VariantClear(&m_value); return &m_value; }
-    const VARIANT& get() const noexcept { return m_value; }
-private:
-    VARIANT m_value;
-};
-
 // The ANSI form of a BSTR (the system's code page).
 bool ToAnsi(BSTR text, std::string& out) {
     out.clear();
@@ -44,7 +31,7 @@ bool ToAnsi(BSTR text, std::string& out) {
 }
 
 bool StringProperty(IWbemClassObject* object, const wchar_t* property, std::string& out) {
-    variant_value value;
+    pw::unique_variant value;
     if (FAILED(object->Get(property, 0, value.put(), nullptr, nullptr))) return false;
     if (value.get().vt != VT_BSTR) return false;
     return ToAnsi(value.get().bstrVal, out);
@@ -66,19 +53,6 @@ public:
 private:
     IEnumWbemClassObject* m_results;
     pw::com_ptr<IWbemClassObject> m_current;
-};
-
-// A BSTR freed when it goes out of scope.
-class bstr_value {
-public:
-    explicit bstr_value(const wchar_t* text) noexcept : m_text(SysAllocString(text)) {}
-    bstr_value(const bstr_value&) = delete;
-    bstr_value& operator=(const bstr_value&) = delete;
-    ~bstr_value() { SysFreeString(m_text); }
-    BSTR get() const noexcept { return m_text; }
-    explicit operator bool() const noexcept { return m_text != nullptr; }
-private:
-    BSTR m_text;
 };
 
 constexpr DWORD kAllocConfigCapacity = 512;
@@ -103,7 +77,7 @@ public:
                                 m_locator.put_void());
     }
     portaccess::ComResult ConnectToNamespace() override {
-        bstr_value ns(L"ROOT\\CIMV2");
+        pw::unique_bstr ns(SysAllocString(L"ROOT\\CIMV2"));
         if (!ns) return E_OUTOFMEMORY;
         return m_locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, m_services.put());
     }
@@ -112,8 +86,8 @@ public:
                                  RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     }
     portaccess::ComResult QueryPnpEntities() override {
-        bstr_value language(L"WQL");
-        bstr_value query(L"SELECT * FROM Win32_PnPEntity");
+        pw::unique_bstr language(SysAllocString(L"WQL"));
+        pw::unique_bstr query(SysAllocString(L"SELECT * FROM Win32_PnPEntity"));
         if (!language || !query) return E_OUTOFMEMORY;
         const HRESULT hr = m_services->ExecQuery(language.get(), query.get(),
                                                  WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
@@ -138,6 +112,12 @@ private:
 
 
 }  // namespace
+
+portaccess::LptLookup LookUpStatusRegister(const char* searchText) {
+    LptDeviceId = searchText;
+    if (FindLptDeviceId(LptDeviceId) != 0) return portaccess::LptLookup::QueryFailed;
+    return ReadLptPortAddress() ? portaccess::LptLookup::Found : portaccess::LptLookup::NoAddress;
+}
 
 int FindLptDeviceId(std::string& id) {
     Win32LptDiscovery system;

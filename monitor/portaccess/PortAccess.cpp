@@ -8,7 +8,7 @@
 #include "monitor/portaccess/core/ServiceControl.h"
 
 int PortAccessMode = 0;
-HANDLE PortDriverHandle = INVALID_HANDLE_VALUE;
+pw::unique_file PortDriverHandle;
 unsigned long StatusPortAddress = 0;
 std::string LptDeviceId;
 
@@ -39,37 +39,60 @@ public:
     }
 };
 
-// The real service manager, service and device. Whatever is still open when
-// the branching returns is closed by the owners.
-class Win32DriverService : public portaccess::DriverServiceSystem {
+// The real service manager, service and device. Each answer is given with
+// the handles of the service manager it opened already closed (the service
+// before its manager); the device handle is the one of PortDriverHandle.
+class Win32PortDriver : public portaccess::PortDriverControl {
 public:
-    portaccess::OpenResult OpenManager(portaccess::ManagerAccess access) override {
-        const DWORD rights = access == portaccess::ManagerAccess::Full ? SC_MANAGER_ALL_ACCESS : GENERIC_READ;
-        m_manager.reset(PortDriverServices().openManager(nullptr, nullptr, rights));
-        if (m_manager) return portaccess::OpenResult::Ok;
-        return GetLastError() == ERROR_ACCESS_DENIED ? portaccess::OpenResult::AccessDenied
-                                                     : portaccess::OpenResult::Failed;
-    }
-    void CloseManager() override { m_manager.reset(); }
-
-    bool OpenDriverService() override {
-        m_service.reset(PortDriverServices().openService(m_manager.get(), kServiceName, GENERIC_EXECUTE));
-        return static_cast<bool>(m_service);
-    }
-    void CloseDriverService() override { m_service.reset(); }
-    bool StartDriverService() override {
-        return PortDriverServices().startService(m_service.get(), 0, nullptr) != FALSE;
+    portaccess::StartAnswer Start(portaccess::ManagerAccess access) override {
+        pw::unique_service manager;
+        switch (OpenManager(access, manager)) {
+        case ManagerOpen::Denied: return portaccess::StartAnswer::ManagerDenied;
+        case ManagerOpen::Failed: return portaccess::StartAnswer::ManagerFailed;
+        case ManagerOpen::Ok: break;
+        }
+        pw::unique_service service(PortDriverServices().openService(manager.get(), kServiceName, GENERIC_EXECUTE));
+        if (!service) return portaccess::StartAnswer::NoService;
+        return PortDriverServices().startService(service.get(), 0, nullptr) != FALSE
+                   ? portaccess::StartAnswer::Started
+                   : portaccess::StartAnswer::Refused;
     }
 
-    bool CreateDriverService() override {
-        m_service.reset(PortDriverServices().createService(
-            m_manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+    portaccess::RegisterAnswer Register() override {
+        WriteDriverImage();
+        pw::unique_service manager;
+        switch (OpenManager(portaccess::ManagerAccess::Full, manager)) {
+        case ManagerOpen::Denied: return portaccess::RegisterAnswer::ManagerDenied;
+        case ManagerOpen::Failed: return portaccess::RegisterAnswer::ManagerFailed;
+        case ManagerOpen::Ok: break;
+        }
+        // An existing registration makes this fail and stays as it is.
+        pw::unique_service service(PortDriverServices().createService(
+            manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
             SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL, kImagePathOfService, nullptr, nullptr, nullptr, nullptr,
             nullptr));
-        return static_cast<bool>(m_service);
+        return portaccess::RegisterAnswer::Done;
     }
 
-    void WriteDriverImage() override {
+    bool OpenDevice() override {
+        ClosePortDriver();
+        PortDriverHandle.reset(CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        PortDriverFailed = false;
+        return static_cast<bool>(PortDriverHandle);
+    }
+    bool DeviceUsable() override { return PortDriverHandle && !PortDriverFailed; }
+
+private:
+    enum class ManagerOpen { Ok, Denied, Failed };
+    static ManagerOpen OpenManager(portaccess::ManagerAccess access, pw::unique_service& manager) {
+        const DWORD rights = access == portaccess::ManagerAccess::Full ? SC_MANAGER_ALL_ACCESS : GENERIC_READ;
+        manager.reset(PortDriverServices().openManager(nullptr, nullptr, rights));
+        if (manager) return ManagerOpen::Ok;
+        return GetLastError() == ERROR_ACCESS_DENIED ? ManagerOpen::Denied : ManagerOpen::Failed;
+    }
+
+    static void WriteDriverImage() {
         char path[MAX_PATH + 1] = {};
         const UINT length = GetSystemDirectoryA(path, MAX_PATH);
         // Without the image resource the registration is still attempted.
@@ -88,19 +111,6 @@ public:
         DWORD written = 0;
         WriteFile(file.get(), image, size, &written, nullptr);
     }
-
-    bool OpenDevice() override {
-        ClosePortDriver();
-        PortDriverHandle = CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-        PortDriverFailed = false;
-        return PortDriverHandle != INVALID_HANDLE_VALUE;
-    }
-    bool DeviceUsable() override { return PortDriverHandle != INVALID_HANDLE_VALUE && !PortDriverFailed; }
-
-private:
-    pw::unique_service m_manager;
-    pw::unique_service m_service;
 };
 
 // Port instructions: only the 9x family lets a program execute them.
@@ -122,26 +132,21 @@ int GetPortAccessMode() {
 }
 
 int OpenPortDriver() {
-    Win32DriverService system;
-    return portaccess::OpenPortDriver(system);
+    Win32PortDriver driver;
+    return portaccess::OpenPortDriver(driver);
 }
 
 int StartPortDriver() {
-    Win32DriverService system;
-    return portaccess::StartPortDriver(system);
+    Win32PortDriver driver;
+    return portaccess::StartPortDriver(driver);
 }
 
 int InstallPortDriver() {
-    Win32DriverService system;
-    return portaccess::InstallPortDriver(system);
+    Win32PortDriver driver;
+    return portaccess::InstallPortDriver(driver);
 }
 
-void ClosePortDriver() {
-    if (PortDriverHandle != INVALID_HANDLE_VALUE) {
-        CloseHandle(PortDriverHandle);
-        PortDriverHandle = INVALID_HANDLE_VALUE;
-    }
-}
+void ClosePortDriver() { PortDriverHandle.reset(); }
 
 unsigned short ReadPortByte(unsigned short port) {
     switch (PortAccessMode) {
@@ -153,7 +158,7 @@ unsigned short ReadPortByte(unsigned short port) {
         DWORD returned = 0;
         // A refused or failed request yields 0, never the address bytes still
         // left in the buffer.
-        PortDriverFailed = !DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1,
+        PortDriverFailed = !DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, request, 2, request, 1,
                                             &returned, nullptr);
         return PortDriverFailed ? 0 : request[0];
     }
@@ -171,7 +176,7 @@ void WritePortByte(unsigned short port, unsigned char value) {
         unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
                                     static_cast<unsigned char>(port >> 8), value};
         DWORD returned = 0;
-        DeviceIoControl(PortDriverHandle, IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
+        DeviceIoControl(PortDriverHandle.get(), IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
         break;
     }
     default:

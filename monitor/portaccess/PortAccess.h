@@ -6,6 +6,9 @@
 // All of it runs on the status window's user-interface thread.
 #pragma once
 
+#include "common/Handles.h"
+#include "monitor/portaccess/core/LptDiscovery.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,8 +16,8 @@
 // 0 = no port access, 1 = direct port instructions (Windows 9x),
 // 2 = through the hwinterface driver (Windows NT). Starts at 0.
 extern int PortAccessMode;
-// The open device "\\.\hwinterface"; INVALID_HANDLE_VALUE while not open.
-extern HANDLE PortDriverHandle;
+// The open device "\\.\hwinterface"; empty (INVALID_HANDLE_VALUE) while not open.
+extern pw::unique_file PortDriverHandle;
 // The parallel status register: the port's base address + 1.
 extern unsigned long StatusPortAddress;
 // The LPT search text ("(LPT1)"), then the port's Plug and Play instance id.
@@ -37,7 +40,7 @@ int StartPortDriver();
 // Writes the driver image and registers the kernel service; 5 when the service
 // manager refuses access, 0 otherwise.
 int InstallPortDriver();
-// Closes PortDriverHandle if it is open and resets it to INVALID_HANDLE_VALUE.
+// Closes PortDriverHandle if it is open.
 void ClosePortDriver();
 
 // The byte at `port` in the low byte; 0 without an access method or when the
@@ -47,6 +50,11 @@ void WritePortByte(unsigned short port, unsigned char value);
 // Reads StatusPortAddress and classifies it: 1, 2, 3, 4 or -1; through the
 // driver, portaccess::kParallelUnreadable (-2) when the request failed.
 int ReadParallelStatus();
+
+// The lookup the monitor makes for a parallel port: LptDeviceId becomes the
+// search text ("(LPT1)"), FindLptDeviceId turns it into the instance id, and
+// when that query ran ReadLptPortAddress reads the register's address.
+portaccess::LptLookup LookUpStatusRegister(const char* searchText);
 
 // Replaces `id` (a search text such as "(LPT1)") with the instance id of the
 // Plug and Play device whose name contains it. 0 when the query ran to its end

@@ -1,8 +1,9 @@
-// The service manager calls of the port-I/O driver client, as a table. The
-// program always uses the system's functions; a test may put forwarding
-// wrappers in their place to see the exact arguments (access rights, service
-// type, start type, image path) and to answer as Windows 7 answers where the
-// test Windows is more lenient (a standard user refused full access).
+// The service manager calls behind the driver client's PortDriverControl, as
+// a table. The program always uses the system's functions; a test may put
+// forwarding wrappers in their place to see the exact arguments (access
+// rights, service type, start type, image path) and to answer as Windows 7
+// answers where the test Windows is more lenient (a standard user refused
+// full access).
 #pragma once
 
 #include <windows.h>

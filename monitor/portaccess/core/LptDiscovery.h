@@ -51,6 +51,14 @@ public:
     virtual void ReleaseInterfaces() = 0;
 };
 
+// What the lookup of a parallel port's status register found: the device
+// query and then the register's address in the device's configuration.
+enum class LptLookup {
+    QueryFailed,   // the device query did not run (a COM or WMI step failed)
+    NoAddress,     // the query ran, but no register was found for what it left
+    Found,         // the register's address is known
+};
+
 // FindLptDeviceId: 0 when the query ran to its end (id replaced on a match),
 // 1 when a COM or WMI step failed. Security already set counts as set; a
 // thread already in the other apartment model is used as it is.

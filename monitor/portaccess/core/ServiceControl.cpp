@@ -1,63 +1,39 @@
 #include "monitor/portaccess/core/ServiceControl.h"
 
 namespace portaccess {
-namespace {
 
-// Opens the service through the open manager and starts it; closes both.
-// -1 when the service could not be opened, else whether the start succeeded.
-int StartThroughOpenManager(DriverServiceSystem& system) {
-    if (!system.OpenDriverService()) {
-        system.CloseManager();
-        return -1;
+int StartPortDriver(PortDriverControl& driver) {
+    switch (driver.Start(ManagerAccess::Full)) {
+    case StartAnswer::Started: return 0;
+    case StartAnswer::Refused: return 3;
+    case StartAnswer::ManagerDenied: break;
+    case StartAnswer::ManagerFailed:
+    case StartAnswer::NoService: return 1;
     }
-    const bool started = system.StartDriverService();
-    system.CloseDriverService();
-    system.CloseManager();
-    return started ? 1 : 0;
-}
-
-}  // namespace
-
-int StartPortDriver(DriverServiceSystem& system) {
-    switch (system.OpenManager(ManagerAccess::Full)) {
-    case OpenResult::Ok: {
-        const int r = StartThroughOpenManager(system);
-        return r < 0 ? 1 : (r ? 0 : 3);
-    }
-    case OpenResult::AccessDenied: {
-        // A standard user may still start a registered service from a read-access open.
-        if (system.OpenManager(ManagerAccess::Read) != OpenResult::Ok) return 1;
-        const int r = StartThroughOpenManager(system);
-        return r < 0 ? 1 : (r ? 0 : 4);
-    }
-    case OpenResult::Failed:
-        break;
+    // A standard user may still start a registered service from a read-access open.
+    switch (driver.Start(ManagerAccess::Read)) {
+    case StartAnswer::Started: return 0;
+    case StartAnswer::Refused: return 4;
+    case StartAnswer::ManagerDenied:
+    case StartAnswer::ManagerFailed:
+    case StartAnswer::NoService: break;
     }
     return 1;
 }
 
-int InstallPortDriver(DriverServiceSystem& system) {
-    system.WriteDriverImage();
-    switch (system.OpenManager(ManagerAccess::Full)) {
-    case OpenResult::AccessDenied: return 5;
-    case OpenResult::Failed: return 0;
-    case OpenResult::Ok: break;
-    }
-    // An existing registration makes this fail and stays as it is.
-    if (system.CreateDriverService()) system.CloseDriverService();
-    system.CloseManager();
-    return 0;
+int InstallPortDriver(PortDriverControl& driver) {
+    return driver.Register() == RegisterAnswer::ManagerDenied ? 5 : 0;
 }
 
-int OpenPortDriver(DriverServiceSystem& system) {
-    if (system.DeviceUsable() || system.OpenDevice()) return 0;
-    if (StartPortDriver(system) == 0) {
-        system.OpenDevice();
+int OpenPortDriver(PortDriverControl& driver) {
+    if (driver.DeviceUsable() || driver.OpenDevice()) return 0;
+    if (StartPortDriver(driver) == 0) {
+        driver.OpenDevice();
         return 1;
     }
-    InstallPortDriver(system);
-    StartPortDriver(system);   // its result does not change what follows
-    system.OpenDevice();
+    InstallPortDriver(driver);
+    StartPortDriver(driver);   // its result does not change what follows
+    driver.OpenDevice();
     return 1;
 }
 

@@ -73,7 +73,7 @@ TEST(PrinterStandIns, TheMonitorsOwnLptReadingSeesEachState) {
     PortAccessMode = GetPortAccessMode();
     ASSERT_EQ(PortAccessMode, 2);
     OpenPortDriver();
-    ASSERT_NE(PortDriverHandle, INVALID_HANDLE_VALUE);
+    ASSERT_NE(PortDriverHandle.get(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadParallelStatus(), 2);
     for (const sim::StateInfo& s : sim::kStates) {
         ASSERT_TRUE(sim::SetState(s));

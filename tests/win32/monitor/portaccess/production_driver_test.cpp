@@ -34,16 +34,17 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
                                       "FriendlyName", "ECP Printer Port (LPT1)"));
     PortAccessMode = GetPortAccessMode();
     ASSERT_EQ(OpenPortDriver(), 1);
-    ASSERT_NE(PortDriverHandle, INVALID_HANDLE_VALUE) << "the production image did not load";
+    ASSERT_NE(PortDriverHandle.get(), INVALID_HANDLE_VALUE) << "the production image did not load";
 
     BYTE request[3] = {0x79, 0x03, 0xEE};
     DWORD returned = 0;
-    ASSERT_TRUE(DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned, nullptr));
+    ASSERT_TRUE(
+        DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned, nullptr));
     EXPECT_EQ(returned, 1u);
     EXPECT_EQ(request[0], 0) << "hal under Wine reads 0";
     StatusPortAddress = 0x379;
     EXPECT_EQ(ReadParallelStatus(), -1);
-    EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C402010, request, 2, request, 1, &returned, nullptr));
+    EXPECT_FALSE(DeviceIoControl(PortDriverHandle.get(), 0x9C402010, request, 2, request, 1, &returned, nullptr));
     ClosePortDriver();
 
     // Unloading ends the watch over the system's devices, and the device goes.

@@ -122,7 +122,7 @@ TEST(StatusPictures, AThousandStatusChangesMakeEachPictureOnceAndDestroyItOnce) 
         // user's openings in between (their "Searching" clears the picture).
         for (int poll = 0, changes = 0; changes < 1000; ++poll) {
             PollInputs in;
-            in.portClass = "LPT";
+            in.portKind = PortKind::Lpt;
             in.parallelStatus = poll % 2 ? kParallelPaperOut : kParallelReady;
             if (poll % 50 == 0) BeginSearch(state);
             const PollActions act = DecidePoll(state, in);

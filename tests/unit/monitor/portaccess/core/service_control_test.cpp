@@ -8,12 +8,13 @@
 namespace {
 
 using portaccess::ManagerAccess;
-using portaccess::OpenResult;
+using portaccess::RegisterAnswer;
+using portaccess::StartAnswer;
 
 // A service manager that behaves like the system's for our one service:
 // administrators get full access, standard users only read access; a service
 // starts once; the device exists while the service runs.
-class FakeSystem : public portaccess::DriverServiceSystem {
+class FakeDriver : public portaccess::PortDriverControl {
 public:
     bool admin = true;
     bool managerBroken = false;   // the manager cannot be opened at all
@@ -23,49 +24,22 @@ public:
     int imageWrites = 0;
     std::vector<std::string> calls;
 
-    OpenResult OpenManager(ManagerAccess access) override {
-        calls.push_back(access == ManagerAccess::Full ? "manager full" : "manager read");
-        EXPECT_FALSE(m_managerOpen) << "manager opened twice without closing";
-        if (managerBroken) return OpenResult::Failed;
-        if (access == ManagerAccess::Full && !admin) return OpenResult::AccessDenied;
-        m_managerOpen = true;
-        m_managerFull = access == ManagerAccess::Full;
-        return OpenResult::Ok;
-    }
-    void CloseManager() override {
-        EXPECT_TRUE(m_managerOpen) << "closing a manager that is not open";
-        EXPECT_FALSE(m_serviceOpen) << "manager closed before its service";
-        m_managerOpen = false;
-    }
-    bool OpenDriverService() override {
-        calls.push_back("open service");
-        EXPECT_TRUE(m_managerOpen);
-        if (!registered) return false;
-        m_serviceOpen = true;
-        return true;
-    }
-    void CloseDriverService() override {
-        EXPECT_TRUE(m_serviceOpen) << "closing a service that is not open";
-        m_serviceOpen = false;
-    }
-    bool StartDriverService() override {
-        calls.push_back("start");
-        EXPECT_TRUE(m_serviceOpen);
-        if (running || startRefused) return false;   // already running: 1056
+    StartAnswer Start(ManagerAccess access) override {
+        calls.push_back(access == ManagerAccess::Full ? "start full" : "start read");
+        if (managerBroken) return StartAnswer::ManagerFailed;
+        if (access == ManagerAccess::Full && !admin) return StartAnswer::ManagerDenied;
+        if (!registered) return StartAnswer::NoService;
+        if (running || startRefused) return StartAnswer::Refused;   // already running: 1056
         running = true;
-        return true;
+        return StartAnswer::Started;
     }
-    bool CreateDriverService() override {
-        calls.push_back("create");
-        EXPECT_TRUE(m_managerOpen && m_managerFull);
-        if (registered) return false;   // 1073, registration unchanged
-        registered = true;
-        m_serviceOpen = true;
-        return true;
-    }
-    void WriteDriverImage() override {
-        calls.push_back("write image");
-        ++imageWrites;
+    RegisterAnswer Register() override {
+        calls.push_back("register");
+        ++imageWrites;   // written before the manager is asked
+        if (managerBroken) return RegisterAnswer::ManagerFailed;
+        if (!admin) return RegisterAnswer::ManagerDenied;
+        registered = true;   // an existing registration stays as it is (1073)
+        return RegisterAnswer::Done;
     }
     bool OpenDevice() override {
         calls.push_back("open device");
@@ -73,90 +47,76 @@ public:
     }
     bool usable = false;   // a handle is held and its last read succeeded
     bool DeviceUsable() override { return usable; }
-
-    bool Balanced() const { return !m_managerOpen && !m_serviceOpen; }
-
-private:
-    bool m_managerOpen = false;
-    bool m_managerFull = false;
-    bool m_serviceOpen = false;
 };
 
 using Calls = std::vector<std::string>;
 
 TEST(StartPortDriver, ResultCodes) {
-    FakeSystem s;
+    FakeDriver s;
     s.registered = true;
     EXPECT_EQ(portaccess::StartPortDriver(s), 0);
-    EXPECT_EQ(s.calls, (Calls{"manager full", "open service", "start"}));
-    EXPECT_TRUE(s.Balanced());
+    EXPECT_EQ(s.calls, (Calls{"start full"}));
 
     // Already running counts as a refused start.
     s.calls.clear();
     EXPECT_EQ(portaccess::StartPortDriver(s), 3);
-    EXPECT_TRUE(s.Balanced());
 
-    FakeSystem missing;
+    FakeDriver missing;
     EXPECT_EQ(portaccess::StartPortDriver(missing), 1);
-    EXPECT_EQ(missing.calls, (Calls{"manager full", "open service"}));
-    EXPECT_TRUE(missing.Balanced());
+    EXPECT_EQ(missing.calls, (Calls{"start full"}));
 
-    FakeSystem broken;
+    FakeDriver broken;
     broken.managerBroken = true;
     EXPECT_EQ(portaccess::StartPortDriver(broken), 1);
-    EXPECT_EQ(broken.calls, (Calls{"manager full"})) << "only access denied falls back";
+    EXPECT_EQ(broken.calls, (Calls{"start full"})) << "only access denied falls back";
 }
 
 TEST(StartPortDriver, StandardUserFallsBackToReadAccess) {
-    FakeSystem s;
+    FakeDriver s;
     s.admin = false;
     s.registered = true;
     EXPECT_EQ(portaccess::StartPortDriver(s), 0);
-    EXPECT_EQ(s.calls, (Calls{"manager full", "manager read", "open service", "start"}));
+    EXPECT_EQ(s.calls, (Calls{"start full", "start read"}));
     EXPECT_TRUE(s.running);
-    EXPECT_TRUE(s.Balanced());
 
     s.calls.clear();
     EXPECT_EQ(portaccess::StartPortDriver(s), 4);
-    EXPECT_TRUE(s.Balanced());
 
-    FakeSystem missing;
+    FakeDriver missing;
     missing.admin = false;
     EXPECT_EQ(portaccess::StartPortDriver(missing), 1);
-    EXPECT_TRUE(missing.Balanced());
 }
 
 TEST(InstallPortDriver, WritesTheImageThenRegisters) {
-    FakeSystem s;
+    FakeDriver s;
     EXPECT_EQ(portaccess::InstallPortDriver(s), 0);
-    EXPECT_EQ(s.calls, (Calls{"write image", "manager full", "create"}));
+    EXPECT_EQ(s.calls, (Calls{"register"}));
     EXPECT_TRUE(s.registered);
     EXPECT_FALSE(s.running);
-    EXPECT_TRUE(s.Balanced());
 
     // Again with the service registered: the image is written again, the creation fails harmlessly.
     s.calls.clear();
     EXPECT_EQ(portaccess::InstallPortDriver(s), 0);
-    EXPECT_EQ(s.calls, (Calls{"write image", "manager full", "create"}));
+    EXPECT_EQ(s.calls, (Calls{"register"}));
     EXPECT_EQ(s.imageWrites, 2);
-    EXPECT_TRUE(s.Balanced());
 }
 
 TEST(InstallPortDriver, RefusedOrBrokenManager) {
-    FakeSystem user;
+    FakeDriver user;
     user.admin = false;
     EXPECT_EQ(portaccess::InstallPortDriver(user), 5);
-    EXPECT_EQ(user.calls, (Calls{"write image", "manager full"})) << "the image write is still attempted";
+    EXPECT_EQ(user.calls, (Calls{"register"}));
+    EXPECT_EQ(user.imageWrites, 1) << "the image write is still attempted";
     EXPECT_FALSE(user.registered);
 
-    FakeSystem broken;
+    FakeDriver broken;
     broken.managerBroken = true;
     EXPECT_EQ(portaccess::InstallPortDriver(broken), 0);
     EXPECT_FALSE(broken.registered);
 }
 
 TEST(OpenPortDriver, RunningDriverOpensAtOnce) {
-    FakeSystem s;
+    FakeDriver s;
     s.registered = s.running = true;
     EXPECT_EQ(portaccess::OpenPortDriver(s), 0);
     EXPECT_EQ(s.calls, (Calls{"open device"}));
@@ -168,58 +128,52 @@ TEST(OpenPortDriver, RunningDriverOpensAtOnce) {
 }
 
 TEST(OpenPortDriver, StoppedServiceIsStartedWithoutRewritingTheImage) {
-    FakeSystem s;
+    FakeDriver s;
     s.registered = true;
     EXPECT_EQ(portaccess::OpenPortDriver(s), 1);
-    EXPECT_EQ(s.calls, (Calls{"open device", "manager full", "open service", "start", "open device"}));
+    EXPECT_EQ(s.calls, (Calls{"open device", "start full", "open device"}));
     EXPECT_EQ(s.imageWrites, 0);
     EXPECT_TRUE(s.running);
-    EXPECT_TRUE(s.Balanced());
 }
 
 TEST(OpenPortDriver, MissingServiceIsInstalledStartedAndOpened) {
-    FakeSystem s;
+    FakeDriver s;
     EXPECT_EQ(portaccess::OpenPortDriver(s), 1);
-    EXPECT_EQ(s.calls, (Calls{"open device", "manager full", "open service", "write image", "manager full",
-                              "create", "manager full", "open service", "start", "open device"}));
+    EXPECT_EQ(s.calls, (Calls{"open device", "start full", "register", "start full", "open device"}));
     EXPECT_TRUE(s.registered && s.running);
-    EXPECT_TRUE(s.Balanced());
 }
 
 TEST(OpenPortDriver, RunningServiceWithoutDeviceReinstallsAndTriesAgain) {
     // The device open fails although the service runs: the start is refused
     // (already running), so the image is rewritten and a start tried again.
-    FakeSystem s;
+    FakeDriver s;
     s.registered = s.running = true;
     int opens = 0;
-    struct FlakyDevice : FakeSystem {
+    struct FlakyDevice : FakeDriver {
         int* opens;
         bool OpenDevice() override {
-            FakeSystem::OpenDevice();
+            FakeDriver::OpenDevice();
             return ++*opens > 1;
         }
     } flaky;
     flaky.registered = flaky.running = true;
     flaky.opens = &opens;
     EXPECT_EQ(portaccess::OpenPortDriver(flaky), 1);
-    EXPECT_EQ(flaky.calls, (Calls{"open device", "manager full", "open service", "start", "write image",
-                                  "manager full", "create", "manager full", "open service", "start", "open device"}));
+    EXPECT_EQ(flaky.calls, (Calls{"open device", "start full", "register", "start full", "open device"}));
     EXPECT_EQ(flaky.imageWrites, 1);
     EXPECT_EQ(opens, 2);
-    EXPECT_TRUE(flaky.Balanced());
 }
 
 TEST(OpenPortDriver, StandardUserWithoutRegistrationGetsNoDevice) {
-    FakeSystem s;
+    FakeDriver s;
     s.admin = false;
     EXPECT_EQ(portaccess::OpenPortDriver(s), 1);
     EXPECT_FALSE(s.registered);
     EXPECT_FALSE(s.running);
     EXPECT_EQ(s.calls.back(), "open device");
-    EXPECT_TRUE(s.Balanced());
 
     // Registered by an administrator earlier: the user starts it from the read-access open.
-    FakeSystem later;
+    FakeDriver later;
     later.admin = false;
     later.registered = true;
     EXPECT_EQ(portaccess::OpenPortDriver(later), 1);

@@ -1,4 +1,4 @@
-// Port classification, the parallel set-up of a resolution, and the check of
+// Port classification, the plan of a resolution, and the check of
 // the spooler's published port.
 #include "monitor/core/PortRules.h"
 
@@ -12,41 +12,18 @@ using namespace monitor;
 
 namespace {
 
-struct FakeEnv : PortEnvironment {
-    int mode = 2;
-    int findResult = 0;
-    bool addressFound = true;
-    bool stopSucceeds = true;
-    std::uint32_t nextTimerId = 1;
-    std::vector<std::string> calls;
-    std::string searchedFor;
-
-    int AccessMode() override { calls.push_back("mode"); return mode; }
-    void OpenDriver() override { calls.push_back("open"); }
-    int FindDevice(const char* text) override {
-        calls.push_back("find");
-        searchedFor = text;
-        return findResult;
-    }
-    bool ReadAddress() override { calls.push_back("address"); return addressFound; }
-    std::uint32_t StartTimer() override { calls.push_back("start"); return nextTimerId; }
-    bool StopTimer(std::uint32_t id) override { calls.push_back("stop " + std::to_string(id)); return stopSucceeds; }
-};
-
-// The window's members a resolution writes, as the window holds them.
-struct Members {
-    std::string m_strPortName;
-    std::string m_strPortClass;
-    std::int32_t m_nParallelStatus = -1;
-    std::uint32_t m_nTimerId = 0;
-    PortMembers refs() { return {m_strPortName, m_strPortClass, m_nParallelStatus, m_nTimerId}; }
-};
-
-PortKind Apply(const std::string& port, Members& st, PortEnvironment& env) {
-    return ApplyPortName(port, st.refs(), env);
-}
-
+using portaccess::LptLookup;
 using Calls = std::vector<std::string>;
+
+// Stops timer 1 as the window does, recording each stop asked for.
+struct FakeTimer {
+    bool stopSucceeds = true;
+    std::vector<std::string> calls;
+    bool operator()(std::uint32_t id) {
+        calls.push_back("stop " + std::to_string(id));
+        return stopSucceeds;
+    }
+};
 
 TEST(PortClassification, ByCaseSensitiveSubstringInOrder) {
     EXPECT_EQ(ClassifyPort("LPT1:").text, "LPT");
@@ -71,129 +48,108 @@ TEST(PortClassification, SearchTextOnlyForTheFirstThreeParallelPorts) {
 }
 
 TEST(PortResolution, Lpt1OnTheDriverPlatformStartsTheTimer) {
-    FakeEnv env;
-    env.nextTimerId = 1;
-    Members st;
-    st.m_nParallelStatus = 2;
-    EXPECT_EQ(Apply("LPT1:", st, env), PortKind::Lpt);
-    EXPECT_EQ(st.m_strPortName, "LPT1:");
-    EXPECT_EQ(st.m_strPortClass, "LPT");
-    EXPECT_EQ(st.m_nParallelStatus, -1);
-    EXPECT_EQ(env.searchedFor, "(LPT1)");
-    EXPECT_EQ(st.m_nTimerId, 1u);
-    EXPECT_EQ(env.calls, (Calls{"mode", "open", "find", "address", "start"}));
+    const PortPlan plan = PlanPort("LPT1:");
+    EXPECT_EQ(plan.kind, PortKind::Lpt);
+    EXPECT_TRUE(plan.resetsParallelStatus);
+    EXPECT_TRUE(plan.needsDriver);
+    EXPECT_TRUE(plan.OpensDriver(2));
+    EXPECT_STREQ(plan.searchText, "(LPT1)");
+    EXPECT_FALSE(plan.stopsTimer);
+    EXPECT_EQ(TimerAfterLookup(LptLookup::Found), TimerStep::Start);
 }
 
 TEST(PortResolution, DirectAccessPlatformDoesNotOpenTheDriver) {
-    FakeEnv env;
-    env.mode = 1;
-    Members st;
-    Apply("LPT2:", st, env);
-    EXPECT_EQ(env.calls, (Calls{"mode", "find", "address", "start"}));
-    EXPECT_EQ(env.searchedFor, "(LPT2)");
+    const PortPlan plan = PlanPort("LPT2:");
+    EXPECT_FALSE(plan.OpensDriver(1));
+    EXPECT_FALSE(plan.OpensDriver(0));
+    EXPECT_STREQ(plan.searchText, "(LPT2)");
 }
 
 TEST(PortResolution, AddressNotFoundStopsARunningTimer) {
-    FakeEnv env;
-    env.addressFound = false;
-    Members st;
-    st.m_nTimerId = 7;
-    Apply("LPT1:", st, env);
-    EXPECT_EQ(st.m_nTimerId, 0u);
-    EXPECT_EQ(env.calls.back(), "stop 7");
+    EXPECT_EQ(TimerAfterLookup(LptLookup::NoAddress), TimerStep::Stop);
+    FakeTimer timer;
+    std::uint32_t timerId = 7;
+    StopStatusTimer(timerId, timer);
+    EXPECT_EQ(timerId, 0u);
+    EXPECT_EQ(timer.calls.back(), "stop 7");
 }
 
 TEST(PortResolution, FailedDeviceQueryLeavesTheTimerAlone) {
-    FakeEnv env;
-    env.findResult = 1;
-    Members st;
-    st.m_nTimerId = 7;
-    Apply("LPT1:", st, env);
-    EXPECT_EQ(st.m_nTimerId, 7u);
-    EXPECT_EQ(env.calls, (Calls{"mode", "open", "find"}));
-    EXPECT_EQ(env.searchedFor, "(LPT1)");
+    const PortPlan plan = PlanPort("LPT1:");
+    EXPECT_STREQ(plan.searchText, "(LPT1)");
+    EXPECT_FALSE(plan.stopsTimer);
+    EXPECT_EQ(TimerAfterLookup(LptLookup::QueryFailed), TimerStep::Keep);
 }
 
 TEST(PortResolution, ParallelPortWithoutItsOwnSearchTextIsNeitherSearchedNorRead) {
     // Watching LPT1: with its device found and timer 1 running...
-    FakeEnv env;
-    Members st;
-    Apply("LPT1:", st, env);
-    ASSERT_EQ(st.m_nTimerId, 1u);
+    ASSERT_STREQ(PlanPort("LPT1:").searchText, "(LPT1)");
     // ...then the queue moves to a port that names no device of its own: the
     // old instance id must not be searched for again, nor any address read.
     for (const char* port : {"LPT4:", "LPT1:,LPT2:"}) {
         SCOPED_TRACE(port);
-        env.calls.clear();
-        st.m_nParallelStatus = 2;
-        EXPECT_EQ(Apply(port, st, env), PortKind::Lpt);
-        EXPECT_EQ(st.m_strPortClass, "LPT");
-        EXPECT_EQ(st.m_strPortName, port);
-        EXPECT_EQ(st.m_nParallelStatus, -1);
-        EXPECT_EQ(st.m_nTimerId, 0u);
-        st.m_nTimerId = 1;   // as if it ran again, for the second port
-        EXPECT_EQ(env.calls, (Calls{"mode", "open", "stop 1"}));
+        const PortPlan plan = PlanPort(port);
+        EXPECT_EQ(plan.kind, PortKind::Lpt);
+        EXPECT_TRUE(plan.resetsParallelStatus);
+        EXPECT_TRUE(plan.OpensDriver(2));
+        EXPECT_EQ(plan.searchText, nullptr);
+        EXPECT_TRUE(plan.stopsTimer);
     }
 }
 
 TEST(PortResolution, FirstResolutionOnAPoolSearchesNothing) {
     // Before any LPT1:..LPT3: resolution the search text is empty, which every
     // device name contains.
-    FakeEnv env;
-    env.mode = 1;
-    Members st;
-    Apply("LPT1:,LPT2:", st, env);
-    EXPECT_EQ(env.calls, (Calls{"mode"}));
-    EXPECT_EQ(st.m_nTimerId, 0u);
-    EXPECT_EQ(env.searchedFor, "");
+    const PortPlan pool = PlanPort("LPT1:,LPT2:");
+    EXPECT_FALSE(pool.OpensDriver(1));
+    EXPECT_EQ(pool.searchText, nullptr);
     // A later LPT3: gets its own search as usual.
-    Apply("LPT3:", st, env);
-    EXPECT_EQ(env.searchedFor, "(LPT3)");
-    EXPECT_EQ(st.m_nTimerId, 1u);
+    EXPECT_STREQ(PlanPort("LPT3:").searchText, "(LPT3)");
+    EXPECT_EQ(TimerAfterLookup(LptLookup::Found), TimerStep::Start);
 }
 
 TEST(PortResolution, UsbAndComStopTheTimerAndResetTheParallelStatus) {
     for (const char* port : {"USB001", "COM1:"}) {
         SCOPED_TRACE(port);
-        FakeEnv env;
-        Members st;
-        st.m_nTimerId = 1;
-        st.m_nParallelStatus = 3;
-        Apply(port, st, env);
-        EXPECT_EQ(st.m_nTimerId, 0u);
-        EXPECT_EQ(st.m_nParallelStatus, -1);
-        EXPECT_EQ(env.calls, (Calls{"stop 1"}));
+        const PortPlan plan = PlanPort(port);
+        EXPECT_TRUE(plan.stopsTimer);
+        EXPECT_TRUE(plan.resetsParallelStatus);
+        EXPECT_FALSE(plan.needsDriver);
+        EXPECT_EQ(plan.searchText, nullptr);
+        FakeTimer timer;
+        std::uint32_t timerId = 1;
+        StopStatusTimer(timerId, timer);
+        EXPECT_EQ(timerId, 0u);
+        EXPECT_EQ(timer.calls, (Calls{"stop 1"}));
     }
 }
 
 TEST(PortResolution, TimerIdKeptWhenTheStopFails) {
-    FakeEnv env;
-    env.stopSucceeds = false;
-    Members st;
-    st.m_nTimerId = 1;
-    Apply("USB001", st, env);
-    EXPECT_EQ(st.m_nTimerId, 1u);
+    FakeTimer timer;
+    timer.stopSucceeds = false;
+    std::uint32_t timerId = 1;
+    ASSERT_TRUE(PlanPort("USB001").stopsTimer);
+    StopStatusTimer(timerId, timer);
+    EXPECT_EQ(timerId, 1u);
 }
 
 TEST(PortResolution, NoTimerMeansNoStopCall) {
-    FakeEnv env;
-    Members st;
-    Apply("COM2:", st, env);
-    EXPECT_TRUE(env.calls.empty());
+    FakeTimer timer;
+    std::uint32_t timerId = 0;
+    ASSERT_TRUE(PlanPort("COM2:").stopsTimer);
+    StopStatusTimer(timerId, timer);
+    EXPECT_TRUE(timer.calls.empty());
 }
 
 TEST(PortResolution, UnclassifiedPortChangesNothingButTheNames) {
     for (const char* port : {"FILE:", "lpt1:"}) {
-        FakeEnv env;
-        Members st;
-        st.m_nTimerId = 1;
-        st.m_nParallelStatus = 3;
-        Apply(port, st, env);
-        EXPECT_EQ(st.m_strPortClass, port);
-        EXPECT_EQ(st.m_strPortName, port);
-        EXPECT_EQ(st.m_nTimerId, 1u);
-        EXPECT_EQ(st.m_nParallelStatus, 3);
-        EXPECT_TRUE(env.calls.empty());
+        const PortPlan plan = PlanPort(port);
+        EXPECT_EQ(plan.kind, PortKind::Other);
+        EXPECT_EQ(ClassifyPort(port).text, port);
+        EXPECT_FALSE(plan.resetsParallelStatus);
+        EXPECT_FALSE(plan.needsDriver);
+        EXPECT_EQ(plan.searchText, nullptr);
+        EXPECT_FALSE(plan.stopsTimer);
     }
 }
 

@@ -55,7 +55,7 @@ struct Monitor {
     }
     static Monitor Lpt(std::int32_t parallel, std::int32_t job = -1) {
         Monitor m;
-        m.in.portClass = "LPT";
+        m.in.portKind = PortKind::Lpt;
         m.in.parallelStatus = parallel;
         m.in.jobStatus = job;
         return m;
@@ -70,9 +70,9 @@ const char* kMinimizePrinting = "Printing...\n(Window will minimize in 2sec...)"
 struct RowCase {
     int row;
     std::int32_t job, printer, parallel;
-    const char* port;
+    PortKind port;
     bool present;
-    std::int32_t code;
+    Shown code;
     const char* title;
     std::string message;
     int anim;
@@ -83,32 +83,40 @@ struct RowCase {
 TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
     const std::string link = kLinkMessage;
     const std::vector<RowCase> cases = {
-        {2, -1, 1, 2, "LPT", false, 1, "Communicaton Error", PausedMessage(), 165, true},
-        {3, 0x2010, 0, 3, "LPT", false, 3001, "Paper-Out Error", "Please insert the Paper.", 165, true},
-        {4, 0x2010, 0, 4, "LPT", false, 4001, "Printer OFFLINE Error",
+        {2, -1, 1, 2, PortKind::Lpt, false, Shown::Paused, "Communicaton Error", PausedMessage(), 165, true},
+        {3, 0x2010, 0, 3, PortKind::Lpt, false, Shown::PaperOutPrinting,
+         "Paper-Out Error", "Please insert the Paper.", 165, true},
+        {4, 0x2010, 0, 4, PortKind::Lpt, false, Shown::OfflinePrinting, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, true},
-        {6, 0x2010, 0, 2, "LPT", false, 16, "Printing", kMinimizePrinting, 166, false},
-        {7, 0x12, 0, 2, "USB", true, 18, "Communicaton Error", kLinkMessageOneLine, 165, true},
-        {8, -1, 0, 3, "LPT", false, 3000, "Paper-Out Error", "Please insert the Paper.", 165, false},
-        {9, -1, 0, 4, "LPT", false, 4000, "Printer OFFLINE Error",
+        {6, 0x2010, 0, 2, PortKind::Lpt, false, Shown::Printing, "Printing", kMinimizePrinting, 166, false},
+        {7, 0x12, 0, 2, PortKind::Usb, true, Shown::JobError, "Communicaton Error", kLinkMessageOneLine, 165, true},
+        {8, -1, 0, 3, PortKind::Lpt, false, Shown::PaperOutIdle,
+         "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {9, -1, 0, 4, PortKind::Lpt, false, Shown::OfflineIdle, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, false},
-        {11, 0x50, 0, 3, "LPT", false, 3011, "Paper-Out Error", "Please insert the Paper.", 165, true},
-        {12, 0x10, 0, 3, "LPT", false, 3010, "Paper-Out Error", "Please insert the Paper.", 165, false},
-        {13, 0x30, 0, 4, "LPT", false, 4011, "Printer OFFLINE Error",
+        {11, 0x50, 0, 3, PortKind::Lpt, false, Shown::PaperOutJobReported,
+         "Paper-Out Error", "Please insert the Paper.", 165, true},
+        {12, 0x10, 0, 3, PortKind::Lpt, false, Shown::PaperOutWithJob,
+         "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {13, 0x30, 0, 4, PortKind::Lpt, false, Shown::OfflineJobReported, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, true},
-        {14, 0x10, 0, 4, "LPT", false, 4010, "Printer OFFLINE Error",
+        {14, 0x10, 0, 4, PortKind::Lpt, false, Shown::OfflineWithJob, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, false},
-        {16, -1, 0, -1, "USB", false, 20, "Communicaton Error",
+        {16, -1, 0, -1, PortKind::Usb, false, Shown::UsbAbsent, "Communicaton Error",
          "Printer is not connected or switched OFF.\nEnsure USB cable is connected properly and the printer is "
          "switched ON.",
          165, false},
-        {17, 0x10, 0, 2, "LPT", false, 2000, "Ready", kMinimizeReady, 166, false},
-        {18, -1, 0, -1, "COM1:", false, -1, "Ready", "Ready to print.", 166, false},
-        {19, 0x2010, 0, 2, "LPT", false, 10, "No Printer Found", PrinterNotFound().message, 165, false,
+        {17, 0x10, 0, 2, PortKind::Lpt, false, Shown::ParallelReady, "Ready", kMinimizeReady, 166, false},
+        {18, -1, 0, -1, PortKind::Com, false, Shown::Ready, "Ready", "Ready to print.", 166, false},
+        {19, 0x2010, 0, 2, PortKind::Lpt, false, Shown::NotInstalled,
+         "No Printer Found", PrinterNotFound().message, 165, false,
          QueueView::NotInstalled},
-        {20, 0x2010, 1, 2, "LPT", false, 50, kSpoolerTitle, kSpoolerMessage, 165, false, QueueView::SpoolerDown},
-        {21, -1, 0, kParallelUnreadable, "LPT", false, 5000, kPortAccessTitle, kPortAccessMessage, 165, false},
-        {21, 0x2010, 0, kParallelUnreadable, "LPT", false, 5001, kPortAccessTitle, kPortAccessMessage, 165, true},
+        {20, 0x2010, 1, 2, PortKind::Lpt, false, Shown::SpoolerDown,
+         kSpoolerTitle, kSpoolerMessage, 165, false, QueueView::SpoolerDown},
+        {21, -1, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadable,
+         kPortAccessTitle, kPortAccessMessage, 165, false},
+        {21, 0x2010, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadableWithJob,
+         kPortAccessTitle, kPortAccessMessage, 165, true},
     };
     for (const RowCase& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row));
@@ -156,7 +164,7 @@ TEST(StatusSequences, IdlePaperOutIsWrittenButTheWindowStaysHidden) {
     // A job starts printing while the paper is still out: the window pops up.
     m.in.jobStatus = 0x2010;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 3001);
+    EXPECT_EQ(m.state.ShownState, Shown::PaperOutPrinting);
     EXPECT_TRUE(m.window.visible);
     // Paper inserted: printing, then the window hides itself at the 4th poll.
     m.in.parallelStatus = -1;
@@ -199,7 +207,7 @@ TEST(StatusSequences, MissingStatusAddressCountsAsIdleLinkFault) {
     for (int poll = 1; poll <= 8 && !firstWrite; ++poll)
         if (m.Poll().set) firstWrite = poll;
     EXPECT_EQ(firstWrite, 8);
-    EXPECT_EQ(m.state.ShownState, 1000);
+    EXPECT_EQ(m.state.ShownState, Shown::LinkIdle);
 }
 
 TEST(StatusSequences, LinkFaultWhilePrintingPopsUpAtTheFifthPoll) {
@@ -211,7 +219,7 @@ TEST(StatusSequences, LinkFaultWhilePrintingPopsUpAtTheFifthPoll) {
     }
     m.Poll();
     EXPECT_TRUE(m.window.visible);
-    EXPECT_EQ(m.state.ShownState, 1001);
+    EXPECT_EQ(m.state.ShownState, Shown::LinkPrinting);
     EXPECT_EQ(m.window.message, kLinkMessage);
     // Hidden by the user while the fault persists: not popped up again.
     m.window.visible = false;
@@ -225,7 +233,7 @@ TEST(StatusSequences, LinkFaultWithAnotherJobStatusIsWrittenAtTheFifthPollWithou
     for (int poll = 1; poll <= 5 && !firstWrite; ++poll)
         if (m.Poll().set) firstWrite = poll;
     EXPECT_EQ(firstWrite, 5);
-    EXPECT_EQ(m.state.ShownState, 1010);
+    EXPECT_EQ(m.state.ShownState, Shown::LinkWithJob);
     EXPECT_FALSE(m.window.visible);
 }
 
@@ -240,7 +248,7 @@ TEST(StatusSequences, PollsInOtherRowsKeepTheDebounceCount) {
         EXPECT_FALSE(m.last.set);
     }
     m.Poll();   // the 8th poll with the condition
-    EXPECT_EQ(m.state.ShownState, 1000);
+    EXPECT_EQ(m.state.ShownState, Shown::LinkIdle);
 }
 
 TEST(StatusSequences, ReadyClearsTheDebounceCount) {
@@ -254,13 +262,13 @@ TEST(StatusSequences, ReadyClearsTheDebounceCount) {
         EXPECT_FALSE(m.last.set) << "poll " << poll;
     }
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 1000);
+    EXPECT_EQ(m.state.ShownState, Shown::LinkIdle);
 }
 
 TEST(StatusSequences, DebounceWrapsAboveItsThresholdWhileTheFaultIsShown) {
     Monitor m = Monitor::Lpt(1, 0x2010);
     for (int i = 0; i < 5; ++i) m.Poll();
-    ASSERT_EQ(m.state.ShownState, 1001);
+    ASSERT_EQ(m.state.ShownState, Shown::LinkPrinting);
     for (int i = 0; i < 200; ++i) {
         m.Poll();
         EXPECT_GE(m.state.PrintFaultCount, 0);
@@ -271,7 +279,7 @@ TEST(StatusSequences, DebounceWrapsAboveItsThresholdWhileTheFaultIsShown) {
     m.in.jobStatus = -1;
     m.in.parallelStatus = 2;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 2000);
+    EXPECT_EQ(m.state.ShownState, Shown::ParallelReady);
     m.in.jobStatus = 0x2010;
     m.in.parallelStatus = 1;
     m.window.visible = false;
@@ -302,7 +310,7 @@ TEST(StatusSequences, ReadyHidesAVisibleWindowAtTheFourthPollOnlyOnce) {
 TEST(StatusSequences, OpeningShowsThreeSearchPollsThenTheStatusAfreshAndHidesAtTheSeventh) {
     Monitor m = Monitor::Lpt(2);
     for (int i = 0; i < 10; ++i) m.Poll();
-    ASSERT_EQ(m.state.ShownState, 2000);
+    ASSERT_EQ(m.state.ShownState, Shown::ParallelReady);
     m.Open();
     for (int poll = 1; poll <= 3; ++poll) {
         m.Poll();
@@ -311,7 +319,7 @@ TEST(StatusSequences, OpeningShowsThreeSearchPollsThenTheStatusAfreshAndHidesAtT
         EXPECT_EQ(m.window.anim, kAnimNone);
         EXPECT_TRUE(m.window.visible);
     }
-    EXPECT_EQ(m.state.ShownState, 0);
+    EXPECT_EQ(m.state.ShownState, Shown::None);
     m.Poll();   // 4th: the same status is written again
     EXPECT_TRUE(m.last.set);
     EXPECT_EQ(m.window.title, "Ready");
@@ -337,7 +345,7 @@ TEST(StatusSequences, OpeningAfterAQuietFaultShowsItAfterTheSearch) {
 
 TEST(StatusSequences, UsbPrintingIsNeverPoppedUpAndHidesAVisibleWindow) {
     Monitor m;
-    m.in.portClass = "USB";
+    m.in.portKind = PortKind::Usb;
     m.in.printerPresent = true;
     m.in.jobStatus = 0x2010;
     for (int i = 0; i < 10; ++i) m.Poll();
@@ -356,7 +364,7 @@ TEST(StatusSequences, UsbPrintingIsNeverPoppedUpAndHidesAVisibleWindow) {
 
 TEST(StatusSequences, UsbUnpluggedThenPluggedIn) {
     Monitor m;
-    m.in.portClass = "USB";
+    m.in.portKind = PortKind::Usb;
     m.Poll();
     EXPECT_EQ(m.window.title, "Communicaton Error");
     EXPECT_EQ(m.window.message.find("Printer is not connected or switched OFF.\n"), 0u);
@@ -371,34 +379,34 @@ TEST(StatusSequences, UsbUnpluggedThenPluggedIn) {
     EXPECT_TRUE(m.window.visible);
     m.in.printerPresent = false;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 20);
+    EXPECT_EQ(m.state.ShownState, Shown::UsbAbsent);
 }
 
 TEST(StatusSequences, UsbUnpluggedWhilePrintingReportsPrinting) {
     Monitor m;
-    m.in.portClass = "USB";
+    m.in.portKind = PortKind::Usb;
     m.in.jobStatus = 0x2010;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 16);
+    EXPECT_EQ(m.state.ShownState, Shown::Printing);
     m.in.jobStatus = 0x12;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 18);
+    EXPECT_EQ(m.state.ShownState, Shown::JobError);
     EXPECT_TRUE(m.window.visible);
     m.in.jobStatus = -1;
     m.Poll();
-    EXPECT_EQ(m.state.ShownState, 20);
+    EXPECT_EQ(m.state.ShownState, Shown::UsbAbsent);
 }
 
 TEST(StatusSequences, JobErrorPopsUpOnEveryPortClass) {
     for (const char* port : {"LPT", "USB", "COM", "FILE:"}) {
         SCOPED_TRACE(port);
         Monitor m;
-        m.in.portClass = port;
+        m.in.portKind = ClassifyPort(port).kind;
         m.in.printerPresent = true;
         m.in.parallelStatus = 2;
         m.in.jobStatus = 0x12;
         m.Poll();
-        EXPECT_EQ(m.state.ShownState, 18);
+        EXPECT_EQ(m.state.ShownState, Shown::JobError);
         EXPECT_EQ(m.window.message, kLinkMessageOneLine);
         EXPECT_TRUE(m.window.visible);
     }
@@ -414,7 +422,7 @@ TEST(StatusSequences, ComAndRawPortsReachOnlyTheSpoolerRows) {
                 for (std::int32_t parallel : parallels) {
                     for (bool present : {false, true}) {
                         Monitor m;
-                        m.in = {job, printer, parallel, port, present};
+                        m.in = {job, printer, parallel, ClassifyPort(port).kind, present};
                         m.Poll();
                         EXPECT_TRUE(allowed.count(m.last.row))
                             << port << " job " << job << " P " << parallel << " row " << m.last.row;
@@ -424,18 +432,18 @@ TEST(StatusSequences, ComAndRawPortsReachOnlyTheSpoolerRows) {
         }
     }
     Monitor idle;
-    idle.in.portClass = "COM";
+    idle.in.portKind = PortKind::Com;
     idle.Poll();
     EXPECT_EQ(idle.window.message, "Ready to print.");
 }
 
 TEST(StatusSequences, UnmatchedStateLeavesTheWindowAlone) {
     Monitor m;
-    m.in.portClass = "USB";
+    m.in.portKind = PortKind::Usb;
     m.in.printerPresent = true;
     m.in.jobStatus = -1;
     m.Poll();
-    ASSERT_EQ(m.state.ShownState, -1);
+    ASSERT_EQ(m.state.ShownState, Shown::Ready);
     m.in.jobStatus = 0x10;   // printing, but not a status the table names
     PollActions a = m.Poll();
     EXPECT_EQ(a.row, 0);
@@ -475,7 +483,7 @@ struct Session {
 
 TEST(SpoolerOutage, TheSpoolerStateWhileItLastsThenPrintingThroughTheNewHandle) {
     Session s;
-    s.m.in.portClass = "COM";
+    s.m.in.portKind = PortKind::Com;
     s.Poll();
     s.Poll();
     EXPECT_EQ(s.m.window.title, "Printing");
@@ -508,7 +516,7 @@ TEST(SpoolerOutage, TheSpoolerStateWhileItLastsThenPrintingThroughTheNewHandle) 
 
     // The port driver stopped under a parallel printer that prints: its own
     // state, popped up, and the driver opened again at a backoff.
-    s.m.in.portClass = "LPT";
+    s.m.in.portKind = PortKind::Lpt;
     s.m.in.parallelStatus = kParallelUnreadable;
     for (int poll = 0; poll < 30; ++poll) s.Poll();
     EXPECT_EQ(s.m.window.title, kPortAccessTitle);

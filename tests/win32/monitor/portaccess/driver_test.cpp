@@ -80,7 +80,7 @@ Answer Request(DWORD code, USHORT port, BYTE value = 0) {
     const bool read = code == IOCTL_READ_PORT_BYTE;
     DWORD returned = 0;
     SetLastError(0);
-    const BOOL ok = DeviceIoControl(PortDriverHandle, code, buffer, read ? 2 : 3, read ? buffer : nullptr,
+    const BOOL ok = DeviceIoControl(PortDriverHandle.get(), code, buffer, read ? 2 : 3, read ? buffer : nullptr,
                                     read ? 1 : 0, &returned, nullptr);
     return {ok, GetLastError(), buffer[0]};
 }
@@ -123,7 +123,7 @@ protected:
         // The image is missing, so the first start fails; the client installs
         // (writing its image, meeting the existing service) and starts again.
         ASSERT_EQ(OpenPortDriver(), 1);
-        ASSERT_NE(PortDriverHandle, INVALID_HANDLE_VALUE) << "driver did not load";
+        ASSERT_NE(PortDriverHandle.get(), INVALID_HANDLE_VALUE) << "driver did not load";
         StatusPortAddress = 0x379;
     }
     static void TearDownTestSuite() { ClosePortDriver(); }
@@ -214,16 +214,17 @@ TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
 TEST_F(PortDriver, RequestsOutsideTheContract) {
     BYTE buffer[3] = {0x79, 0x03, 0xEE};
     DWORD returned = 0;
-    EXPECT_FALSE(DeviceIoControl(PortDriverHandle, 0x9C40200C, buffer, 2, buffer, 1, &returned, nullptr));
+    EXPECT_FALSE(DeviceIoControl(PortDriverHandle.get(), 0x9C40200C, buffer, 2, buffer, 1, &returned, nullptr));
     // A read without a whole port address succeeds with a defined byte.
     buffer[0] = 0x79;
-    EXPECT_TRUE(DeviceIoControl(PortDriverHandle, IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
+    EXPECT_TRUE(
+        DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
     EXPECT_EQ(buffer[0], 0);
     // A write without its value succeeds and touches nothing.
     DWORD before = 0, after = 0;
     GetDword("WriteCount37A", before);
     BYTE shortWrite[2] = {0x7A, 0x03};
-    EXPECT_TRUE(DeviceIoControl(PortDriverHandle, IOCTL_WRITE_PORT_BYTE, shortWrite, 2, nullptr, 0, &returned,
+    EXPECT_TRUE(DeviceIoControl(PortDriverHandle.get(), IOCTL_WRITE_PORT_BYTE, shortWrite, 2, nullptr, 0, &returned,
                                 nullptr));
     GetDword("WriteCount37A", after);
     EXPECT_EQ(before, after);
@@ -233,7 +234,7 @@ TEST_F(PortDriver, ReadsWithoutTheDriverGiveZero) {
     SetDword("Port379", 0x78);
     ASSERT_EQ(ReadParallelStatus(), 1);
     ClosePortDriver();
-    EXPECT_EQ(PortDriverHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(PortDriverHandle.get(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadPortByte(0x379), 0) << "not the low byte of the address";
     EXPECT_EQ(ReadParallelStatus(), -2) << "a read the driver did not answer is no sample";
     ClosePortDriver();   // closing twice is harmless
