@@ -41,15 +41,13 @@ void QueueWatch::Found() {
 
 void QueueWatch::Missed(bool opened, std::uint32_t error) {
     m_open = false;
-    if (SpoolerUnreachable(error)) {
-        m_view = QueueView::SpoolerDown;
-        m_pace.Failed();
-    } else if (!opened) {
+    if (!opened && !SpoolerUnreachable(error)) {
         // Not installed, under another name, refused, or being deleted.
         m_view = QueueView::NotInstalled;
         m_pace.Failed(kLookAgainPolls);
     } else {
-        // The queue opened but the spooler did not give its port record.
+        // The spooler cannot be reached, or the queue opened but the spooler
+        // did not give its port record.
         m_view = QueueView::SpoolerDown;
         m_pace.Failed();
     }

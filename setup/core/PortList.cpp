@@ -64,7 +64,7 @@ bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_
         const std::uint8_t* record = buffer + static_cast<std::size_t>(i) * recordSize;
         const std::uint64_t namePointer = ReadUnsigned(record, pointerSize);
         // The monitor name in between is not used.
-        const std::uint64_t descriptionPointer = ReadUnsigned(record + 2 * pointerSize, pointerSize);
+        const std::uint64_t descriptionPointer = ReadUnsigned(record + 2 * static_cast<std::size_t>(pointerSize), pointerSize);
         std::optional<std::string> name;
         std::optional<std::string> description;
         if (!ReadString(buffer, size, baseAddress, namePointer, name) || !name) return false;
