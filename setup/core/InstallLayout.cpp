@@ -23,15 +23,17 @@ std::string MonitorTargetDir(const std::string& driverDir) {
 std::array<char, kMonitorSourceSize> MonitorSource() {
     std::array<char, kMonitorSourceSize> source{};
     // The last two bytes stay zero: the shell reads a double-null-terminated list.
-    static_assert(ConstLength(contract::kMonitorFolder) + 1 + ConstLength(catalogue::ModelKey) + ConstLength(".exe") + 2 <=
-                      kMonitorSourceSize,
-                  "monitor source buffer too small for the model key");
+    constexpr std::size_t kPathLength = ConstLength(contract::kMonitorFolder) + ConstLength("\\") +
+                                        ConstLength(catalogue::ModelKey) + ConstLength(".exe");
+    static_assert(kPathLength + 2 <= kMonitorSourceSize, "monitor source buffer too small for the model key");
     const std::string path = std::string(contract::kMonitorFolder) + "\\" + contract::MonitorImageName(MODEL_INDEX);
     std::memcpy(source.data(), path.data(), path.size());
     return source;
 }
 
-std::string MonitorExecutable(const std::string& driverDir) { return contract::MonitorExecutable(driverDir, MODEL_INDEX); }
+std::string MonitorExecutable(const std::string& driverDir) {
+    return contract::MonitorExecutable(driverDir, MODEL_INDEX);
+}
 
 std::string AutoRunValueName() { return contract::AutoRunValueName(MODEL_INDEX); }
 

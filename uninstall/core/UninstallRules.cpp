@@ -124,9 +124,7 @@ std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model) {
     return LayoutFiles(driverDir, model);
 }
 
-std::vector<PackageFile> SharedFiles(const std::string& driverDir) {
-    return LayoutFiles(driverDir, -1);
-}
+std::vector<PackageFile> SharedFiles(const std::string& driverDir) { return LayoutFiles(driverDir, -1); }
 
 bool NamesSharedDll(const char* files, std::size_t size) {
     if (files == nullptr) return false;
