@@ -2,6 +2,9 @@
 
 #include "common/SizedRead.h"
 
+#include <windows.h>
+#include <winspool.h>
+
 #include <cstdio>
 #include <utility>
 
