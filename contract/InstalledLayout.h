@@ -4,7 +4,7 @@
 // shortcut and the uninstall entry. The files are one table; the installer's
 // list of what it wrote and the uninstaller's lists of a model's files and of
 // the shared ones are all read from it, so neither can name a file the other
-// does not know. Names per model come from the catalogue's rows.
+// does not know. Names per model come from a catalogue row.
 #pragma once
 
 #include "catalogue/Catalogue.h"
@@ -22,24 +22,36 @@ inline constexpr char kSetupProgram[] = "setup.exe";
 inline constexpr char kSpoolerFolder[] = "3";
 inline constexpr char kMonitorFolder[] = "PGW";
 
+// The names of one catalogue row that the layout uses. The uninstaller,
+// which knows every model, reads a row at run time (RowOf); the installer
+// passes its own row, read at compile time, so that it carries no other
+// model's names.
+struct ModelRow {
+    const char* key;
+    const char* gpdFile;
+    const char* infFile;
+};
+
 inline bool IsModel(int model) { return model >= 0 && model < catalogue::kModelCount; }
+// A model of the catalogue (IsModel).
+inline ModelRow RowOf(int model) {
+    return {catalogue::kModelKey[model], catalogue::kModelGpdFile[model], catalogue::kModelInfFile[model]};
+}
 
 // The monitor's image, "<ModelKey>.exe"; its auto-start value's name,
 // "ZYKE<ModelKey>"; its shortcut's file name, "Pagewarden<ModelKey>.LNK".
-// Empty for a model the catalogue does not have.
-inline std::string MonitorImageName(int model) {
-    return IsModel(model) ? std::string(catalogue::kModelKey[model]) + ".exe" : std::string();
-}
-inline std::string AutoRunValueName(int model) {
-    return IsModel(model) ? std::string("ZYKE") + catalogue::kModelKey[model] : std::string();
-}
-inline std::string ShortcutFileName(int model) {
-    return IsModel(model) ? std::string("Pagewarden") + catalogue::kModelKey[model] + ".LNK" : std::string();
-}
+inline std::string MonitorImageName(const ModelRow& row) { return std::string(row.key) + ".exe"; }
+inline std::string AutoRunValueName(const ModelRow& row) { return std::string("ZYKE") + row.key; }
+inline std::string ShortcutFileName(const ModelRow& row) { return std::string("Pagewarden") + row.key + ".LNK"; }
 
 // D + "\PGW\" + the monitor's image: the deployed monitor.
-inline std::string MonitorExecutable(const std::string& driverDir, int model) {
-    return driverDir + "\\" + kMonitorFolder + "\\" + MonitorImageName(model);
+inline std::string MonitorExecutable(const std::string& driverDir, const ModelRow& row) {
+    return driverDir + "\\" + kMonitorFolder + "\\" + MonitorImageName(row);
+}
+
+// D + "\" + the model's INF.
+inline std::string InfPath(const std::string& driverDir, const ModelRow& row) {
+    return driverDir + "\\" + row.infFile;
 }
 
 // ---------------------------------------------------------------- registry and Start menu
@@ -84,14 +96,14 @@ inline constexpr InstalledFile kInstalledFiles[] = {
 // The universal driver's compiled form of a GPD: its name with ".BUD".
 inline std::string CompiledGpdName(const std::string& gpd) { return gpd.substr(0, gpd.find_last_of('.')) + ".BUD"; }
 
-// An entry's file name for a model of the catalogue.
-inline std::string FileName(const InstalledFile& file, int model) {
+// An entry's file name; a shared entry reads nothing of the row.
+inline std::string FileName(const InstalledFile& file, const ModelRow& row) {
     switch (file.name) {
     case Name::Fixed: return file.fixed;
-    case Name::ModelGpd: return IsModel(model) ? catalogue::kModelGpdFile[model] : "";
-    case Name::ModelInf: return IsModel(model) ? catalogue::kModelInfFile[model] : "";
-    case Name::ModelCompiledGpd: return IsModel(model) ? CompiledGpdName(catalogue::kModelGpdFile[model]) : "";
-    case Name::ModelMonitor: return MonitorImageName(model);
+    case Name::ModelGpd: return row.gpdFile;
+    case Name::ModelInf: return row.infFile;
+    case Name::ModelCompiledGpd: return CompiledGpdName(row.gpdFile);
+    case Name::ModelMonitor: return MonitorImageName(row);
     }
     return {};
 }
@@ -106,13 +118,8 @@ inline std::string FolderPath(const std::string& driverDir, Folder folder) {
     return driverDir;
 }
 
-inline std::string FilePath(const std::string& driverDir, const InstalledFile& file, int model) {
-    return FolderPath(driverDir, file.folder) + "\\" + FileName(file, model);
-}
-
-// D + "\" + the model's INF.
-inline std::string InfPath(const std::string& driverDir, int model) {
-    return driverDir + "\\" + (IsModel(model) ? catalogue::kModelInfFile[model] : "");
+inline std::string FilePath(const std::string& driverDir, const InstalledFile& file, const ModelRow& row) {
+    return FolderPath(driverDir, file.folder) + "\\" + FileName(file, row);
 }
 
 }  // namespace contract

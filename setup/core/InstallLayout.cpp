@@ -7,6 +7,9 @@
 namespace setup::core {
 
 namespace {
+// This installer's row only, read at compile time: it carries no other model's names.
+constexpr contract::ModelRow kRow = {catalogue::ModelKey, catalogue::ModelGpdFile, catalogue::ModelInfFile};
+
 constexpr std::size_t ConstLength(const char* s) {
     std::size_t n = 0;
     while (s[n] != '\0') ++n;
@@ -26,16 +29,16 @@ std::array<char, kMonitorSourceSize> MonitorSource() {
     constexpr std::size_t kPathLength = ConstLength(contract::kMonitorFolder) + ConstLength("\\") +
                                         ConstLength(catalogue::ModelKey) + ConstLength(".exe");
     static_assert(kPathLength + 2 <= kMonitorSourceSize, "monitor source buffer too small for the model key");
-    const std::string path = std::string(contract::kMonitorFolder) + "\\" + contract::MonitorImageName(MODEL_INDEX);
+    const std::string path = std::string(contract::kMonitorFolder) + "\\" + contract::MonitorImageName(kRow);
     std::memcpy(source.data(), path.data(), path.size());
     return source;
 }
 
 std::string MonitorExecutable(const std::string& driverDir) {
-    return contract::MonitorExecutable(driverDir, MODEL_INDEX);
+    return contract::MonitorExecutable(driverDir, kRow);
 }
 
-std::string AutoRunValueName() { return contract::AutoRunValueName(MODEL_INDEX); }
+std::string AutoRunValueName() { return contract::AutoRunValueName(kRow); }
 
 std::string AutoRunValueData(const std::string& driverDir) {
     return contract::FolderPath(driverDir, contract::Folder::Monitor) + "\\" + catalogue::ModelKey;
@@ -46,7 +49,7 @@ std::string ShortcutDescription() { return std::string("Shortcut to Status Monit
 std::string ShortcutFolder(const std::string& commonPrograms) { return contract::ShortcutFolder(commonPrograms); }
 
 std::string ShortcutFile(const std::string& folder) {
-    return folder + "\\" + contract::ShortcutFileName(MODEL_INDEX);
+    return folder + "\\" + contract::ShortcutFileName(kRow);
 }
 
 UninstallValues MakeUninstallValues(const std::string& driverDir) {
@@ -64,7 +67,7 @@ UninstallValues MakeUninstallValues(const std::string& driverDir) {
 std::vector<std::string> InstalledFiles(const std::string& driverDir) {
     std::vector<std::string> files;
     for (const contract::InstalledFile& file : contract::kInstalledFiles)
-        if (file.written) files.push_back(contract::FilePath(driverDir, file, MODEL_INDEX));
+        if (file.written) files.push_back(contract::FilePath(driverDir, file, kRow));
     return files;
 }
 
@@ -73,7 +76,7 @@ RegistryDword EstimatedSize(std::uint64_t bytes) {
     return {"EstimatedSize", kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb)};
 }
 
-std::string InfPath(const std::string& driverDir) { return contract::InfPath(driverDir, MODEL_INDEX); }
+std::string InfPath(const std::string& driverDir) { return contract::InfPath(driverDir, kRow); }
 
 bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text) {
     if (buffer == nullptr || capacity == 0) return false;

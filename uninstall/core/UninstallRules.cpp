@@ -48,6 +48,27 @@ const char* ModelName(int model) { return IsModel(model) ? catalogue::kModelName
 
 std::string MonitorCaption(int model) { return std::string(ModelName(model)) + kMonitorCaptionSuffix; }
 
+std::string MonitorImageName(int model) {
+    return IsModel(model) ? contract::MonitorImageName(contract::RowOf(model)) : std::string();
+}
+
+std::string AutoRunValueName(int model) {
+    return IsModel(model) ? contract::AutoRunValueName(contract::RowOf(model)) : std::string();
+}
+
+std::string MonitorExecutable(const std::string& driverDir, int model) {
+    return IsModel(model) ? contract::MonitorExecutable(driverDir, contract::RowOf(model))
+                          : contract::FolderPath(driverDir, contract::Folder::Monitor) + "\\";
+}
+
+std::string ShortcutFileName(int model) {
+    return IsModel(model) ? contract::ShortcutFileName(contract::RowOf(model)) : std::string();
+}
+
+std::string InfPath(const std::string& driverDir, int model) {
+    return IsModel(model) ? contract::InfPath(driverDir, contract::RowOf(model)) : driverDir + "\\";
+}
+
 int ModelOfDriver(const std::string& driverName) {
     for (int model = 0; model < catalogue::kModelCount; ++model)
         if (driverName == catalogue::kModelName[model]) return model;
@@ -102,11 +123,12 @@ std::vector<PackageFile> WithoutUniversalFiles(std::vector<PackageFile> files) {
 // The installed layout's files of a model, or the shared ones (model -1),
 // that go with the package files: those without a version check first.
 std::vector<PackageFile> LayoutFiles(const std::string& driverDir, int model) {
+    const contract::ModelRow row = model >= 0 ? contract::RowOf(model) : contract::ModelRow{"", "", ""};
     std::vector<PackageFile> files;
     for (bool checked : {false, true})
         for (const contract::InstalledFile& file : contract::kInstalledFiles)
             if (!file.ownStep && file.model == (model >= 0) && file.needsVersionCheck == checked)
-                files.push_back({contract::FilePath(driverDir, file, model), file.needsVersionCheck});
+                files.push_back({contract::FilePath(driverDir, file, row), file.needsVersionCheck});
     return WithoutUniversalFiles(files);
 }
 

@@ -56,18 +56,19 @@ using contract::kSharedDll;
 using contract::kUninstaller;
 
 // ---------------------------------------------------------------- models
-// What each model's installation leaves under its own names (model 0 to 13):
-// the status monitor's image's file name, its Run value, its deployed file
-// D\PGW\<ModelKey>.exe, its shortcut's file name and D + "\" + the model's INF.
-using contract::AutoRunValueName;
-using contract::InfPath;
+// What each model's installation leaves under its own names (model 0 to 13),
+// as the installed layout names them; empty for another number.
 using contract::IsModel;
-using contract::MonitorExecutable;
-using contract::MonitorImageName;
-using contract::ShortcutFileName;
 const char* ModelName(int model);
-// The status monitor's window caption.
+// The status monitor's window caption, its image's file name, its Run value,
+// its deployed file D\PGW\<ModelKey>.exe and its shortcut's file name.
 std::string MonitorCaption(int model);
+std::string MonitorImageName(int model);
+std::string AutoRunValueName(int model);
+std::string MonitorExecutable(const std::string& driverDir, int model);
+std::string ShortcutFileName(int model);
+// D + "\" + the model's INF.
+std::string InfPath(const std::string& driverDir, int model);
 // The model whose driver record has this name, or -1.
 int ModelOfDriver(const std::string& driverName);
 
