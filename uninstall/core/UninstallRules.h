@@ -57,7 +57,7 @@ using contract::kUninstaller;
 
 // ---------------------------------------------------------------- models
 // What each model's installation leaves under its own names (model 0 to 13),
-// as the installed layout names them; empty for another number.
+// as the installed layout names them; another number has no names.
 using contract::IsModel;
 const char* ModelName(int model);
 // The status monitor's window caption, its image's file name, its Run value,
