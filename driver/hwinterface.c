@@ -17,8 +17,8 @@
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath);
 
-static const WCHAR kDeviceName[] = L"\\Device\\hwinterface";
-static const WCHAR kLinkName[] = L"\\DosDevices\\hwinterface";
+static const WCHAR kDeviceName[] = L"" HWI_DEVICE_NAME;
+static const WCHAR kLinkName[] = L"" HWI_LINK_NAME;
 
 #define HWI_TOKEN_TAG 0x4B545748UL /* 'HWTK' */
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/MonitorCatalogue.h"
+#include "contract/Programs.h"
 #include "framework/WinApp.h"
 #include "monitor/MonitorPlatform.h"
 #include "monitor/core/Display.h"
@@ -21,16 +22,15 @@ std::int32_t TipIndex = 0;
 
 constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kStatusTimerPeriodMs = 1000;
-constexpr UINT ID_RESTART_MONITORING = 102;
 
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPagewardenDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
-    ON_COMMAND(ID_TRAY_OPEN, &CPagewardenDlg::OnShowMonitor)
-    ON_COMMAND(ID_RESTART_MONITORING, &CPagewardenDlg::RestartMonitoring)
-    ON_COMMAND(ID_TRAY_EXIT, &CPagewardenDlg::OnExit)
+    ON_COMMAND(contract::kMonitorOpenCommand, &CPagewardenDlg::OnShowMonitor)
+    ON_COMMAND(contract::kMonitorRestartCommand, &CPagewardenDlg::RestartMonitoring)
+    ON_COMMAND(contract::kMonitorExitCommand, &CPagewardenDlg::OnExit)
     ON_MESSAGE(monitor::WM_STATUS_POLL, &CPagewardenDlg::OnStatusPoll)
     ON_WM_DEVICECHANGE()
     ON_MESSAGE(WM_POWERBROADCAST, &CPagewardenDlg::OnPowerBroadcast)
@@ -91,7 +91,7 @@ BOOL CPagewardenDlg::OnInitDialog() {
     m_hDevNotify.reset(RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
     FindUsbPrinter();
 
-    SetWindowText(std::string(catalogue::ModelName) + " - Status Monitor");
+    SetWindowText(std::string(catalogue::ModelName) + contract::kMonitorCaptionSuffix);
     m_versionText.SetWindowText(catalogue::VersionText);
     m_tipText.SetWindowText(monitor::NextTip(TipIndex));
 

@@ -1,8 +1,8 @@
 #include "monitor/SysTray.h"
 
 #include "catalogue/Catalogue.h"
+#include "contract/Programs.h"
 #include "framework/WinApp.h"
-#include "resources/MonitorResource.h"
 
 #include <cstring>
 #include <string>
@@ -49,8 +49,8 @@ int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
 
     m_menu.CreatePopupMenu();
     const std::string openText = std::string(catalogue::ModelName) + " Status Monitor";
-    m_menu.AppendMenu(MF_STRING, ID_TRAY_OPEN, openText.c_str());
-    m_menu.AppendMenu(MF_STRING, ID_TRAY_EXIT, "Exit");
+    m_menu.AppendMenu(MF_STRING, contract::kMonitorOpenCommand, openText.c_str());
+    m_menu.AppendMenu(MF_STRING, contract::kMonitorExitCommand, "Exit");
 
     m_notify = {};
     m_notify.cbSize = NOTIFYICONDATAA_V1_SIZE;   // 88: the first version of the record
@@ -82,7 +82,7 @@ LRESULT CSysTray::OnTrayNotify(WPARAM, LPARAM lParam) {
         // The owner must be the foreground window, or the menu does not close
         // when the user clicks elsewhere.
         main->SetForegroundWindow();
-        m_menu.SetDefaultItem(ID_TRAY_OPEN);
+        m_menu.SetDefaultItem(contract::kMonitorOpenCommand);
         m_menu.TrackPopupMenu(TPM_RIGHTBUTTON, pt.x, pt.y, main);
         // Makes the next click after a dismissed menu reach its target.
         main->PostMessage(WM_NULL);
@@ -90,7 +90,7 @@ LRESULT CSysTray::OnTrayNotify(WPARAM, LPARAM lParam) {
     }
     case WM_LBUTTONDBLCLK:
         main->SetForegroundWindow();
-        main->SendMessage(WM_COMMAND, ID_TRAY_OPEN, 0);
+        main->SendMessage(WM_COMMAND, contract::kMonitorOpenCommand, 0);
         break;
     default:
         break;

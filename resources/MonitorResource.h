@@ -28,8 +28,7 @@
 #define IDR_ANI_ATTENTION           165   // type "ANICURSORS": faults, "No Printer Found"
 #define IDR_ANI_READY               166   // type "ANICURSORS": "Ready", "Printing"
 
-// Tray menu commands (the menu is built at run time, not a resource).
-#define ID_TRAY_OPEN                101
-#define ID_TRAY_EXIT                104
+// The tray menu's commands (the menu is built at run time, not a resource)
+// are those other programs send too: contract/Programs.h.
 
 #endif

@@ -14,7 +14,7 @@ CSetupApp theApp;
 BOOL CSetupApp::InitInstance() {
     // Before anything reads a relative path: the package lies beside the program.
     setup::ui::UseProgramFolderAsCurrentDirectory();
-    CInstanceMutex lock(setup::ui::kInstanceLockName);
+    CInstanceMutex lock(setup::ui::kInstallerLockName);
     {
         setup::ui::Win32StartupProbe probe(lock);
         const setup::core::StartupVerdict verdict = setup::core::CheckStartup(probe);

@@ -4,6 +4,7 @@
 // second as a splash, and then runs the main dialog; the program ends with it.
 #pragma once
 
+#include "contract/Programs.h"
 #include "framework/WinApp.h"
 
 class CSetupApp : public CWinApp {
@@ -13,5 +14,5 @@ public:
 
 namespace setup::ui {
 // The lock every installer takes, whatever model it installs.
-inline constexpr char kInstanceLockName[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
+using contract::kInstallerLockName;
 }  // namespace setup::ui

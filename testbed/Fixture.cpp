@@ -80,7 +80,7 @@ bool RegisterDriverService(const std::string& image, std::string& error) {
         error = LastErrorText("OpenSCManagerA");
         return false;
     }
-    pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
+    pw::unique_service service(CreateServiceA(manager.get(), HWI_SERVICE_NAME, HWI_SERVICE_NAME, SERVICE_ALL_ACCESS,
                                               SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                               image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (service) return true;
@@ -89,7 +89,7 @@ bool RegisterDriverService(const std::string& image, std::string& error) {
         return false;
     }
     // Registered by an earlier run: make sure it points at the test build.
-    service.reset(OpenServiceA(manager.get(), "hwinterface", SERVICE_CHANGE_CONFIG));
+    service.reset(OpenServiceA(manager.get(), HWI_SERVICE_NAME, SERVICE_CHANGE_CONFIG));
     if (!service || !ChangeServiceConfigA(service.get(), SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
                                           SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr, nullptr,
                                           nullptr, nullptr)) {

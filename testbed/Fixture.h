@@ -21,6 +21,8 @@
 // Registry failures leave their error in GetLastError().
 #pragma once
 
+#include "contract/PortDriver.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -32,7 +34,7 @@
 
 namespace fixture {
 
-inline constexpr char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\hwinterface";
+inline constexpr char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\" HWI_SERVICE_NAME;
 inline constexpr char kStatusValue[] = "Port379";
 inline constexpr DWORD kReadyStatus = 0x98;   // on, selected, not busy, no error
 inline constexpr char kLptDevice[] = "ACPI\\PNP0401\\4&2A1C2B&0";   // as Windows 7 names LPT1

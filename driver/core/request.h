@@ -4,16 +4,15 @@
 #ifndef HWINTERFACE_REQUEST_H
 #define HWINTERFACE_REQUEST_H
 
+#include "contract/PortDriver.h"
 #include "ranges.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-/* Device type 0x9C40, buffered, any access; functions 0x801 and 0x802. */
-#define HWI_DEVICE_TYPE 0x9C40UL
-#define HWI_IOCTL_READ_PORT_BYTE 0x9C402004UL
-#define HWI_IOCTL_WRITE_PORT_BYTE 0x9C402008UL
+/* The control codes, HWI_IOCTL_READ_PORT_BYTE and HWI_IOCTL_WRITE_PORT_BYTE,
+ * are those the monitor sends (contract/PortDriver.h). */
 
 typedef enum hwi_action {
     HWI_ACTION_NONE = 0,   /* complete without touching a port */

@@ -22,10 +22,10 @@ namespace {
 // The last request on PortDriverHandle failed (the driver stopped, or refused it).
 bool PortDriverFailed = false;
 
-constexpr char kServiceName[] = "hwinterface";
-constexpr char kDevicePath[] = "\\\\.\\hwinterface";
-constexpr char kImagePathOfService[] = "System32\\Drivers\\hwinterface.sys";
-constexpr char kImageFileSuffix[] = "\\Drivers\\hwinterface.sys";
+constexpr char kServiceName[] = HWI_SERVICE_NAME;
+constexpr char kDevicePath[] = HWI_DEVICE_PATH;
+constexpr char kImagePathOfService[] = "System32\\Drivers\\" HWI_IMAGE_NAME;
+constexpr char kImageFileSuffix[] = "\\Drivers\\" HWI_IMAGE_NAME;
 constexpr WORD kDriverResourceId = 164;
 
 class Win32VersionQuery : public portaccess::VersionQuery {
@@ -158,7 +158,7 @@ unsigned short ReadPortByte(unsigned short port) {
         DWORD returned = 0;
         // A refused or failed request yields 0, never the address bytes still
         // left in the buffer.
-        PortDriverFailed = !DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, request, 2, request, 1,
+        PortDriverFailed = !DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_READ_PORT_BYTE, request, 2, request, 1,
                                             &returned, nullptr);
         return PortDriverFailed ? 0 : request[0];
     }
@@ -176,7 +176,7 @@ void WritePortByte(unsigned short port, unsigned char value) {
         unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
                                     static_cast<unsigned char>(port >> 8), value};
         DWORD returned = 0;
-        DeviceIoControl(PortDriverHandle.get(), IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
+        DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
         break;
     }
     default:

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/Handles.h"
+#include "contract/PortDriver.h"
 #include "monitor/portaccess/core/LptDiscovery.h"
 
 #include <windows.h>
@@ -23,9 +24,8 @@ extern unsigned long StatusPortAddress;
 // The LPT search text ("(LPT1)"), then the port's Plug and Play instance id.
 extern std::string LptDeviceId;
 
-// Control codes of the hwinterface device (type 0x9C40, buffered, any access).
-constexpr DWORD IOCTL_READ_PORT_BYTE = 0x9C402004;
-constexpr DWORD IOCTL_WRITE_PORT_BYTE = 0x9C402008;
+// The device's control codes are HWI_IOCTL_READ_PORT_BYTE and
+// HWI_IOCTL_WRITE_PORT_BYTE (contract/PortDriver.h).
 
 // 1 on Windows 9x, 2 on Windows NT, 0 otherwise or when the version is unknown.
 int GetPortAccessMode();

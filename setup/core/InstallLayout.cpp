@@ -7,6 +7,9 @@
 namespace setup::core {
 
 namespace {
+// This installer's row only, read at compile time: it carries no other model's names.
+constexpr contract::ModelRow kRow = {catalogue::ModelKey, catalogue::ModelGpdFile, catalogue::ModelInfFile};
+
 constexpr std::size_t ConstLength(const char* s) {
     std::size_t n = 0;
     while (s[n] != '\0') ++n;
@@ -15,7 +18,7 @@ constexpr std::size_t ConstLength(const char* s) {
 }  // namespace
 
 std::string MonitorTargetDir(const std::string& driverDir) {
-    std::string dir = driverDir + "\\PGW\\";
+    std::string dir = contract::FolderPath(driverDir, contract::Folder::Monitor) + "\\";
     dir.push_back('\0');
     return dir;
 }
@@ -23,32 +26,34 @@ std::string MonitorTargetDir(const std::string& driverDir) {
 std::array<char, kMonitorSourceSize> MonitorSource() {
     std::array<char, kMonitorSourceSize> source{};
     // The last two bytes stay zero: the shell reads a double-null-terminated list.
-    static_assert(ConstLength("PGW\\") + ConstLength(catalogue::ModelKey) + ConstLength(".exe") + 2 <=
-                      kMonitorSourceSize,
-                  "monitor source buffer too small for the model key");
-    const std::string path = std::string("PGW\\") + catalogue::ModelKey + ".exe";
+    constexpr std::size_t kPathLength = ConstLength(contract::kMonitorFolder) + ConstLength("\\") +
+                                        ConstLength(catalogue::ModelKey) + ConstLength(".exe");
+    static_assert(kPathLength + 2 <= kMonitorSourceSize, "monitor source buffer too small for the model key");
+    const std::string path = std::string(contract::kMonitorFolder) + "\\" + contract::MonitorImageName(kRow);
     std::memcpy(source.data(), path.data(), path.size());
     return source;
 }
 
 std::string MonitorExecutable(const std::string& driverDir) {
-    return driverDir + "\\PGW\\" + catalogue::ModelKey + ".exe";
+    return contract::MonitorExecutable(driverDir, kRow);
 }
 
-std::string AutoRunValueName() { return std::string("ZYKE") + catalogue::ModelKey; }
+std::string AutoRunValueName() { return contract::AutoRunValueName(kRow); }
 
-std::string AutoRunValueData(const std::string& driverDir) { return driverDir + "\\PGW\\" + catalogue::ModelKey; }
+std::string AutoRunValueData(const std::string& driverDir) {
+    return contract::FolderPath(driverDir, contract::Folder::Monitor) + "\\" + catalogue::ModelKey;
+}
 
 std::string ShortcutDescription() { return std::string("Shortcut to Status Monitor - ") + catalogue::ModelName; }
 
-std::string ShortcutFolder(const std::string& commonPrograms) { return commonPrograms + "\\ZYK Electronics"; }
+std::string ShortcutFolder(const std::string& commonPrograms) { return contract::ShortcutFolder(commonPrograms); }
 
 std::string ShortcutFile(const std::string& folder) {
-    return folder + "\\Pagewarden" + catalogue::ModelKey + ".LNK";
+    return folder + "\\" + contract::ShortcutFileName(kRow);
 }
 
 UninstallValues MakeUninstallValues(const std::string& driverDir) {
-    const std::string uninstaller = driverDir + "\\Uninstall.exe";
+    const std::string uninstaller = driverDir + "\\" + contract::kUninstaller;
     return {{"DisplayName", "ZYK Electronics Printer Software"},
             {"UninstallString", uninstaller},
             {"DisplayIcon", uninstaller},
@@ -60,10 +65,10 @@ UninstallValues MakeUninstallValues(const std::string& driverDir) {
 }
 
 std::vector<std::string> InstalledFiles(const std::string& driverDir) {
-    const std::string d = driverDir + "\\";
-    return {d + catalogue::ModelGpdFile, d + catalogue::ModelInfFile, d + "ZYKE9pin.dll", d + "ZYKE9pin.cat",
-            d + "setup.exe", d + "Uninstall.exe", d + "3\\" + catalogue::ModelGpdFile, d + "3\\ZYKE9pin.dll",
-            MonitorExecutable(driverDir)};
+    std::vector<std::string> files;
+    for (const contract::InstalledFile& file : contract::kInstalledFiles)
+        if (file.written) files.push_back(contract::FilePath(driverDir, file, kRow));
+    return files;
 }
 
 RegistryDword EstimatedSize(std::uint64_t bytes) {
@@ -71,7 +76,7 @@ RegistryDword EstimatedSize(std::uint64_t bytes) {
     return {"EstimatedSize", kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb)};
 }
 
-std::string InfPath(const std::string& driverDir) { return driverDir + "\\" + catalogue::ModelInfFile; }
+std::string InfPath(const std::string& driverDir) { return contract::InfPath(driverDir, kRow); }
 
 bool CopyBounded(char* buffer, std::size_t capacity, const std::string& text) {
     if (buffer == nullptr || capacity == 0) return false;

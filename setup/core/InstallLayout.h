@@ -3,6 +3,8 @@
 // current model's catalogue row. Plain concatenation throughout.
 #pragma once
 
+#include "contract/InstalledLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +26,7 @@ std::array<char, kMonitorSourceSize> MonitorSource();
 std::string MonitorExecutable(const std::string& driverDir);
 
 // The auto-start value: name "ZYKE" + ModelKey, data D + "\PGW\" + ModelKey without extension.
-inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+using contract::kRunKey;
 std::string AutoRunValueName();
 std::string AutoRunValueData(const std::string& driverDir);
 
@@ -42,8 +44,7 @@ struct RegistryString {
     std::uint32_t size() const { return static_cast<std::uint32_t>(data.size() + 1); }
 };
 
-inline constexpr const char* kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYK Electronics";
+using contract::kUninstallKey;
 // A REG_DWORD value.
 struct RegistryDword {
     std::string name;
@@ -65,7 +66,8 @@ struct UninstallValues {
 UninstallValues MakeUninstallValues(const std::string& driverDir);
 
 // The files an installation leaves in D (the package, the spooler's copies in
-// D\3, the monitor), whose sizes the entry's "EstimatedSize" adds up.
+// D\3, the monitor), whose sizes the entry's "EstimatedSize" adds up: those
+// of the installed layout the installer writes.
 std::vector<std::string> InstalledFiles(const std::string& driverDir);
 // "EstimatedSize": kilobytes, rounded up.
 RegistryDword EstimatedSize(std::uint64_t bytes);

@@ -21,7 +21,7 @@ std::vector<std::string> WrittenPaths(const std::string& driverDir, const std::v
                                       const std::string& commonPrograms) {
     std::vector<std::string> paths = InstalledFiles(driverDir);
     for (const std::string& name : stagedNames) paths.push_back(driverDir + "\\" + name);
-    paths.push_back(driverDir + "\\PGW");
+    paths.push_back(contract::FolderPath(driverDir, contract::Folder::Monitor));
     if (!commonPrograms.empty()) {
         const std::string folder = ShortcutFolder(commonPrograms);
         paths.push_back(folder);

@@ -1,10 +1,10 @@
 #include "setup/engine/FileCopy.h"
 
 #include "common/Handles.h"
+#include "common/ShortcutFolder.h"
 #include "setup/core/SetupTexts.h"
 #include "setup/core/Staging.h"
 #include "setup/engine/DriverDirectory.h"
-#include "setup/engine/ShortcutFolder.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -99,7 +99,7 @@ int CopyPackageFiles(const char* driverDir) {
     // Overwrite earlier copies without asking; the shell may show its progress and its own errors.
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
     if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return 0;
-    KeepAtRestart(core::WrittenPaths(driverDir, names, CommonProgramsFolder()));
+    KeepAtRestart(core::WrittenPaths(driverDir, names, pw::CommonProgramsFolder()));
     return 1;
 }
 

@@ -2,13 +2,13 @@
 
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "common/ShortcutFolder.h"
 #include "setup/core/DriverRegistration.h"
 #include "setup/core/InstallLayout.h"
 #include "setup/core/InstallSequence.h"
 #include "setup/core/PrinterQueue.h"
 #include "setup/core/SetupTexts.h"
 #include "setup/engine/DriverDirectory.h"
-#include "setup/engine/ShortcutFolder.h"
 #include "setup/engine/SpoolerRecords.h"
 
 #include <windows.h>
@@ -221,7 +221,7 @@ void CInstaller::CreateShortcut() {
     CoInitialize(nullptr);
     const std::string description = setup::core::ShortcutDescription();
 
-    const std::string programs = setup::engine::CommonProgramsFolder();
+    const std::string programs = pw::CommonProgramsFolder();
     if (programs.empty()) return;
 
     const std::string folder = setup::core::ShortcutFolder(programs);

@@ -1,6 +1,7 @@
 #include "tools/sim/Drive.h"
 
 #include "catalogue/Catalogue.h"
+#include "contract/Programs.h"
 #include "testbed/Bench.h"
 #include "testbed/Fixture.h"
 #include "tools/sim/Sim.h"
@@ -26,7 +27,7 @@ constexpr int kMessage = 1005;
 constexpr int kOkButton = 1007;
 constexpr UINT kTrayCallback = WM_USER + 15;
 constexpr UINT kTrayIconId = 1;
-constexpr WPARAM kOpenCommand = 101;
+constexpr WPARAM kOpenCommand = contract::kMonitorOpenCommand;
 
 int g_shot = 0;
 std::string g_shotPrefix;

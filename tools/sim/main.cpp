@@ -13,6 +13,7 @@
 //                                             then cycle the printer's states
 #include "catalogue/Catalogue.h"
 #include "common/Handles.h"
+#include "contract/Programs.h"
 #include "testbed/Fixture.h"
 #include "tools/sim/Drive.h"
 #include "tools/sim/Sim.h"
@@ -25,7 +26,7 @@
 
 namespace {
 
-const std::string kMonitorCaption = std::string(catalogue::ModelName) + " - Status Monitor";
+const std::string kMonitorCaption = std::string(catalogue::ModelName) + contract::kMonitorCaptionSuffix;
 
 int Usage() {
     std::fprintf(stderr,

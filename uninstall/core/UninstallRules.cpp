@@ -44,30 +44,29 @@ std::string QuestionText(const std::vector<int>& models) {
            "\n\nRemove it now?";
 }
 
-bool IsModel(int model) { return model >= 0 && model < catalogue::kModelCount; }
-
 const char* ModelName(int model) { return IsModel(model) ? catalogue::kModelName[model] : ""; }
 
 std::string MonitorCaption(int model) { return std::string(ModelName(model)) + kMonitorCaptionSuffix; }
 
 std::string MonitorImageName(int model) {
-    return IsModel(model) ? std::string(catalogue::kModelKey[model]) + ".exe" : std::string();
+    return IsModel(model) ? contract::MonitorImageName(contract::RowOf(model)) : std::string();
 }
 
 std::string AutoRunValueName(int model) {
-    return IsModel(model) ? std::string("ZYKE") + catalogue::kModelKey[model] : std::string();
+    return IsModel(model) ? contract::AutoRunValueName(contract::RowOf(model)) : std::string();
 }
 
 std::string MonitorExecutable(const std::string& driverDir, int model) {
-    return driverDir + "\\PGW\\" + MonitorImageName(model);
+    return IsModel(model) ? contract::MonitorExecutable(driverDir, contract::RowOf(model))
+                          : contract::FolderPath(driverDir, contract::Folder::Monitor) + "\\";
 }
 
 std::string ShortcutFileName(int model) {
-    return IsModel(model) ? std::string("Pagewarden") + catalogue::kModelKey[model] + ".LNK" : std::string();
+    return IsModel(model) ? contract::ShortcutFileName(contract::RowOf(model)) : std::string();
 }
 
 std::string InfPath(const std::string& driverDir, int model) {
-    return driverDir + "\\" + (IsModel(model) ? catalogue::kModelInfFile[model] : "");
+    return IsModel(model) ? contract::InfPath(driverDir, contract::RowOf(model)) : driverDir + "\\";
 }
 
 int ModelOfDriver(const std::string& driverName) {
@@ -121,8 +120,17 @@ std::vector<PackageFile> WithoutUniversalFiles(std::vector<PackageFile> files) {
     return files;
 }
 
-// The universal driver's compiled form of a GPD: its name with ".BUD".
-std::string CompiledGpdName(const std::string& gpd) { return gpd.substr(0, gpd.find_last_of('.')) + ".BUD"; }
+// The installed layout's files of a model, or the shared ones (model -1),
+// that go with the package files: those without a version check first.
+std::vector<PackageFile> LayoutFiles(const std::string& driverDir, int model) {
+    const contract::ModelRow row = model >= 0 ? contract::RowOf(model) : contract::ModelRow{"", "", ""};
+    std::vector<PackageFile> files;
+    for (bool checked : {false, true})
+        for (const contract::InstalledFile& file : contract::kInstalledFiles)
+            if (!file.ownStep && file.model == (model >= 0) && file.needsVersionCheck == checked)
+                files.push_back({contract::FilePath(driverDir, file, row), file.needsVersionCheck});
+    return WithoutUniversalFiles(files);
+}
 
 std::string Trimmed(const std::string& s) {
     const char* const kBlank = " \t\r\"";
@@ -135,23 +143,10 @@ std::string Trimmed(const std::string& s) {
 
 std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model) {
     if (!IsModel(model)) return {};
-    return WithoutUniversalFiles({
-        {driverDir + "\\" + catalogue::kModelGpdFile[model], false},
-        {driverDir + "\\" + catalogue::kModelInfFile[model], false},
-        {driverDir + "\\3\\" + catalogue::kModelGpdFile[model], false},
-        {driverDir + "\\3\\" + CompiledGpdName(catalogue::kModelGpdFile[model]), false},
-    });
+    return LayoutFiles(driverDir, model);
 }
 
-std::vector<PackageFile> SharedFiles(const std::string& driverDir) {
-    return WithoutUniversalFiles({
-        {driverDir + "\\" + kSharedDll, false},
-        {driverDir + "\\" + kSharedCatalog, false},
-        {driverDir + "\\3\\" + kSharedDll, false},
-        // Staging copies every program of the medium's top level, the installer too.
-        {driverDir + "\\" + kSetupProgram, true},
-    });
-}
+std::vector<PackageFile> SharedFiles(const std::string& driverDir) { return LayoutFiles(driverDir, -1); }
 
 bool NamesSharedDll(const char* files, std::size_t size) {
     if (files == nullptr) return false;

@@ -10,6 +10,10 @@
 // it finds, then the shared parts once no model is left.
 #pragma once
 
+#include "contract/InstalledLayout.h"
+#include "contract/PortDriver.h"
+#include "contract/Programs.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -40,20 +44,21 @@ inline constexpr const char kIncompleteTail[] =
     "\"ZYK Electronics Printer Software\" in Programs and Features (or Uninstall.exe on the installation medium).";
 
 // ---------------------------------------------------------------- names
-inline constexpr const char kServiceName[] = "hwinterface";
-inline constexpr const char kDriverImageName[] = "hwinterface.sys";
+inline constexpr const char kServiceName[] = HWI_SERVICE_NAME;
+inline constexpr const char kDriverImageName[] = HWI_IMAGE_NAME;
 inline constexpr const char kCompanyName[] = "ZYK Electronics";
-inline constexpr const char kSharedDll[] = "ZYKE9pin.dll";
-inline constexpr const char kSharedCatalog[] = "ZYKE9pin.cat";
-inline constexpr const char kUninstaller[] = "Uninstall.exe";
-inline constexpr const char kSetupProgram[] = "setup.exe";
-inline constexpr const char kMonitorCaptionSuffix[] = " - Status Monitor";
-inline constexpr unsigned kMonitorExitCommand = 104;
-inline constexpr const char kInstallerMutex[] = "Global\\{05CA3573-B449-4e0b-83F5-7FD612E378E9}";
+using contract::kInstallerLockName;
+using contract::kMonitorCaptionSuffix;
+using contract::kMonitorExitCommand;
+using contract::kSetupProgram;
+using contract::kSharedCatalog;
+using contract::kSharedDll;
+using contract::kUninstaller;
 
 // ---------------------------------------------------------------- models
-// What each model's installation leaves under its own names (model 0 to 13).
-bool IsModel(int model);
+// What each model's installation leaves under its own names (model 0 to 13),
+// as the installed layout names them; another number has no names.
+using contract::IsModel;
 const char* ModelName(int model);
 // The status monitor's window caption, its image's file name, its Run value,
 // its deployed file D\PGW\<ModelKey>.exe and its shortcut's file name.
@@ -101,7 +106,9 @@ struct PackageFile {
 // copies in D\3, never a universal driver file: a model's own (its GPD and
 // INF, and the compiled GPD the universal driver writes beside the spooler's
 // copy, <GPD name>.BUD), and those every model of the family shares (ZYKE9pin.dll, the
-// catalogue, setup.exe), without the uninstaller itself (removed last).
+// catalogue, setup.exe), without the uninstaller itself (removed last) and the
+// monitor (removed with its folder). Read from the installed layout; the files
+// that need a version check come after the others.
 std::vector<PackageFile> ModelFiles(const std::string& driverDir, int model);
 std::vector<PackageFile> SharedFiles(const std::string& driverDir);
 

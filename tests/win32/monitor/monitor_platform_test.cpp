@@ -5,9 +5,9 @@
 #include "monitor/SysTray.h"
 
 #include "common/Handles.h"
+#include "contract/Programs.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
-#include "resources/MonitorResource.h"
 #include "testbed/Bench.h"
 #include "testbed/Fixture.h"
 
@@ -260,12 +260,12 @@ class TrayOwner : public CWnd {
 public:
     std::vector<int> commands;
 protected:
-    void OnOpen() { commands.push_back(ID_TRAY_OPEN); }
+    void OnOpen() { commands.push_back(contract::kMonitorOpenCommand); }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(TrayOwner, CWnd)
-    ON_COMMAND(ID_TRAY_OPEN, &TrayOwner::OnOpen)
+    ON_COMMAND(contract::kMonitorOpenCommand, &TrayOwner::OnOpen)
 END_MESSAGE_MAP()
 
 TEST(Tray, NamedCSysTrayAndItsMessagesPassThroughWindowProc) {
@@ -292,7 +292,7 @@ TEST(Tray, NamedCSysTrayAndItsMessagesPassThroughWindowProc) {
     found->SendMessage(CSysTray::kCallbackMessage, CSysTray::kIconId, WM_LBUTTONUP);
     EXPECT_TRUE(owner.commands.empty());
     found->SendMessage(CSysTray::kCallbackMessage, CSysTray::kIconId, WM_LBUTTONDBLCLK);
-    EXPECT_EQ(owner.commands, std::vector<int>{ID_TRAY_OPEN});
+    EXPECT_EQ(owner.commands, std::vector<int>{contract::kMonitorOpenCommand});
     // What the map does not take still gets the window's default processing.
     found->SetWindowText("owner");
     EXPECT_EQ(found->GetWindowText(), "owner");

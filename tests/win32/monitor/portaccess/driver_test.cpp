@@ -77,7 +77,7 @@ struct Answer {
 };
 Answer Request(DWORD code, USHORT port, BYTE value = 0) {
     BYTE buffer[3] = {static_cast<BYTE>(port), static_cast<BYTE>(port >> 8), value};
-    const bool read = code == IOCTL_READ_PORT_BYTE;
+    const bool read = code == HWI_IOCTL_READ_PORT_BYTE;
     DWORD returned = 0;
     SetLastError(0);
     const BOOL ok = DeviceIoControl(PortDriverHandle.get(), code, buffer, read ? 2 : 3, read ? buffer : nullptr,
@@ -187,11 +187,11 @@ TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
             DWORD code;
             USHORT port;
             bool forgetParallelPorts;
-        } refused[] = {{IOCTL_READ_PORT_BYTE, 0x60, false},    // the keyboard controller
-                       {IOCTL_READ_PORT_BYTE, 0x37B, false},   // LPT1's EPP address register
-                       {IOCTL_READ_PORT_BYTE, 0x380, false},   // just past LPT1
-                       {IOCTL_WRITE_PORT_BYTE, 0x37A, false},  // a write, even to LPT1
-                       {IOCTL_READ_PORT_BYTE, 0x379, true}};   // no parallel port known
+        } refused[] = {{HWI_IOCTL_READ_PORT_BYTE, 0x60, false},    // the keyboard controller
+                       {HWI_IOCTL_READ_PORT_BYTE, 0x37B, false},   // LPT1's EPP address register
+                       {HWI_IOCTL_READ_PORT_BYTE, 0x380, false},   // just past LPT1
+                       {HWI_IOCTL_WRITE_PORT_BYTE, 0x37A, false},  // a write, even to LPT1
+                       {HWI_IOCTL_READ_PORT_BYTE, 0x379, true}};   // no parallel port known
         for (const auto& r : refused) {
             if (r.forgetParallelPorts) DeleteValue("ParallelPorts");
             const Answer answer = Request(r.code, r.port, 0x0C);
@@ -203,10 +203,10 @@ TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
         EXPECT_EQ(after, before) << "a refused write touches no port";
     }
     PlayedCaller administrator(true);
-    const Answer keyboard = Request(IOCTL_READ_PORT_BYTE, 0x60);
+    const Answer keyboard = Request(HWI_IOCTL_READ_PORT_BYTE, 0x60);
     EXPECT_TRUE(keyboard.ok);
     EXPECT_EQ(keyboard.byte, 0x1C);
-    EXPECT_TRUE(Request(IOCTL_WRITE_PORT_BYTE, 0x37A, 0x0C).ok);
+    EXPECT_TRUE(Request(HWI_IOCTL_WRITE_PORT_BYTE, 0x37A, 0x0C).ok);
     GetDword("WriteCount37A", after);
     EXPECT_EQ(after, before + 1);
 }
@@ -217,14 +217,13 @@ TEST_F(PortDriver, RequestsOutsideTheContract) {
     EXPECT_FALSE(DeviceIoControl(PortDriverHandle.get(), 0x9C40200C, buffer, 2, buffer, 1, &returned, nullptr));
     // A read without a whole port address succeeds with a defined byte.
     buffer[0] = 0x79;
-    EXPECT_TRUE(
-        DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
+    EXPECT_TRUE(DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
     EXPECT_EQ(buffer[0], 0);
     // A write without its value succeeds and touches nothing.
     DWORD before = 0, after = 0;
     GetDword("WriteCount37A", before);
     BYTE shortWrite[2] = {0x7A, 0x03};
-    EXPECT_TRUE(DeviceIoControl(PortDriverHandle.get(), IOCTL_WRITE_PORT_BYTE, shortWrite, 2, nullptr, 0, &returned,
+    EXPECT_TRUE(DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_WRITE_PORT_BYTE, shortWrite, 2, nullptr, 0, &returned,
                                 nullptr));
     GetDword("WriteCount37A", after);
     EXPECT_EQ(before, after);

@@ -39,7 +39,7 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
     BYTE request[3] = {0x79, 0x03, 0xEE};
     DWORD returned = 0;
     ASSERT_TRUE(
-        DeviceIoControl(PortDriverHandle.get(), IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned, nullptr));
+        DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_READ_PORT_BYTE, request, 2, request, 1, &returned, nullptr));
     EXPECT_EQ(returned, 1u);
     EXPECT_EQ(request[0], 0) << "hal under Wine reads 0";
     StatusPortAddress = 0x379;

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace setup::engine {
+namespace pw {
 
 inline std::string CommonProgramsFolder() {
     char path[MAX_PATH] = {};
@@ -19,4 +19,4 @@ inline std::string CommonProgramsFolder() {
     return path;
 }
 
-}  // namespace setup::engine
+}  // namespace pw
