@@ -20,7 +20,12 @@ std::string PackageCopyList(const std::array<bool, kPackagePatternNames.size()>&
 std::vector<std::string> WrittenPaths(const std::string& driverDir, const std::vector<std::string>& stagedNames,
                                       const std::string& commonPrograms) {
     std::vector<std::string> paths = InstalledFiles(driverDir);
-    for (const std::string& name : stagedNames) paths.push_back(driverDir + "\\" + name);
+    for (const std::string& name : stagedNames) {
+        std::string path = driverDir;
+        path += '\\';
+        path += name;
+        paths.push_back(std::move(path));
+    }
     paths.push_back(contract::FolderPath(driverDir, contract::Folder::Monitor));
     if (!commonPrograms.empty()) {
         const std::string folder = ShortcutFolder(commonPrograms);
@@ -32,6 +37,7 @@ std::vector<std::string> WrittenPaths(const std::string& driverDir, const std::v
 
 std::optional<std::u16string> WithoutDeletionsOf(const std::u16string& value, const std::vector<std::u16string>& paths) {
     std::vector<std::u16string> ours;
+    ours.reserve(paths.size());
     for (const std::u16string& path : paths) ours.push_back(pw::PendingPathKey(path));
     std::vector<pw::PendingRename<char16_t>> renames = pw::ParsePendingRenames(value.data(), value.size());
     const auto before = renames.size();
