@@ -13,7 +13,7 @@ std::optional<std::uint64_t> Number(const std::string& word) {
     for (char c : word) {
         if (c < '0' || c > '9') return std::nullopt;
         std::uint64_t next = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (next / 10 != value) return std::nullopt;   // overflow
+        if (next / 10 != value) return std::nullopt;  // overflow
         value = next;
     }
     return value;

@@ -12,8 +12,7 @@ namespace {
 
 TEST(HostCpu, StatTicksAreUtimePlusStimeCountedAfterTheLastParenthesis) {
     // A Wine program's name may hold spaces and parentheses.
-    const std::string stat =
-        "4242 (a) b (c).exe) S 1 4242 4242 0 -1 4194560 1500 0 3 0 731 269 0 0 20 0 4 0 99 1 2 3";
+    const std::string stat = "4242 (a) b (c).exe) S 1 4242 4242 0 -1 4194560 1500 0 3 0 731 269 0 0 20 0 4 0 99 1 2 3";
     EXPECT_EQ(hostcpu::StatTicks(stat), 1000u);
     EXPECT_EQ(hostcpu::StatTicks("7 (wineserver) S 1 7 7 0 -1 0 0 0 0 0 5 6 0 0\n"), 11u);
 }
@@ -21,7 +20,7 @@ TEST(HostCpu, StatTicksAreUtimePlusStimeCountedAfterTheLastParenthesis) {
 TEST(HostCpu, StatTicksRefuseTruncatedOrForeignText) {
     EXPECT_FALSE(hostcpu::StatTicks(""));
     EXPECT_FALSE(hostcpu::StatTicks("4242 no parenthesis S 1 2 3 4 5 6 7 8 9 10 11 12"));
-    EXPECT_FALSE(hostcpu::StatTicks("4242 (x) S 1 4242 4242 0 -1 0 0 0 0 0 731"));   // stime missing
+    EXPECT_FALSE(hostcpu::StatTicks("4242 (x) S 1 4242 4242 0 -1 0 0 0 0 0 731"));  // stime missing
     EXPECT_FALSE(hostcpu::StatTicks("4242 (x) S 1 4242 4242 0 -1 0 0 0 0 0 -5 2"));
     EXPECT_FALSE(hostcpu::StatTicks("4242 (x) S 1 4242 4242 0 -1 0 0 0 0 0 99999999999999999999999 2"));
 }
@@ -30,7 +29,7 @@ TEST(HostCpu, SchedstatGivesTheRunTimeNotTheWaitTime) {
     EXPECT_EQ(hostcpu::SchedstatRunNs("126142351 680093625 53\n"), 126142351u);
     EXPECT_EQ(hostcpu::SchedstatRunNs("0 4112789 1"), 0u);
     EXPECT_FALSE(hostcpu::SchedstatRunNs(""));
-    EXPECT_FALSE(hostcpu::SchedstatRunNs("126142351"));   // a lone number is not the three-field line
+    EXPECT_FALSE(hostcpu::SchedstatRunNs("126142351"));  // a lone number is not the three-field line
     EXPECT_FALSE(hostcpu::SchedstatRunNs("run wait 1"));
 }
 
@@ -57,7 +56,7 @@ TEST(HostCpu, PrefixVariableMustMatchWhole) {
     EXPECT_FALSE(hostcpu::HasVariable(env, "WINEPREFIX", "/work/build/scenarios/a.1"));
     EXPECT_FALSE(hostcpu::HasVariable("WINEPREFIX=/p/q\0"s, "WINEPREFIX", "/p/q/r"));
     EXPECT_FALSE(hostcpu::HasVariable("XWINEPREFIX=/p\0"s, "WINEPREFIX", "/p"));
-    EXPECT_TRUE(hostcpu::HasVariable("A=1\0WINEPREFIX=/p"s, "WINEPREFIX", "/p"));   // last entry unterminated
+    EXPECT_TRUE(hostcpu::HasVariable("A=1\0WINEPREFIX=/p"s, "WINEPREFIX", "/p"));  // last entry unterminated
 }
 
 }  // namespace

@@ -26,11 +26,10 @@ std::vector<monitor::PollInputs> Inputs() {
     return v;
 }
 
-template <typename Step>
-double NsPerPoll(const std::vector<monitor::PollInputs>& in, long polls, Step step) {
+template <typename Step> double NsPerPoll(const std::vector<monitor::PollInputs>& in, long polls, Step step) {
     auto t0 = std::chrono::steady_clock::now();
     std::int64_t acc = 0;
-    for (long i = 0; i < polls; ++i) acc += step(in[(i / 16) % in.size()]);   // 16 polls per state
+    for (long i = 0; i < polls; ++i) acc += step(in[(i / 16) % in.size()]);  // 16 polls per state
     auto t1 = std::chrono::steady_clock::now();
     g_sink = acc;
     return std::chrono::duration<double, std::nano>(t1 - t0).count() / static_cast<double>(polls);
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
         monitor::PollActions a = monitor::DecidePoll(state, p);
         return a.row + a.set + job;
     };
-    NsPerPoll(in, polls / 10, baseline);   // warm up
+    NsPerPoll(in, polls / 10, baseline);  // warm up
     double base = NsPerPoll(in, polls, baseline);
     double step = NsPerPoll(in, polls, decide);
     std::printf("poll decision step: %.1f ns, trivial step: %.1f ns, ratio %.1f\n", step, base,

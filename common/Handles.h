@@ -24,13 +24,11 @@
 
 namespace pw {
 
-template <typename T>
-constexpr T null_value() { return T{}; }
+template <typename T> constexpr T null_value() { return T{}; }
 inline HANDLE invalid_handle_value() { return INVALID_HANDLE_VALUE; }
 inline HDEVINFO invalid_devinfo_value() { return reinterpret_cast<HDEVINFO>(INVALID_HANDLE_VALUE); }
 
-template <typename T, auto Close, T (*Invalid)() = null_value<T>>
-class unique_any {
+template <typename T, auto Close, T (*Invalid)() = null_value<T>> class unique_any {
 public:
     unique_any() noexcept : m_value(Invalid()) {}
     explicit unique_any(T value) noexcept : m_value(value) {}
@@ -51,7 +49,10 @@ public:
     }
     T release() noexcept { return std::exchange(m_value, Invalid()); }
     // Closes what is held and returns the address for a function that fills it in.
-    T* put() noexcept { reset(); return &m_value; }
+    T* put() noexcept {
+        reset();
+        return &m_value;
+    }
 
 private:
     T m_value;
@@ -69,9 +70,9 @@ inline void close_module(HMODULE h) { FreeLibrary(h); }
 inline void close_sid(PSID h) { FreeSid(h); }
 inline void close_bstr(BSTR h) { SysFreeString(h); }
 
-using unique_handle = unique_any<HANDLE, &CloseHandle>;                        // null when absent
-using unique_file = unique_any<HANDLE, &CloseHandle, invalid_handle_value>;    // INVALID_HANDLE_VALUE when absent
-using unique_find = unique_any<HANDLE, &FindClose, invalid_handle_value>;      // a FindFirstFile search
+using unique_handle = unique_any<HANDLE, &CloseHandle>;                      // null when absent
+using unique_file = unique_any<HANDLE, &CloseHandle, invalid_handle_value>;  // INVALID_HANDLE_VALUE when absent
+using unique_find = unique_any<HANDLE, &FindClose, invalid_handle_value>;    // a FindFirstFile search
 using unique_hkey = unique_any<HKEY, &RegCloseKey>;
 using unique_printer = unique_any<HANDLE, &close_printer>;
 using unique_service = unique_any<SC_HANDLE, &CloseServiceHandle>;
@@ -85,12 +86,11 @@ using unique_hicon = unique_any<HICON, &close_icon>;
 using unique_hmenu = unique_any<HMENU, &close_menu>;
 using unique_hwnd = unique_any<HWND, &close_window>;
 using unique_hmodule = unique_any<HMODULE, &close_module>;
-using unique_sid = unique_any<PSID, &close_sid>;                              // from AllocateAndInitializeSid
-using unique_bstr = unique_any<BSTR, &close_bstr>;                            // from SysAllocString
+using unique_sid = unique_any<PSID, &close_sid>;    // from AllocateAndInitializeSid
+using unique_bstr = unique_any<BSTR, &close_bstr>;  // from SysAllocString
 
 // A COM interface pointer, released when it goes out of scope.
-template <typename I>
-class com_ptr {
+template <typename I> class com_ptr {
 public:
     com_ptr() noexcept = default;
     com_ptr(const com_ptr&) = delete;
@@ -99,8 +99,16 @@ public:
     I* get() const noexcept { return m_p; }
     I* operator->() const noexcept { return m_p; }
     explicit operator bool() const noexcept { return m_p != nullptr; }
-    void reset() noexcept { if (m_p) { m_p->Release(); m_p = nullptr; } }
-    I** put() noexcept { reset(); return &m_p; }
+    void reset() noexcept {
+        if (m_p) {
+            m_p->Release();
+            m_p = nullptr;
+        }
+    }
+    I** put() noexcept {
+        reset();
+        return &m_p;
+    }
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 private:
     I* m_p = nullptr;
@@ -113,7 +121,10 @@ public:
     unique_variant(const unique_variant&) = delete;
     unique_variant& operator=(const unique_variant&) = delete;
     ~unique_variant() { VariantClear(&m_value); }
-    VARIANT* put() noexcept { VariantClear(&m_value); return &m_value; }
+    VARIANT* put() noexcept {
+        VariantClear(&m_value);
+        return &m_value;
+    }
     const VARIANT& get() const noexcept { return m_value; }
 private:
     VARIANT m_value;
@@ -125,7 +136,9 @@ public:
     explicit com_init(HRESULT hr) noexcept : m_hr(hr) {}
     com_init(const com_init&) = delete;
     com_init& operator=(const com_init&) = delete;
-    ~com_init() { if (SUCCEEDED(m_hr)) CoUninitialize(); }
+    ~com_init() {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
     HRESULT result() const noexcept { return m_hr; }
     bool ok() const noexcept { return SUCCEEDED(m_hr); }
 private:
@@ -143,7 +156,10 @@ public:
     template <typename T> T* as() const noexcept { return reinterpret_cast<T*>(m_p.get()); }
     std::size_t size() const noexcept { return m_size; }
     explicit operator bool() const noexcept { return m_p != nullptr; }
-    void reset() noexcept { m_p.reset(); m_size = 0; }
+    void reset() noexcept {
+        m_p.reset();
+        m_size = 0;
+    }
 private:
     std::unique_ptr<BYTE[]> m_p;
     std::size_t m_size = 0;

@@ -31,13 +31,12 @@ struct sized_limits {
 
 struct sized_record {
     SizedRead outcome = SizedRead::ProbeFailed;
-    heap_buffer buffer;       // holds the record when outcome is Read
-    DWORD size = 0;           // bytes read
+    heap_buffer buffer;           // holds the record when outcome is Read
+    DWORD size = 0;               // bytes read
     DWORD error = ERROR_SUCCESS;  // the last call's error (ERROR_SUCCESS when it set none)
 };
 
-template <typename Call>
-sized_record read_sized(Call&& call, const sized_limits& limits = {}) {
+template <typename Call> sized_record read_sized(Call&& call, const sized_limits& limits = {}) {
     class query final : public SizedQuery {
     public:
         query(Call& call, const sized_limits& limits, sized_record& record)

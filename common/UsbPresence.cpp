@@ -51,8 +51,8 @@ private:
 }  // namespace
 
 bool PrinterInterfacePresent(std::string_view serial) {
-    unique_hdevinfo set(SetupDiGetClassDevsA(&kUsbPrintInterface, nullptr, nullptr,
-                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    unique_hdevinfo set(
+        SetupDiGetClassDevsA(&kUsbPrintInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set) return false;
     SetupDiInterfaces interfaces(set.get());
     return ScanForUsbPrinter(interfaces, serial);

@@ -50,9 +50,7 @@ inline std::string MonitorExecutable(const std::string& driverDir, const ModelRo
 }
 
 // D + "\" + the model's INF.
-inline std::string InfPath(const std::string& driverDir, const ModelRow& row) {
-    return driverDir + "\\" + row.infFile;
-}
+inline std::string InfPath(const std::string& driverDir, const ModelRow& row) { return driverDir + "\\" + row.infFile; }
 
 // ---------------------------------------------------------------- registry and Start menu
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -62,17 +60,17 @@ inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVe
 inline std::string ShortcutFolder(const std::string& commonPrograms) { return commonPrograms + "\\ZYK Electronics"; }
 
 // ---------------------------------------------------------------- files
-enum class Folder { Driver, Spooler, Monitor };   // D, D\3, D\PGW
+enum class Folder { Driver, Spooler, Monitor };  // D, D\3, D\PGW
 enum class Name { Fixed, ModelGpd, ModelInf, ModelCompiledGpd, ModelMonitor };
 
 struct InstalledFile {
     Folder folder;
     Name name;
-    const char* fixed;        // the name, for Name::Fixed
-    bool model;               // the model's own, else shared by every model of the family
-    bool written;             // the installer writes it (else the universal driver does, beside it)
-    bool needsVersionCheck;   // a common name: removed only when its version resource says it is ours
-    bool ownStep;             // removed by a step of its own, not with the model's or shared files
+    const char* fixed;       // the name, for Name::Fixed
+    bool model;              // the model's own, else shared by every model of the family
+    bool written;            // the installer writes it (else the universal driver does, beside it)
+    bool needsVersionCheck;  // a common name: removed only when its version resource says it is ours
+    bool ownStep;            // removed by a step of its own, not with the model's or shared files
 };
 
 // In the order the installer lists them.

@@ -12,7 +12,9 @@
 
 /* The portable rule names the registry's value types by number. */
 typedef char HwiPlayedTypesMatch[(HWI_PLAYED_BINARY == REG_BINARY && HWI_PLAYED_DWORD == REG_DWORD &&
-                                  HWI_PLAYED_RESOURCE_LIST == REG_RESOURCE_LIST) ? 1 : -1];
+                                  HWI_PLAYED_RESOURCE_LIST == REG_RESOURCE_LIST)
+                                     ? 1
+                                     : -1];
 
 /* Kept from DriverEntry: the path it gets does not outlive it. */
 static UNICODE_STRING PlayedServiceKey;
@@ -68,8 +70,8 @@ static long HwiPlayedQuery(void* context, const char* ascii, unsigned long type,
     ULONG returned = 0;
     if (!HwiPlayedName(&name, storage, ascii)) return -1;
     /* A value longer than the answer fails with STATUS_BUFFER_OVERFLOW, which is no success. */
-    if (!NT_SUCCESS(ZwQueryValueKey((HANDLE)context, &name, KeyValuePartialInformation, &answer, sizeof(answer),
-                                    &returned)))
+    if (!NT_SUCCESS(
+            ZwQueryValueKey((HANDLE)context, &name, KeyValuePartialInformation, &answer, sizeof(answer), &returned)))
         return -1;
     if (answer.info.Type != type || answer.info.DataLength > capacity ||
         answer.info.DataLength > sizeof(answer) - FIELD_OFFSET(KEY_VALUE_PARTIAL_INFORMATION, Data))

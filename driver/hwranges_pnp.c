@@ -157,7 +157,7 @@ static VOID NTAPI HwiWatch(PVOID unused) {
     PVOID objects[2];
     UNREFERENCED_PARAMETER(unused);
 
-    settle.QuadPart = -10000000LL;   /* one second, relative */
+    settle.QuadPart = -10000000LL; /* one second, relative */
     InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
     if (NT_SUCCESS(ZwCreateEvent(&changeHandle, EVENT_ALL_ACCESS, &attributes, SynchronizationEvent, FALSE)) &&
         !NT_SUCCESS(ObReferenceObjectByHandle(changeHandle, SYNCHRONIZE, NULL, KernelMode, &change, NULL)))
@@ -168,10 +168,10 @@ static VOID NTAPI HwiWatch(PVOID unused) {
     for (;;) {
         /* Armed before the tree is read, so that no change slips between the
          * two; the first time also covers one since DriverEntry's walk. */
-        int armed = enumKey != NULL && change != NULL &&
-                    NT_SUCCESS(ZwNotifyChangeKey(enumKey, changeHandle, NULL, NULL, &WatchStatus,
-                                                 REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, TRUE, NULL, 0,
-                                                 TRUE));
+        int armed =
+            enumKey != NULL && change != NULL &&
+            NT_SUCCESS(ZwNotifyChangeKey(enumKey, changeHandle, NULL, NULL, &WatchStatus,
+                                         REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, TRUE, NULL, 0, TRUE));
         HwiRefresh(enumKey);
         if (!armed ||
             KeWaitForMultipleObjects(2, objects, WaitAny, Executive, KernelMode, FALSE, NULL, NULL) == STATUS_WAIT_0)

@@ -32,8 +32,8 @@ int CListBox::InsertString(int nIndex, const char* lpszItem) {
 }
 
 int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
-    return static_cast<int>(Send(m_hWnd, LB_SETITEMDATA, static_cast<WPARAM>(nIndex),
-                                 static_cast<LPARAM>(dwItemData), LB_ERR));
+    return static_cast<int>(
+        Send(m_hWnd, LB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData), LB_ERR));
 }
 
 DWORD_PTR CListBox::GetItemData(int nIndex) const {
@@ -73,8 +73,8 @@ int CListCtrl::InsertItem(int nItem, const char* lpszItem, int nImage) {
 
 HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType) {
     HIMAGELIST h = pImageList ? pImageList->GetSafeHandle() : nullptr;
-    return reinterpret_cast<HIMAGELIST>(Send(m_hWnd, LVM_SETIMAGELIST, static_cast<WPARAM>(nImageListType),
-                                             reinterpret_cast<LPARAM>(h), 0));
+    return reinterpret_cast<HIMAGELIST>(
+        Send(m_hWnd, LVM_SETIMAGELIST, static_cast<WPARAM>(nImageListType), reinterpret_cast<LPARAM>(h), 0));
 }
 
 HIMAGELIST CListCtrl::GetImageList(int nImageListType) const {
@@ -89,8 +89,8 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
     LVITEMA item{};
     item.state = nState;
     item.stateMask = nMask;
-    return static_cast<BOOL>(Send(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(nItem),
-                                  reinterpret_cast<LPARAM>(&item), FALSE));
+    return static_cast<BOOL>(
+        Send(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item), FALSE));
 }
 
 int CListCtrl::GetCountPerPage() const { return static_cast<int>(Send(m_hWnd, LVM_GETCOUNTPERPAGE, 0, 0, 0)); }
@@ -106,15 +106,16 @@ int CTabCtrl::InsertItem(int nItem, const char* lpszItem) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(lpszItem ? lpszItem : "");
-    return static_cast<int>(Send(m_hWnd, TCM_INSERTITEMA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item), -1));
+    return static_cast<int>(
+        Send(m_hWnd, TCM_INSERTITEMA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item), -1));
 }
 
 // ---------------------------------------------------------------------------
 // CImageList
 
 BOOL CImageList::Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask) {
-    HIMAGELIST h = ImageList_LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nBitmapID), cx, nGrow, crMask,
-                                        IMAGE_BITMAP, 0);
+    HIMAGELIST h =
+        ImageList_LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nBitmapID), cx, nGrow, crMask, IMAGE_BITMAP, 0);
     m_list.reset(h);
     return h != nullptr;
 }

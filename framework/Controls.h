@@ -38,11 +38,11 @@ class CEdit : public CWnd {};
 
 class CListBox : public CWnd {
 public:
-    int InsertString(int nIndex, const char* lpszItem);   // the index, or LB_ERR / LB_ERRSPACE
-    int SetItemData(int nIndex, DWORD_PTR dwItemData);    // LB_ERR on failure
-    DWORD_PTR GetItemData(int nIndex) const;              // LB_ERR on failure
-    int SetCurSel(int nSelect);                           // LB_ERR also for -1 (clearing)
-    int GetCurSel() const;                                // LB_ERR when nothing is selected
+    int InsertString(int nIndex, const char* lpszItem);  // the index, or LB_ERR / LB_ERRSPACE
+    int SetItemData(int nIndex, DWORD_PTR dwItemData);   // LB_ERR on failure
+    DWORD_PTR GetItemData(int nIndex) const;             // LB_ERR on failure
+    int SetCurSel(int nSelect);                          // LB_ERR also for -1 (clearing)
+    int GetCurSel() const;                               // LB_ERR when nothing is selected
     // The entry's text; LB_ERR (and an empty text) for a bad index.
     int GetText(int nIndex, std::string& text) const;
 };
@@ -58,11 +58,11 @@ public:
     // is destroyed: then hand ownership over (CImageList::Detach) once it holds
     // the list, or the list is destroyed twice. With the style the caller keeps it.
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
-    HIMAGELIST GetImageList(int nImageListType) const;                // null when none is set
-    DWORD SetExtendedStyle(DWORD dwNewStyle);                     // returns the previous style
+    HIMAGELIST GetImageList(int nImageListType) const;  // null when none is set
+    DWORD SetExtendedStyle(DWORD dwNewStyle);           // returns the previous style
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
     int GetCountPerPage() const;
-    DWORD SetIconSpacing(int cx, int cy);                         // previous spacing, MAKELONG(cx, cy)
+    DWORD SetIconSpacing(int cx, int cy);  // previous spacing, MAKELONG(cx, cy)
 };
 
 class CTabCtrl : public CWnd {

@@ -37,7 +37,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    if (rControl.m_hWnd != nullptr) return;   // bound once, on the first exchange
+    if (rControl.m_hWnd != nullptr) return;  // bound once, on the first exchange
     HWND h = pDX->PrepareCtrl(nIDC);
     if (h == nullptr) return;
     if (!rControl.SubclassWindow(h)) pDX->Fail();
@@ -82,8 +82,7 @@ HWND CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner) {
     if (m_hWnd != nullptr) return nullptr;
     CDialog* outer = t_creatingDialog;
     t_creatingDialog = this;
-    HWND h = CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndOwner,
-                                &AfxDlgProc, 0);
+    HWND h = CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndOwner, &AfxDlgProc, 0);
     t_creatingDialog = outer;
     if (h == nullptr) return nullptr;
     if (m_hWnd != h) {
@@ -120,7 +119,7 @@ INT_PTR CDialog::DoModal() {
     }
 
     m_nModalResult = -1;
-    m_bContinueModal = true;   // EndDialog inside OnInitDialog skips the loop
+    m_bContinueModal = true;  // EndDialog inside OnInitDialog skips the loop
     HWND h = CreateFromTemplate(m_nIDTemplate, owner);
     if (h != nullptr && m_bContinueModal) RunModalLoop();
     m_bContinueModal = false;
@@ -135,7 +134,7 @@ INT_PTR CDialog::DoModal() {
         (wasActive || GetActiveWindow() == nullptr || GetActiveWindow() == h)) {
         ::SetActiveWindow(owner);
     }
-    if (m_hWnd) ::DestroyWindow(m_hWnd);   // detaches on WM_NCDESTROY
+    if (m_hWnd) ::DestroyWindow(m_hWnd);  // detaches on WM_NCDESTROY
     return m_nModalResult;
 }
 
@@ -147,10 +146,8 @@ bool IsIdleMessage(const MSG& msg) {
     case WM_PAINT:
     case 0x0118:  // the system's caret-blink timer
     case WM_MOUSEMOVE:
-    case WM_NCMOUSEMOVE:
-        return false;
-    default:
-        return true;
+    case WM_NCMOUSEMOVE: return false;
+    default: return true;
     }
 }
 
@@ -179,7 +176,7 @@ void CDialog::RunModalLoop() {
                 UpdateWindow();
             }
             idle = false;
-            continue;   // a handler of the showing may have ended the dialog
+            continue;  // a handler of the showing may have ended the dialog
         }
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {

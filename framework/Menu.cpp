@@ -18,4 +18,3 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect
     if (!m_menu || pWnd == nullptr || pWnd->m_hWnd == nullptr) return FALSE;
     return ::TrackPopupMenu(m_menu.get(), nFlags, x, y, 0, pWnd->m_hWnd, lpRect);
 }
-

@@ -19,7 +19,7 @@ public:
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
 
-    BOOL CreatePopupMenu();   // replaces a menu held before
+    BOOL CreatePopupMenu();  // replaces a menu held before
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const char* lpszNewItem = nullptr);
     BOOL SetDefaultItem(UINT uItem, BOOL fByPos = FALSE);
     // Shows the menu at (x, y) owned by pWnd; with TPM_RETURNCMD the result is

@@ -13,8 +13,7 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
 
 bool CCmdTarget::EntryMatches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (e.kind) {
-    case AFX_MSGMAP_ENTRY::Message:
-        return message >= e.nMessage && message <= e.nLastMessage;
+    case AFX_MSGMAP_ENTRY::Message: return message >= e.nMessage && message <= e.nLastMessage;
     case AFX_MSGMAP_ENTRY::Command: {
         if (message != WM_COMMAND) return false;
         UINT code = HIWORD(wParam);
@@ -27,8 +26,7 @@ bool CCmdTarget::EntryMatches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wP
         const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lParam);
         return hdr->code == e.nCode && hdr->idFrom == e.nID;
     }
-    case AFX_MSGMAP_ENTRY::End:
-        break;
+    case AFX_MSGMAP_ENTRY::End: break;
     }
     return false;
 }

@@ -5,9 +5,7 @@ const CRuntimeClass CObject::classCObject = {"CObject", nullptr};
 
 const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
 
-bool CObject::IsKindOf(const CRuntimeClass* pClass) const noexcept {
-    return GetRuntimeClass()->IsDerivedFrom(pClass);
-}
+bool CObject::IsKindOf(const CRuntimeClass* pClass) const noexcept { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const noexcept {
     for (const CRuntimeClass* c = this; c != nullptr; c = c->m_pBaseClass)

@@ -24,7 +24,7 @@
 
 struct CRuntimeClass {
     const char* m_lpszClassName;
-    const CRuntimeClass* m_pBaseClass;   // null for CObject
+    const CRuntimeClass* m_pBaseClass;  // null for CObject
 
     // True when this class is pBaseClass or derives from it.
     bool IsDerivedFrom(const CRuntimeClass* pBaseClass) const noexcept;
@@ -32,14 +32,13 @@ struct CRuntimeClass {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)                                   \
-public:                                                               \
-    static const CRuntimeClass class##class_name;                     \
+#define DECLARE_DYNAMIC(class_name)               \
+public:                                           \
+    static const CRuntimeClass class##class_name; \
     const CRuntimeClass* GetRuntimeClass() const override;
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                    \
-    const CRuntimeClass class_name::class##class_name = {#class_name,                     \
-                                                         RUNTIME_CLASS(base_class_name)}; \
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                                 \
+    const CRuntimeClass class_name::class##class_name = {#class_name, RUNTIME_CLASS(base_class_name)}; \
     const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
 
 class CObject {

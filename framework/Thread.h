@@ -22,12 +22,12 @@ public:
     CWinThread() = default;
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
-    ~CWinThread() = default;   // closes the handle; does not stop the thread
+    ~CWinThread() = default;  // closes the handle; does not stop the thread
 
     // Waits for the thread to end: WAIT_OBJECT_0 when it has, WAIT_TIMEOUT otherwise.
     DWORD Join(DWORD dwMilliseconds = INFINITE) const;
 
-    HANDLE m_hThread = nullptr;   // owned by this object
+    HANDLE m_hThread = nullptr;  // owned by this object
     DWORD m_nThreadID = 0;
 
 private:
@@ -35,6 +35,6 @@ private:
     pw::unique_handle m_handle;
 };
 
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
-                           int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                           DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
+                           UINT nStackSize = 0, DWORD dwCreateFlags = 0,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

@@ -31,4 +31,3 @@ bool AfxKeepWaitCursor() {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     return true;
 }
-

@@ -47,7 +47,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    const char* m_pszAppName = nullptr;      // set on first use of AfxGetAppName
+    const char* m_pszAppName = nullptr;  // set on first use of AfxGetAppName
     const char* m_pszRegistryKey = nullptr;
 
 protected:

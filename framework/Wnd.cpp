@@ -138,14 +138,13 @@ void CWnd::DetachAfterDestroy() {
     m_wrappers.clear();
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
-                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
-                    LPVOID lpParam) {
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y,
+                    int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
     if (m_hWnd != nullptr || lpszClassName == nullptr) return FALSE;
     CWnd* outer = t_creating;
     t_creating = this;
-    HWND h = CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName ? lpszWindowName : "", dwStyle,
-                             x, y, nWidth, nHeight, hWndParent, nIDorHMenu, AfxGetInstanceHandle(), lpParam);
+    HWND h = CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName ? lpszWindowName : "", dwStyle, x, y, nWidth,
+                             nHeight, hWndParent, nIDorHMenu, AfxGetInstanceHandle(), lpParam);
     bool attachedDuringCreate = (t_creating == nullptr);
     t_creating = outer;
     if (h == nullptr) {
@@ -175,8 +174,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     }
     AttachWindow(hWnd, old, false);
     SetLastError(0);
-    if (SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)) == 0 &&
-        GetLastError() != 0) {
+    if (SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)) == 0 && GetLastError() != 0) {
         // Another process's window cannot be subclassed.
         RemovePropA(hWnd, kPropObject);
         RemovePropA(hWnd, kPropSuper);
@@ -267,7 +265,9 @@ BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default())
 BOOL CWnd::ShowWindow(int nCmdShow) { return m_hWnd ? ::ShowWindow(m_hWnd, nCmdShow) : FALSE; }
 BOOL CWnd::EnableWindow(BOOL bEnable) { return m_hWnd ? ::EnableWindow(m_hWnd, bEnable) : FALSE; }
 BOOL CWnd::IsIconic() const { return m_hWnd ? ::IsIconic(m_hWnd) : FALSE; }
-void CWnd::UpdateWindow() { if (m_hWnd) ::UpdateWindow(m_hWnd); }
+void CWnd::UpdateWindow() {
+    if (m_hWnd) ::UpdateWindow(m_hWnd);
+}
 HWND CWnd::SetFocus() { return m_hWnd ? ::SetFocus(m_hWnd) : nullptr; }
 BOOL CWnd::SetForegroundWindow() { return m_hWnd ? ::SetForegroundWindow(m_hWnd) : FALSE; }
 
@@ -294,9 +294,7 @@ std::string CWnd::GetWindowText() const {
     return s;
 }
 
-DWORD CWnd::GetStyle() const {
-    return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE)) : 0;
-}
+DWORD CWnd::GetStyle() const { return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE)) : 0; }
 
 int CWnd::GetDlgCtrlID() const { return m_hWnd ? ::GetDlgCtrlID(m_hWnd) : 0; }
 
@@ -332,8 +330,8 @@ void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
     if (m_hWnd == nullptr) return nullptr;
-    return reinterpret_cast<HICON>(::SendMessageA(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
-                                                  reinterpret_cast<LPARAM>(hIcon)));
+    return reinterpret_cast<HICON>(
+        ::SendMessageA(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
 int CWnd::MessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
@@ -348,11 +346,10 @@ void CWnd::EndWaitCursor() { AfxDoWaitCursor(-1); }
 
 LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     static std::mutex lock;
-    static std::set<std::string> names;   // the returned pointers live as long as the process
+    static std::set<std::string> names;  // the returned pointers live as long as the process
     char name[96];
-    std::snprintf(name, sizeof name, "PwFw:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()),
-                  nClassStyle, static_cast<void*>(hCursor), static_cast<void*>(hbrBackground),
-                  static_cast<void*>(hIcon));
+    std::snprintf(name, sizeof name, "PwFw:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), nClassStyle,
+                  static_cast<void*>(hCursor), static_cast<void*>(hbrBackground), static_cast<void*>(hIcon));
     std::lock_guard<std::mutex> guard(lock);
     auto found = names.find(name);
     if (found != names.end()) return found->c_str();

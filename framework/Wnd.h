@@ -58,9 +58,8 @@ public:
     CWnd* ChildFromHandle(HWND hWnd);
 
     // Creation and attachment. All return FALSE and leave the object detached on failure.
-    BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
-                  int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
-                  LPVOID lpParam = nullptr);
+    BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y, int nWidth,
+                  int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
     BOOL SubclassWindow(HWND hWnd);
     // Gives the window back its original procedure; returns it detached (null if none).
     HWND UnsubclassWindow();
@@ -93,14 +92,14 @@ public:
     std::string GetWindowText() const;
     DWORD GetStyle() const;
     int GetDlgCtrlID() const;
-    CWnd* GetDlgItem(int nID);                    // as ChildFromHandle; null when there is no such control
+    CWnd* GetDlgItem(int nID);  // as ChildFromHandle; null when there is no such control
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
     BOOL KillTimer(UINT_PTR nIDEvent);
     void GetClientRect(LPRECT lpRect) const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
-    HICON SetIcon(HICON hIcon, BOOL bBigIcon);   // returns the previous icon
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon);  // returns the previous icon
     // A message box owned by this window (no owner while m_hWnd is null);
     // a null caption means the application name.
     int MessageBox(const char* lpszText, const char* lpszCaption = nullptr, UINT nType = MB_OK);
@@ -134,9 +133,9 @@ private:
     friend struct AfxWndAccess;
     void DetachAfterDestroy();
 
-    WNDPROC m_pfnSuper = nullptr;    // the window's procedure before ours
-    bool m_bOwnsWindow = false;      // created by this object: destroyed with it
-    bool m_bWrapper = false;         // a non-owning wrapper from ChildFromHandle
+    WNDPROC m_pfnSuper = nullptr;  // the window's procedure before ours
+    bool m_bOwnsWindow = false;    // created by this object: destroyed with it
+    bool m_bWrapper = false;       // a non-owning wrapper from ChildFromHandle
     std::map<HWND, std::unique_ptr<CWnd>> m_wrappers;
 };
 

@@ -44,7 +44,7 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName) {
         std::size_t len = strnlen(port, static_cast<std::size_t>(end - port));
         portName.assign(port, len);
     } else if (port) {
-        portName = port;   // the spooler may point outside the block it filled
+        portName = port;  // the spooler may point outside the block it filled
     } else {
         portName.clear();
     }
@@ -62,9 +62,10 @@ std::uint32_t ReadError(const pw::sized_record& record) {
 std::uint32_t QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
     pw::sized_limits printerLimits;
     printerLimits.minimum = sizeof(PRINTER_INFO_2A);
-    const pw::sized_record printerRecord = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) { return GetPrinterA(printer, 2, data, size, needed); },
-        printerLimits);
+    const pw::sized_record printerRecord =
+        pw::read_sized([&](BYTE* data, DWORD size,
+                           DWORD* needed) { return GetPrinterA(printer, 2, data, size, needed); },
+                       printerLimits);
     if (printerRecord.outcome != pw::SizedRead::Read) return ReadError(printerRecord);
     const auto* info = printerRecord.buffer.as<PRINTER_INFO_2A>();
 
@@ -130,9 +131,9 @@ HCURSOR LoadAnimatedCursor(HINSTANCE instance, int resourceId) {
 pw::unique_hicon LoadTrayIcon(HINSTANCE instance, int resourceId) {
     // Without LR_SHARED every load is a new icon; the resource's 16 x 16 image
     // is picked instead of the large one scaled down.
-    return pw::unique_hicon(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
-                                                          GetSystemMetrics(SM_CXSMICON),
-                                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    return pw::unique_hicon(
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
 
 namespace {

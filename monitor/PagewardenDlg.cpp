@@ -85,7 +85,7 @@ BOOL CPagewardenDlg::OnInitDialog() {
     // Registered before the scan: a printer plugged in between the two is
     // announced, where after the scan it would be missed.
     DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
-    filter.dbcc_size = sizeof filter;   // 32
+    filter.dbcc_size = sizeof filter;  // 32
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
     m_hDevNotify.reset(RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
@@ -174,7 +174,7 @@ bool CPagewardenDlg::FindPrinter() {
         m_watch.Missed(false, error);
         return false;
     }
-    m_hPrinter.reset(printer);   // the handle of an earlier resolution is closed
+    m_hPrinter.reset(printer);  // the handle of an earlier resolution is closed
     if (!ResolvePort()) {
         // The port record's own call failed last: its error is still the thread's.
         m_watch.Missed(true, GetLastError());
@@ -205,13 +205,9 @@ bool CPagewardenDlg::ResolvePort() {
     std::string portName;
     switch (monitor::ReadQueuePort(m_hPrinter.get(), portName)) {
     case monitor::PortRecordResult::ProbeFailed:
-    case monitor::PortRecordResult::NoMemory:
-        return false;
-    case monitor::PortRecordResult::ReadFailed:
-        m_portKind = monitor::PortKind::Other;
-        return false;
-    case monitor::PortRecordResult::Ok:
-        break;
+    case monitor::PortRecordResult::NoMemory: return false;
+    case monitor::PortRecordResult::ReadFailed: m_portKind = monitor::PortKind::Other; return false;
+    case monitor::PortRecordResult::Ok: break;
     }
     ApplyPortPlan(portName);
     UpdateData(FALSE);
@@ -245,9 +241,7 @@ void CPagewardenDlg::StopStatusTimer() {
     monitor::StopStatusTimer(m_nTimerId, [this](std::uint32_t id) { return KillTimer(id) != FALSE; });
 }
 
-bool CPagewardenDlg::HasPortChanged() {
-    return monitor::PublishedPortDiffers(catalogue::ModelName, m_strPortName);
-}
+bool CPagewardenDlg::HasPortChanged() { return monitor::PublishedPortDiffers(catalogue::ModelName, m_strPortName); }
 
 // The scan is the truth at the time: it replaces what broadcasts said.
 void CPagewardenDlg::FindUsbPrinter() { PrinterPresent = FindUsbPrinterPresent(); }
@@ -299,7 +293,7 @@ LRESULT CPagewardenDlg::OnStatusPoll(WPARAM, LPARAM) {
         if (error == 0 && monitor::QueueBeingDeleted(m_nPrinterStatus))
             QueueGone();
         else if (m_watch.Queried(error))
-            CloseQueue();   // a dead handle: resolved again below
+            CloseQueue();  // a dead handle: resolved again below
     }
     if (m_watch.Due()) FindPrinter();
     if (m_watch.Open() && m_portKind == monitor::PortKind::Lpt &&
@@ -344,7 +338,7 @@ void CPagewardenDlg::RestartMonitoring() {
 }
 
 void CPagewardenDlg::StartPolling() {
-    if (!m_pPollParams) return;   // no wake event could be made: no polling
+    if (!m_pPollParams) return;  // no wake event could be made: no polling
     m_pPollParams->hWnd = m_hMainWnd;
     monitor::StartPollThread(PollThread, m_pPollParams.get());
 }

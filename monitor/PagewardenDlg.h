@@ -73,29 +73,29 @@ private:
     std::int32_t m_nJobStatus = -1;
     std::int32_t m_nPrinterStatus = 0;
     std::string m_strMessage;
-    std::unique_ptr<monitor::PollThreadParams> m_pPollParams;   // allocated in OnInitDialog, released at exit
+    std::unique_ptr<monitor::PollThreadParams> m_pPollParams;  // allocated in OnInitDialog, released at exit
     HWND m_hMainWnd = nullptr;
     CStatic m_statusAnim;
     pw::unique_printer m_hPrinter;
     PRINTER_DEFAULTSA m_printerDefaults = {};
-    std::string m_strPortName;           // as the spooler reports it
-    monitor::PortKind m_portKind = monitor::PortKind::Other;   // the class of m_strPortName
-    std::int32_t m_nParallelStatus = -1; // the last sample of the status register
-    std::uint32_t m_nTimerId = 0;        // timer 1 while it runs, otherwise 0
+    std::string m_strPortName;                                // as the spooler reports it
+    monitor::PortKind m_portKind = monitor::PortKind::Other;  // the class of m_strPortName
+    std::int32_t m_nParallelStatus = -1;                      // the last sample of the status register
+    std::uint32_t m_nTimerId = 0;                             // timer 1 while it runs, otherwise 0
     pw::unique_hdevnotify m_hDevNotify;
     bool PrinterPresent = false;
     CStatic m_tipText;
     CStatic m_titleText;
-    HICON m_hIcon = nullptr;             // shared (LoadIconA): never destroyed
+    HICON m_hIcon = nullptr;  // shared (LoadIconA): never destroyed
     CSysTray m_tray;
     CFont m_titleFont;
     bool m_bMayShow = false;
     CStatic m_versionText;
     monitor::AnimatedCursors m_cursorSource;
-    monitor::StatusPictures m_pictures{m_cursorSource};   // each made once, destroyed with the window object
-    pw::unique_hicon m_trayIcon;         // not shared: loaded for the tray alone
+    monitor::StatusPictures m_pictures{m_cursorSource};  // each made once, destroyed with the window object
+    pw::unique_hicon m_trayIcon;                         // not shared: loaded for the tray alone
     monitor::PollState m_poll;
     monitor::QueueWatch m_watch;
     monitor::PollStopFlagType PollStopFlag{0};
-    std::unique_ptr<CWinThread> PollThread;   // the running polling thread only
+    std::unique_ptr<CWinThread> PollThread;  // the running polling thread only
 };

@@ -19,7 +19,7 @@ UINT PollThreadProc(LPVOID pParam) {
         // once; a failed wait ends the thread rather than spinning.
         if (WaitForSingleObject(params->wake.get(), params->periodMs) != WAIT_TIMEOUT) break;
     }
-    params->pStopFlag->store(0);   // the stop is acknowledged
+    params->pStopFlag->store(0);  // the stop is acknowledged
     return 0;
 }
 

@@ -29,7 +29,7 @@
 
 namespace monitor {
 
-constexpr UINT WM_STATUS_POLL = WM_USER + 258;   // 0x502
+constexpr UINT WM_STATUS_POLL = WM_USER + 258;  // 0x502
 
 using PollStopFlagType = std::atomic<int>;
 

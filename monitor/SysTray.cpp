@@ -53,7 +53,7 @@ int CSysTray::Create(UINT callbackMessage, const char* tooltip, HICON icon) {
     m_menu.AppendMenu(MF_STRING, contract::kMonitorExitCommand, "Exit");
 
     m_notify = {};
-    m_notify.cbSize = NOTIFYICONDATAA_V1_SIZE;   // 88: the first version of the record
+    m_notify.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88: the first version of the record
     m_notify.hWnd = m_hWnd;
     m_notify.uID = kIconId;
     m_notify.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -92,8 +92,7 @@ LRESULT CSysTray::OnTrayNotify(WPARAM, LPARAM lParam) {
         main->SetForegroundWindow();
         main->SendMessage(WM_COMMAND, contract::kMonitorOpenCommand, 0);
         break;
-    default:
-        break;
+    default: break;
     }
     return 0;
 }

@@ -20,7 +20,7 @@ class CSysTray : public CWnd {
     DECLARE_DYNAMIC(CSysTray)
 
 public:
-    static constexpr UINT kCallbackMessage = WM_USER + 15;   // 0x40F
+    static constexpr UINT kCallbackMessage = WM_USER + 15;  // 0x40F
     static constexpr UINT kIconId = 1;
 
     CSysTray() noexcept;
@@ -61,7 +61,7 @@ private:
 
     NOTIFYICONDATAA m_notify;
     CMenu m_menu;
-    UINT m_taskbarCreated = 0;   // the registered "TaskbarCreated" message
+    UINT m_taskbarCreated = 0;  // the registered "TaskbarCreated" message
     Shell m_shell{*this};
     monitor::TrayKeeper m_keeper{m_shell};
 };

@@ -79,8 +79,8 @@ bool EnumerateSpoolerPorts(std::vector<core::PortRecord>& ports) {
     DWORD count = 0;
     const pw::sized_record record = pw::read_sized(
         [&](BYTE* data, DWORD size, DWORD* needed) {
-            count = 0;
-            return EnumPortsA(nullptr, 2, data, size, needed, &count);
+        count = 0;
+        return EnumPortsA(nullptr, 2, data, size, needed, &count);
         },
         limits);
     // Only a spooler without ports answers a 10-byte buffer.
@@ -103,8 +103,7 @@ std::optional<std::uint32_t> Win32UsbPortRegistry::ReadDword(const std::vector<s
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof data;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
         return std::nullopt;
     // Anything but a whole 32-bit number would leave part of the buffer unwritten.
     if (type != REG_DWORD || size != sizeof data) return std::nullopt;

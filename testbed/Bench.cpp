@@ -132,8 +132,8 @@ std::optional<std::string> ReadFileText(const std::string& path) {
 bool WriteFileText(const std::string& path, const std::string& data) {
     const std::string up = Parent(path);
     if (!up.empty()) MakeDirs(up);
-    pw::unique_file f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    pw::unique_file f(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return false;
     std::size_t done = 0;
     while (done < data.size()) {

@@ -63,15 +63,15 @@ std::string SourceDir();
 std::string BuildRoot();
 // "C:\" + relative ("medium\\setup.exe" -> "C:\medium\setup.exe"); "" gives "C:".
 std::string PrefixPath(const std::string& relative);
-std::string WindowsDir();   // C:\windows
-std::string SystemDir();    // C:\windows\system32
+std::string WindowsDir();  // C:\windows
+std::string SystemDir();   // C:\windows\system32
 // The screenshot folder ($PW_OUT) as a Windows path; "" when PW_OUT is not set.
 std::string OutDir();
 // Joins two path pieces with one backslash.
 std::string JoinPath(const std::string& a, const std::string& b);
 
 // ---------------------------------------------------------------- files
-bool FileExists(const std::string& path);        // a file, not a directory
+bool FileExists(const std::string& path);  // a file, not a directory
 bool DirectoryExists(const std::string& path);
 // Creates the directory and every missing parent; true when it exists afterwards.
 bool MakeDirs(const std::string& path);
@@ -127,8 +127,8 @@ public:
     // CreateProcessA("<exe>" args) with the given current directory ("" = the
     // exe's own folder). An invalid Process (false) when it cannot start; the
     // error is in StartError().
-    static Process Start(const std::string& exe, const std::string& args = "",
-                         const std::string& cwd = "", const StartOptions& options = {});
+    static Process Start(const std::string& exe, const std::string& args = "", const std::string& cwd = "",
+                         const StartOptions& options = {});
     // Takes ownership of a running process by id (e.g. one that a program
     // under test started with ShellExecute); invalid if it cannot be opened.
     static Process Adopt(DWORD pid);
@@ -140,13 +140,13 @@ public:
     bool Running() const;
     // True when it exited within the timeout; then *exitCode holds its code.
     bool WaitExit(DWORD timeoutMs = kDefaultTimeoutMs, DWORD* exitCode = nullptr);
-    std::optional<DWORD> ExitCode() const;   // empty while it runs
+    std::optional<DWORD> ExitCode() const;  // empty while it runs
     // Ends the process (and its virtual desktop, if any) and waits for it.
     void Kill();
 
 private:
     pw::unique_handle m_process;
-    pw::unique_handle m_desktop;   // the explorer /desktop process, when used
+    pw::unique_handle m_desktop;  // the explorer /desktop process, when used
     DWORD m_pid = 0;
     DWORD m_startError = 0;
 };
@@ -154,8 +154,7 @@ private:
 // Runs a command line to its end (e.g. "reg add ...", "sc create ..."), with
 // the prefix's C:\windows\system32 as current directory unless cwd is given.
 // Returns the exit code, or nullopt when it could not start or timed out (then it is killed).
-std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD timeoutMs = 30000,
-                                const std::string& cwd = "");
+std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD timeoutMs = 30000, const std::string& cwd = "");
 
 // Ids of the running processes whose image name (e.g. "Pagewarden.exe") matches, case-insensitively.
 std::vector<DWORD> ProcessIdsByName(const std::string& imageName);
@@ -174,22 +173,22 @@ struct WindowQuery {
     bool visibleOnly = false;
 };
 
-HWND FindTopWindow(const WindowQuery& query);                  // now, or null
-std::vector<HWND> FindTopWindows(const WindowQuery& query);     // all matches now
+HWND FindTopWindow(const WindowQuery& query);                // now, or null
+std::vector<HWND> FindTopWindows(const WindowQuery& query);  // all matches now
 HWND WaitWindow(const WindowQuery& query, DWORD timeoutMs = kDefaultTimeoutMs);
 // Waits until the window is visible (visible=true) or hidden/destroyed (false).
 bool WaitVisible(HWND hwnd, bool visible = true, DWORD timeoutMs = kDefaultTimeoutMs);
-bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);   // destroyed
+bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);  // destroyed
 // Shown: the window and all its ancestors have WS_VISIBLE (works for windows
 // on a virtual desktop too, where IsWindowVisible answers false).
 bool IsVisible(HWND hwnd);
-bool IsMinimized(HWND hwnd);                                      // minimised
+bool IsMinimized(HWND hwnd);  // minimised
 
 // A window's or control's text. Sends WM_GETTEXT with a timeout (works for
 // edit controls of other processes); falls back to GetWindowTextA if the owner
 // does not answer in time.
 std::string WindowText(HWND hwnd);
-std::string ControlText(HWND dialog, int controlId);    // GetDlgItemTextA semantics
+std::string ControlText(HWND dialog, int controlId);  // GetDlgItemTextA semantics
 std::string ClassName(HWND hwnd);
 int ControlId(HWND hwnd);
 DWORD WindowProcessId(HWND hwnd);
@@ -197,7 +196,7 @@ DWORD WindowProcessId(HWND hwnd);
 std::vector<HWND> ChildWindows(HWND parent, bool recursive = false);
 // First descendant matching class and/or text (empty matches anything).
 HWND FindChild(HWND parent, const std::string& className, const std::string& text = "");
-HWND Control(HWND dialog, int controlId);                // GetDlgItem
+HWND Control(HWND dialog, int controlId);  // GetDlgItem
 bool IsControlEnabled(HWND dialog, int controlId);
 bool IsControlVisible(HWND dialog, int controlId);
 // Presses a button as described at the top of this file (PostMessage BM_CLICK).
@@ -208,8 +207,7 @@ bool ClickButton(HWND button);
 bool IsChecked(HWND dialog, int controlId);
 
 // SendMessageTimeoutA (abort if hung); *ok tells whether it was delivered.
-LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-             DWORD timeoutMs = 5000, bool* ok = nullptr);
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs = 5000, bool* ok = nullptr);
 bool Post(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // Sends WM_DEVICECHANGE with a DEV_BROADCAST_DEVICEINTERFACE_A for the given
@@ -218,15 +216,15 @@ bool Post(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // posted: Wine copies the structure (dbcc_size bytes) only for sent messages.
 // classGuid defaults to the USB device interface class
 // {A5DCBF10-6530-11D2-901F-00C04FB951ED}. True when the window received it.
-bool SendDeviceInterfaceChange(HWND hwnd, WPARAM event, const std::string& devicePath,
-                               const GUID* classGuid = nullptr, DWORD timeoutMs = 5000);
+bool SendDeviceInterfaceChange(HWND hwnd, WPARAM event, const std::string& devicePath, const GUID* classGuid = nullptr,
+                               DWORD timeoutMs = 5000);
 
 // ---------------------------------------------------------------- message boxes
 // A visible "#32770" dialog with this exact caption that holds a message box
 // text (static 0xFFFF), optionally of one process.
 HWND FindMessageBox(const std::string& caption, DWORD pid = 0);
 HWND WaitMessageBox(const std::string& caption, DWORD timeoutMs = kDefaultTimeoutMs, DWORD pid = 0);
-std::string MessageBoxText(HWND box);     // the static 0xFFFF, line breaks kept
+std::string MessageBoxText(HWND box);  // the static 0xFFFF, line breaks kept
 // Presses IDOK, IDYES, IDNO, IDCANCEL... once that button can be pressed, and
 // waits until the box is gone. False if the box has no such button.
 bool AnswerMessageBox(HWND box, int buttonId, DWORD timeoutMs = kDefaultTimeoutMs);
@@ -247,20 +245,19 @@ bool ChoosePopupItem(HWND menu, int downPresses);
 // ---------------------------------------------------------------- registry
 // Keys are paths below a root ("Software\\Microsoft\\..."); Set* create the key.
 namespace reg {
-bool SetString(HKEY root, const std::string& key, const std::string& name,
-               const std::string& value, DWORD type = REG_SZ);
+bool SetString(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+               DWORD type = REG_SZ);
 bool SetDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
-bool SetMultiSz(HKEY root, const std::string& key, const std::string& name,
-                const std::vector<std::string>& values);
-bool SetBinary(HKEY root, const std::string& key, const std::string& name,
-               const std::vector<std::uint8_t>& bytes, DWORD type = REG_BINARY);
+bool SetMultiSz(HKEY root, const std::string& key, const std::string& name, const std::vector<std::string>& values);
+bool SetBinary(HKEY root, const std::string& key, const std::string& name, const std::vector<std::uint8_t>& bytes,
+               DWORD type = REG_BINARY);
 // A REG_SZ / REG_EXPAND_SZ value without its terminator; nullopt when missing or another type.
 std::optional<std::string> GetString(HKEY root, const std::string& key, const std::string& name);
 std::optional<DWORD> GetDword(HKEY root, const std::string& key, const std::string& name);
 std::optional<std::vector<std::string>> GetMultiSz(HKEY root, const std::string& key, const std::string& name);
 // Raw bytes of any type; *type receives the value type.
-std::optional<std::vector<std::uint8_t>> GetBinary(HKEY root, const std::string& key,
-                                                   const std::string& name, DWORD* type = nullptr);
+std::optional<std::vector<std::uint8_t>> GetBinary(HKEY root, const std::string& key, const std::string& name,
+                                                   DWORD* type = nullptr);
 // The same raw bytes as a string (nulls kept), for comparing a value byte for
 // byte; "<no value>" when the key or value is missing.
 std::string GetRaw(HKEY root, const std::string& key, const std::string& name, DWORD* type = nullptr);

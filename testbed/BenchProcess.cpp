@@ -12,9 +12,9 @@ namespace bench {
 namespace {
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                  static_cast<int>(a.size()), b.data(),
-                                                  static_cast<int>(b.size())) == CSTR_EQUAL;
+    return a.size() == b.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 ULONGLONG CreationTime(HANDLE process) {
@@ -78,7 +78,9 @@ namespace {
 std::string HeapCheckedEnvironment() {
     struct Strings {
         char* p;
-        ~Strings() { if (p) FreeEnvironmentStringsA(p); }
+        ~Strings() {
+            if (p) FreeEnvironmentStringsA(p);
+        }
     } strings{GetEnvironmentStringsA()};
     if (!strings.p) return {};
     std::string block;
@@ -160,14 +162,14 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
 Process Process::Adopt(DWORD pid) {
     Process p;
     p.m_process.reset(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
-    if (p.m_process) p.m_pid = pid;
-    else p.m_startError = GetLastError();
+    if (p.m_process)
+        p.m_pid = pid;
+    else
+        p.m_startError = GetLastError();
     return p;
 }
 
-bool Process::Running() const {
-    return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
-}
+bool Process::Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
 
 bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!m_process || WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0) return false;

@@ -17,8 +17,8 @@ pw::unique_hkey OpenKey(HKEY root, const std::string& key, REGSAM access) {
 
 pw::unique_hkey CreateKey(HKEY root, const std::string& key) {
     pw::unique_hkey h;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        h.put(), nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, h.put(),
+                        nullptr) != ERROR_SUCCESS)
         h.reset();
     return h;
 }

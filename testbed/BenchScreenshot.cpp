@@ -17,8 +17,8 @@ using unique_mem_dc = pw::unique_any<HDC, &delete_dc>;
 std::string SafeFileName(const std::string& name) {
     std::string s = name.empty() ? std::string("shot") : name;
     for (char& c : s)
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-              c == '-' || c == '.'))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+              c == '.'))
             c = '_';
     return s;
 }

@@ -185,8 +185,8 @@ bool IsChecked(HWND dialog, int controlId) {
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, bool* ok) {
     DWORD_PTR result = 0;
-    const bool delivered = SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                               timeoutMs, &result) != 0;
+    const bool delivered =
+        SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
     if (ok) *ok = delivered;
     return delivered ? static_cast<LRESULT>(result) : 0;
 }

@@ -43,16 +43,14 @@ std::optional<DWORD> GetDword(const std::string& path, const char* name) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         return std::nullopt;
     return value;
 }
 
 // A value's bytes, refused past `limit`; nullopt when missing or of another type.
-std::optional<std::string> GetBytes(const std::string& path, const char* name, DWORD wantedType,
-                                    DWORD limit = 4096) {
+std::optional<std::string> GetBytes(const std::string& path, const char* name, DWORD wantedType, DWORD limit = 4096) {
     pw::unique_hkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
@@ -62,15 +60,14 @@ std::optional<std::string> GetBytes(const std::string& path, const char* name, D
         return std::nullopt;
     std::string bytes(size, '\0');
     if (size != 0 &&
-        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) !=
-            ERROR_SUCCESS)
+        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
         return std::nullopt;
     bytes.resize(size);
     return bytes;
 }
 
 std::string LastErrorText(const std::string& step) {
-    const DWORD code = GetLastError();   // before anything else can change it
+    const DWORD code = GetLastError();  // before anything else can change it
     return step + " failed, error " + std::to_string(code);
 }
 
@@ -90,9 +87,9 @@ bool RegisterDriverService(const std::string& image, std::string& error) {
     }
     // Registered by an earlier run: make sure it points at the test build.
     service.reset(OpenServiceA(manager.get(), HWI_SERVICE_NAME, SERVICE_CHANGE_CONFIG));
-    if (!service || !ChangeServiceConfigA(service.get(), SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                                          SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, nullptr)) {
+    if (!service ||
+        !ChangeServiceConfigA(service.get(), SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                              image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)) {
         error = LastErrorText("ChangeServiceConfigA");
         return false;
     }
@@ -134,17 +131,17 @@ std::optional<DWORD> ReadStatusRegister() { return GetDword(kServiceKey, kStatus
 std::vector<unsigned char> PortResources(std::uint32_t start) {
     std::vector<unsigned char> b(36, 0);
     auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    put32(0, 1);         // one full descriptor
-    put32(4, 1);         // interface type Isa
-    put32(8, 0);         // bus 0
-    b[12] = 1;           // version 1
-    b[14] = 1;           // revision 1
-    put32(16, 1);        // one partial descriptor
-    b[20] = 1;           // CmResourceTypePort
-    b[21] = 1;           // device exclusive
-    b[22] = 1;           // CM_RESOURCE_PORT_IO
-    put32(24, start);    // start, low half
-    put32(32, 8);        // length
+    put32(0, 1);       // one full descriptor
+    put32(4, 1);       // interface type Isa
+    put32(8, 0);       // bus 0
+    b[12] = 1;         // version 1
+    b[14] = 1;         // revision 1
+    put32(16, 1);      // one partial descriptor
+    b[20] = 1;         // CmResourceTypePort
+    b[21] = 1;         // device exclusive
+    b[22] = 1;         // CM_RESOURCE_PORT_IO
+    put32(24, start);  // start, low half
+    put32(32, 8);      // length
     return b;
 }
 
@@ -170,8 +167,8 @@ bool SwitchInWmiProvider(const std::string& providerDll) {
            SetValue(kWmiRowsKey, "Rows", REG_MULTI_SZ, rows.data(), static_cast<DWORD>(rows.size()));
 }
 
-bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider,
-                     const std::string& queueName, std::string& error) {
+bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider, const std::string& queueName,
+                     std::string& error) {
     if (!InstallTestDriver(driverImageSource, error)) return false;
     // The printer is on and ready until told otherwise, unless an earlier run set a state.
     if (!ReadStatusRegister() && !SetStatusRegister(kReadyStatus)) {
@@ -377,7 +374,7 @@ bool PlugUsb(const std::string& serial, std::string& error, DWORD portNumber) {
 }
 
 bool UnplugUsb(const std::string& serial, std::string& error) {
-    if (!GetDword(UsbInterfaceControlKey(serial), "Linked")) return true;   // never plugged
+    if (!GetDword(UsbInterfaceControlKey(serial), "Linked")) return true;  // never plugged
     if (!SetDword(UsbInterfaceControlKey(serial), "Linked", 0)) {
         error = LastErrorText("writing Linked");
         return false;

@@ -36,9 +36,9 @@ namespace fixture {
 
 inline constexpr char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\" HWI_SERVICE_NAME;
 inline constexpr char kStatusValue[] = "Port379";
-inline constexpr DWORD kReadyStatus = 0x98;   // on, selected, not busy, no error
-inline constexpr char kLptDevice[] = "ACPI\\PNP0401\\4&2A1C2B&0";   // as Windows 7 names LPT1
-inline constexpr char kComDevice[] = "ACPI\\PNP0501\\1";             // COM1, listed before it
+inline constexpr DWORD kReadyStatus = 0x98;                        // on, selected, not busy, no error
+inline constexpr char kLptDevice[] = "ACPI\\PNP0401\\4&2A1C2B&0";  // as Windows 7 names LPT1
+inline constexpr char kComDevice[] = "ACPI\\PNP0501\\1";           // COM1, listed before it
 inline constexpr char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum\\";
 inline constexpr char kLocatorServerKey[] = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
 inline constexpr char kWmiRowsKey[] = "Software\\Pagewarden Test\\Wmi";
@@ -54,7 +54,7 @@ std::string DriverImagePath();
 bool InstallTestDriver(const std::string& sourceImage, std::string& error);
 // The status register byte the test build hands out at the next read.
 bool SetStatusRegister(DWORD value);
-std::optional<DWORD> ReadStatusRegister();   // nullopt when unset
+std::optional<DWORD> ReadStatusRegister();  // nullopt when unset
 
 // ---------------------------------------------------------------- parallel port
 // A resource list with one I/O range of 8 ports from `start`, as the system
@@ -74,8 +74,8 @@ bool SwitchInWmiProvider(const std::string& providerDll);
 // driver's test build as for the monitor's lookup) named by the WMI
 // provider (or under "(LPT1)" when `wmiProvider` is empty) and the queue's
 // Datatype. Idempotent. On failure `error` says which step failed.
-bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider,
-                     const std::string& queueName, std::string& error);
+bool InstallStandIns(const std::string& driverImageSource, const std::string& wmiProvider, const std::string& queueName,
+                     std::string& error);
 
 // ---------------------------------------------------------------- queues
 // Registers a driver record on the universal driver under `name` with data
@@ -128,9 +128,9 @@ std::string UsbPortName(DWORD portNumber);
 // Makes the port (USB001 unless told otherwise) a known port of the spooler.
 bool AddUsbPort(DWORD portNumber = 1);
 // The printer's USB device interface, by the model's serial string.
-std::string UsbInstanceId(const std::string& serial);          // USB\VID_0F3A&PID_1101\<serial>
-std::string UsbInterfaceControlKey(const std::string& serial); // ...\DeviceClasses\{usbprint}\##?#...\#\Control
-std::string UsbNotificationName(const std::string& serial);    // \\?\USB#VID_0F3A&PID_1101#<serial>#{usb device class}
+std::string UsbInstanceId(const std::string& serial);           // USB\VID_0F3A&PID_1101\<serial>
+std::string UsbInterfaceControlKey(const std::string& serial);  // ...\DeviceClasses\{usbprint}\##?#...\#\Control
+std::string UsbNotificationName(const std::string& serial);     // \\?\USB#VID_0F3A&PID_1101#<serial>#{usb device class}
 // Creates (or re-links) the interface, its port number and the spooler port
 // of that number (USB001 unless told otherwise), as the USB printing support
 // does when the printer is plugged in.

@@ -9,8 +9,8 @@ namespace bench {
 bool PollLog::Attach(HWND window, const std::string& dllPath) {
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return false;
-    m_mapping.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(PollLogData),
-                                       kPollLogMapping));
+    m_mapping.reset(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(PollLogData), kPollLogMapping));
     if (!m_mapping) return false;
     m_data.reset(static_cast<PollLogData*>(MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, 0)));
     if (!m_data) return false;
@@ -26,7 +26,7 @@ bool PollLog::Attach(HWND window, const std::string& dllPath) {
 void PollLog::Sample(const std::string& key, const std::string& value) {
     if (!m_data) return;
     PollLogData* data = m_data.get();
-    data->sampleKey[0] = '\0';   // no sample while the names change
+    data->sampleKey[0] = '\0';  // no sample while the names change
     MemoryBarrier();
     lstrcpynA(data->sampleValue, value.c_str(), sizeof data->sampleValue);
     MemoryBarrier();
@@ -69,14 +69,14 @@ int PollLog::WaitPollThatShowed(unsigned from, const std::string& title, int vis
     int found = -1;
     WaitUntil(
         [&] {
-            for (unsigned i = from + 1; i < Count() && i < kPollLogEntries; ++i) {
-                State s = At(i);
-                if (s.title == title && (visible < 0 || s.visible == (visible != 0))) {
-                    found = static_cast<int>(i) - 1;
-                    return true;
-                }
+        for (unsigned i = from + 1; i < Count() && i < kPollLogEntries; ++i) {
+            State s = At(i);
+            if (s.title == title && (visible < 0 || s.visible == (visible != 0))) {
+                found = static_cast<int>(i) - 1;
+                return true;
             }
-            return false;
+        }
+        return false;
         },
         timeoutMs, 10);
     return found;

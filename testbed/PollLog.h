@@ -25,10 +25,10 @@ namespace bench {
 constexpr const char* kPollLogMapping = "PwPollLog";
 constexpr unsigned kPollLogEntries = 4096;
 constexpr unsigned kPollLogTitle = 40;
-constexpr UINT kPollLogMessage = WM_USER + 258;   // the monitor's status poll
+constexpr UINT kPollLogMessage = WM_USER + 258;  // the monitor's status poll
 
 struct PollLogData {
-    volatile LONG count;   // polls taken; entries beyond kPollLogEntries are counted only
+    volatile LONG count;  // polls taken; entries beyond kPollLogEntries are counted only
     // A REG_DWORD under HKEY_LOCAL_MACHINE sampled before each poll (none when
     // the key is empty): the test driver's count of register reads, which
     // tells which polls saw a new register value.
@@ -36,9 +36,9 @@ struct PollLogData {
     char sampleValue[40];
     struct Entry {
         LONG visible;
-        DWORD sample;                 // the sampled value, 0 when missing
-        WPARAM tag;                   // the poll's own wParam: 0 from the poller, a test's marker otherwise
-        char title[kPollLogTitle];    // the status title (control 1004), cut and terminated
+        DWORD sample;               // the sampled value, 0 when missing
+        WPARAM tag;                 // the poll's own wParam: 0 from the poller, a test's marker otherwise
+        char title[kPollLogTitle];  // the status title (control 1004), cut and terminated
     } entries[kPollLogEntries];
 };
 
@@ -67,8 +67,7 @@ public:
     // The first poll from `from` on after which the window showed `title`
     // (with `visible` when given): waits for the poll after it, so the state
     // it left is logged. -1 when none came within timeoutMs.
-    int WaitPollThatShowed(unsigned from, const std::string& title, int visible = -1,
-                           DWORD timeoutMs = 60000) const;
+    int WaitPollThatShowed(unsigned from, const std::string& title, int visible = -1, DWORD timeoutMs = 60000) const;
     // Evidence that the hooked thread has handled everything posted to
     // `window` so far: a marker posted after it (the poll message, which only
     // the monitor's status window acts on) is taken, and a message sent after
@@ -84,7 +83,7 @@ private:
     pw::unique_handle m_mapping;
     pw::unique_any<PollLogData*, &PollLog::Unmap> m_data;
     pw::unique_hmodule m_dll;
-    pw::unique_any<HHOOK, &PollLog::Unhook> m_hook;   // declared last: unhooked first
+    pw::unique_any<HHOOK, &PollLog::Unhook> m_hook;  // declared last: unhooked first
 };
 
 }  // namespace bench

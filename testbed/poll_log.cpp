@@ -46,7 +46,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK PollLogHook(int code, WPARAM w
                 entry.tag = msg->wParam;
                 GetDlgItemTextA(msg->hwnd, 1004, entry.title, bench::kPollLogTitle);
             }
-            InterlockedIncrement(&log->count);   // published after its entry
+            InterlockedIncrement(&log->count);  // published after its entry
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

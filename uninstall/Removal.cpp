@@ -97,7 +97,7 @@ public:
 
     bool Exists(const std::string& queue) override {
         std::vector<QueueRecord> queues;
-        if (!EnumerateQueues(queues)) return true;   // unknown: not gone
+        if (!EnumerateQueues(queues)) return true;  // unknown: not gone
         for (const QueueRecord& q : queues)
             if (uninstall::SameName(q.printerName, queue)) return true;
         return false;
@@ -162,7 +162,7 @@ Outcome Win32Uninstall::RemovePortDriver() {
             Sleep(100);
         }
         if (!DeleteService(service.get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
-            return Outcome::Failed;   // the image stays with the registration that names it
+            return Outcome::Failed;  // the image stays with the registration that names it
         }
         // A driver that would not stop is removed with its registration at the restart.
         outcome = stopped ? Outcome::Done : Outcome::Scheduled;
@@ -195,7 +195,7 @@ Outcome Win32Uninstall::RemovePrinterDriver(int model) {
     // The record only: the spooler's copies of our files go with the
     // package files, and the universal driver's files are never ours to delete.
     return DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(uninstall::ModelName(model))) ? Outcome::Done
-                                                                                                 : Outcome::Failed;
+                                                                                                  : Outcome::Failed;
 }
 
 // Our INF in the system's store, with its precompiled form and the
@@ -239,7 +239,7 @@ Outcome Win32Uninstall::RemoveCatalog(const std::string& name, bool sameBytes) {
     GUID driverAction = DRIVER_ACTION_VERIFY;
     unique_catadmin admin;
     if (!CryptCATAdminAcquireContext(admin.put(), &driverAction, 0)) return Outcome::Failed;
-    std::wstring wide(name.begin(), name.end());   // catalogue names are ASCII
+    std::wstring wide(name.begin(), name.end());  // catalogue names are ASCII
     CryptCATAdminRemoveCatalog(admin.get(), wide.c_str(), 0);
     return Exists(installed) ? Outcome::Failed : Outcome::Done;
 }
@@ -262,8 +262,7 @@ Outcome Win32Uninstall::RemoveFiles(const std::vector<uninstall::PackageFile>& f
     if (m_driverDir.empty()) return Outcome::Nothing;
     Outcome outcome = Outcome::Nothing;
     for (const uninstall::PackageFile& f : files) {
-        if (f.needsVersionCheck && Exists(f.path) &&
-            !IsOurFile(f.path, f.path.substr(f.path.find_last_of('\\') + 1)))
+        if (f.needsVersionCheck && Exists(f.path) && !IsOurFile(f.path, f.path.substr(f.path.find_last_of('\\') + 1)))
             continue;
         outcome = uninstall::Combine(outcome, RemoveFile(f.path));
     }

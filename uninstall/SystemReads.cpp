@@ -13,7 +13,7 @@ namespace uninstall::win32 {
 namespace {
 
 constexpr DWORD kMaxSpoolerBuffer = 16u << 20;
-constexpr DWORD kMaxServiceConfig = 8192;   // the documented largest QUERY_SERVICE_CONFIG
+constexpr DWORD kMaxServiceConfig = 8192;  // the documented largest QUERY_SERVICE_CONFIG
 constexpr DWORD kMaxDriverDirectory = 32768;
 constexpr DWORD kMaxVersionInfo = 1u << 20;
 constexpr DWORD kMaxInfFile = 1u << 20;
@@ -56,7 +56,7 @@ std::string DriverDirectory() {
     limits.probe = 10;
     const pw::sized_record record = pw::read_sized(
         [](BYTE* data, DWORD size, DWORD* needed) {
-            return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
+        return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
         },
         limits);
     if (record.outcome != pw::SizedRead::Read) return {};
@@ -76,8 +76,8 @@ bool ReadFileBytes(const std::string& path, DWORD maxBytes, std::string& out) {
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > maxBytes) return false;
     out.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!out.empty() && (!ReadFile(file.get(), &out[0], static_cast<DWORD>(out.size()), &read, nullptr) ||
-                         read != out.size()))
+    if (!out.empty() &&
+        (!ReadFile(file.get(), &out[0], static_cast<DWORD>(out.size()), &read, nullptr) || read != out.size()))
         return false;
     return true;
 }
@@ -142,8 +142,8 @@ bool EnumerateQueues(std::vector<QueueRecord>& queues) {
     DWORD count = 0;
     const pw::sized_record record = pw::read_sized(
         [&](BYTE* data, DWORD size, DWORD* needed) {
-            count = 0;
-            return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, &count);
+        count = 0;
+        return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, &count);
         },
         SpoolerLimits());
     if (record.outcome == pw::SizedRead::Empty) return true;  // none
@@ -165,8 +165,8 @@ DriverFacts ReadDrivers() {
     DWORD count = 0;
     const pw::sized_record record = pw::read_sized(
         [&](BYTE* data, DWORD size, DWORD* needed) {
-            count = 0;
-            return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, &count);
+        count = 0;
+        return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, &count);
         },
         SpoolerLimits());
     if (record.outcome == pw::SizedRead::Empty) {
@@ -247,8 +247,8 @@ std::string FixedImagePath() {
 bool OurServiceImage(std::string& image, pw::unique_service* keep) {
     pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return false;
-    const DWORD access = keep ? (SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_STOP | DELETE)
-                              : SERVICE_QUERY_CONFIG;
+    const DWORD access =
+        keep ? (SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_STOP | DELETE) : SERVICE_QUERY_CONFIG;
     pw::unique_service service(OpenServiceA(manager.get(), uninstall::kServiceName, access));
     if (!service) return false;
     pw::sized_limits limits;
@@ -256,7 +256,7 @@ bool OurServiceImage(std::string& image, pw::unique_service* keep) {
     limits.maximum = kMaxServiceConfig;
     const pw::sized_record record = pw::read_sized(
         [&](BYTE* data, DWORD size, DWORD* needed) {
-            return QueryServiceConfigA(service.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(data), size, needed);
+        return QueryServiceConfigA(service.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(data), size, needed);
         },
         limits);
     if (record.outcome != pw::SizedRead::Read) return false;

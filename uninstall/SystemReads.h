@@ -39,7 +39,7 @@ bool EnumerateQueues(std::vector<QueueRecord>& queues);
 struct DriverFacts {
     bool enumerated = false;
     std::vector<bool> registered = std::vector<bool>(catalogue::kModelCount, false);
-    bool namesSharedDll = false;   // some driver record still lists ZYKE9pin.dll
+    bool namesSharedDll = false;  // some driver record still lists ZYKE9pin.dll
 };
 DriverFacts ReadDrivers();
 

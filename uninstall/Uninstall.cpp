@@ -26,9 +26,7 @@
 namespace uninstall::win32 {
 
 Win32Uninstall::Win32Uninstall()
-    : m_driverDir(DriverDirectory()),
-      m_self(OwnPath()),
-      m_pending(ReadPendingDeletions()) {}
+    : m_driverDir(DriverDirectory()), m_self(OwnPath()), m_pending(ReadPendingDeletions()) {}
 
 bool Win32Uninstall::TakeInstallerLock() {
     // Held for the whole run, so setup cannot start while we remove.
@@ -63,8 +61,7 @@ std::vector<int> Win32Uninstall::InstalledModels() {
         if (enumerated)
             for (const QueueRecord& q : queues) found = found || q.driverName == uninstall::ModelName(model);
         if (!programs.empty())
-            found = found ||
-                    Present(contract::ShortcutFolder(programs) + "\\" + uninstall::ShortcutFileName(model));
+            found = found || Present(contract::ShortcutFolder(programs) + "\\" + uninstall::ShortcutFileName(model));
         if (!m_driverDir.empty()) {
             found = found || Present(uninstall::MonitorExecutable(m_driverDir, model));
             for (const uninstall::PackageFile& f : uninstall::ModelFiles(m_driverDir, model))
@@ -82,8 +79,7 @@ bool Win32Uninstall::SharedPartsInstalled() {
     if (OurServiceImage(image) || OurFixedImagePresent() || EntryIsOurs()) return true;
     if (!m_driverDir.empty())
         for (const uninstall::PackageFile& f : uninstall::SharedFiles(m_driverDir))
-            if (Present(f.path) && (!f.needsVersionCheck || IsOurFile(f.path, uninstall::kSetupProgram)))
-                return true;
+            if (Present(f.path) && (!f.needsVersionCheck || IsOurFile(f.path, uninstall::kSetupProgram))) return true;
     return false;
 }
 

@@ -67,8 +67,7 @@ std::vector<std::string> NumericEntries(const std::string& unixDir) {
 }
 
 // The host pid of the process of this prefix whose image matches; "" if none.
-template <typename Match>
-std::string FindHostProcess(Match match) {
+template <typename Match> std::string FindHostProcess(Match match) {
     char buffer[1024] = {};
     GetEnvironmentVariableA("WINEPREFIX", buffer, sizeof buffer - 1);
     const std::string prefix = buffer;
@@ -99,7 +98,10 @@ CpuReading ReadCpu(const std::string& pid) {
     for (const std::string& tid : tasks) {
         std::optional<std::uint64_t> ns =
             hostcpu::SchedstatRunNs(ReadHostFile("/proc/" + pid + "/task/" + tid + "/schedstat"));
-        if (!ns) { all = false; break; }
+        if (!ns) {
+            all = false;
+            break;
+        }
         sum += *ns;
     }
     if (!tasks.empty() && all) {
@@ -175,7 +177,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bench::StartOptions quiet;
-    quiet.discardOutput = true;   // the monitor's console lines would mix with the figures
+    quiet.discardOutput = true;  // the monitor's console lines would mix with the figures
     bench::Process monitor = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE), "", "", quiet);
     HWND dialog = bench::WaitWindow({"#32770", kMonitorCaption, monitor.Id()}, 20000);
     bench::Process floor = bench::Process::Start(bench::UnixToWindows(BASELINE_EXE));
@@ -222,23 +224,26 @@ int main(int argc, char** argv) {
     const DWORD wallMs = GetTickCount() - t0;
     const std::string loadAfter = ReadHostFile("/proc/loadavg");
 
-    std::printf("poll cost: %ld polls to each program in blocks of %ld, sent with SendMessageTimeout, "
-                "alternating, %lu ms in all\n",
-                polls, block, static_cast<unsigned long>(wallMs));
-    std::printf("poll cost: CPU of host pids %s (Pagewarden.exe), %s (poll_window_baseline.exe) and %s "
-                "(the prefix's wineserver) from %s\n",
-                targets[0].hostPid.c_str(), targets[1].hostPid.c_str(), server.c_str(),
-                schedstat ? "/proc/<pid>/task/<tid>/schedstat (run time in ns, summed over threads)"
-                          : "/proc/<pid>/stat (utime + stime, 10 ms ticks)");
+    std::printf(
+        "poll cost: %ld polls to each program in blocks of %ld, sent with SendMessageTimeout, "
+        "alternating, %lu ms in all\n",
+        polls, block, static_cast<unsigned long>(wallMs));
+    std::printf(
+        "poll cost: CPU of host pids %s (Pagewarden.exe), %s (poll_window_baseline.exe) and %s "
+        "(the prefix's wineserver) from %s\n",
+        targets[0].hostPid.c_str(), targets[1].hostPid.c_str(), server.c_str(),
+        schedstat ? "/proc/<pid>/task/<tid>/schedstat (run time in ns, summed over threads)"
+                  : "/proc/<pid>/stat (utime + stime, 10 ms ticks)");
     auto mean = [](std::uint64_t ns, long n) { return n > 0 ? static_cast<double>(ns) / 1000.0 / n : 0.0; };
     const Target& m = targets[0];
     const Target& b = targets[1];
     const double ratio = Median(ratios);
     std::printf("poll cost: host load average before %.14s, after %.14s\n", loadBefore.c_str(), loadAfter.c_str());
-    std::printf("poll cost: medians over %zu blocks: monitor %.1f us per poll (process %.1f, wineserver %.1f); "
-                "baseline %.1f us (process %.1f, wineserver %.1f); ratio %.2f (median of the rounds' ratios)\n",
-                m.totalUs.size(), Median(m.totalUs), Median(m.processUs), Median(m.serverUs), Median(b.totalUs),
-                Median(b.processUs), Median(b.serverUs), ratio);
+    std::printf(
+        "poll cost: medians over %zu blocks: monitor %.1f us per poll (process %.1f, wineserver %.1f); "
+        "baseline %.1f us (process %.1f, wineserver %.1f); ratio %.2f (median of the rounds' ratios)\n",
+        m.totalUs.size(), Median(m.totalUs), Median(m.processUs), Median(m.serverUs), Median(b.totalUs),
+        Median(b.processUs), Median(b.serverUs), ratio);
     std::printf("poll cost: means: monitor %.1f us per poll, baseline %.1f us\n",
                 mean(m.processNs + m.serverNs, m.polls), mean(b.processNs + b.serverNs, b.polls));
     Figure("polls", static_cast<double>(polls));

@@ -47,14 +47,9 @@ void PollCalls() {
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kStatusPoll:
-        PollCalls();
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case kStatusPoll: PollCalls(); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 
@@ -79,6 +74,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    window.release();   // destroyed by DefWindowProc's WM_CLOSE
+    window.release();  // destroyed by DefWindowProc's WM_CLOSE
     return 0;
 }

@@ -21,7 +21,10 @@ namespace {
 
 constexpr DWORD kReady = 0x98, kPaperOut = 0x20;
 
-void Figure(const char* name, double value) { std::printf("FIGURE %s %.3f\n", name, value); std::fflush(stdout); }
+void Figure(const char* name, double value) {
+    std::printf("FIGURE %s %.3f\n", name, value);
+    std::fflush(stdout);
+}
 
 // The driver's test build on LPT1 (found under "(LPT1)": no WMI provider),
 // loaded before the monitor starts, and the model's queue on LPT1:.
@@ -45,12 +48,15 @@ std::string Title(HWND dialog) { return bench::ControlText(dialog, 1004); }
 
 int main(int argc, char** argv) {
     const int changes = std::max(2, argc > 1 ? std::atoi(argv[1]) : 40);
-    if (!Fixture()) { std::puts("fixture failed"); return 1; }
+    if (!Fixture()) {
+        std::puts("fixture failed");
+        return 1;
+    }
     bench::StartOptions quiet;
-    quiet.discardOutput = true;   // the monitor's console lines would mix with the figures
+    quiet.discardOutput = true;  // the monitor's console lines would mix with the figures
     bench::Process monitor = bench::Process::Start(bench::UnixToWindows(PAGEWARDEN_EXE), "", "", quiet);
-    HWND dialog = bench::WaitWindow({"#32770", std::string(catalogue::ModelName) + " - Status Monitor", monitor.Id()},
-                                    20000);
+    HWND dialog =
+        bench::WaitWindow({"#32770", std::string(catalogue::ModelName) + " - Status Monitor", monitor.Id()}, 20000);
     if (!dialog || !bench::WaitUntil([&] { return Title(dialog) == "Ready"; }, 20000)) {
         std::puts("monitor did not reach Ready");
         return 1;

@@ -45,7 +45,7 @@ double NowMs() {
 double TimeToReady(bench::Process& process, const std::string& exe, const std::function<bool(DWORD)>& ready) {
     const double start = NowMs();
     bench::StartOptions quiet;
-    quiet.discardOutput = true;   // the monitor's console lines would mix with the figures
+    quiet.discardOutput = true;  // the monitor's console lines would mix with the figures
     process = bench::Process::Start(exe, "", "", quiet);
     if (!process) return -1;
     while (NowMs() - start < kTimeoutMs) {
@@ -63,7 +63,7 @@ double MonitorStart() {
     });
     if (ms < 0) return ms;
     HWND dialog = bench::FindTopWindow({"#32770", kMonitorCaption, monitor.Id()});
-    if (bench::IsVisible(dialog)) return -1;   // it must start hidden
+    if (bench::IsVisible(dialog)) return -1;  // it must start hidden
     bench::Post(dialog, WM_COMMAND, 104, 0);
     // The next start needs the instance mutex and the tray free again.
     if (!monitor.WaitExit(15000) || !bench::WaitTrayIconCount(icons, 15000)) return -1;
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         std::puts("fixture failed");
         return 1;
     }
-    if (MonitorStart() < 0 || TrivialStart() < 0) {   // warm-up, not counted
+    if (MonitorStart() < 0 || TrivialStart() < 0) {  // warm-up, not counted
         std::puts("a program did not start as expected");
         return 1;
     }

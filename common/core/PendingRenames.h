@@ -13,17 +13,15 @@
 
 namespace pw {
 
-template <typename Char>
-struct PendingRename {
+template <typename Char> struct PendingRename {
     std::basic_string<Char> source;
-    std::basic_string<Char> target;   // empty: the source is deleted
+    std::basic_string<Char> target;  // empty: the source is deleted
 };
 
 // The pairs of `count` code units as the registry returned them. Every
 // string ends at a null inside the value: a trailing unterminated piece, and
 // a last source without its target, are dropped.
-template <typename Char>
-std::vector<PendingRename<Char>> ParsePendingRenames(const Char* units, std::size_t count) {
+template <typename Char> std::vector<PendingRename<Char>> ParsePendingRenames(const Char* units, std::size_t count) {
     std::vector<std::basic_string<Char>> strings;
     if (units == nullptr) return {};
     std::size_t start = 0;
@@ -34,7 +32,7 @@ std::vector<PendingRename<Char>> ParsePendingRenames(const Char* units, std::siz
     }
     std::vector<PendingRename<Char>> renames;
     for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
-        if (strings[i].empty()) break;   // the list's end
+        if (strings[i].empty()) break;  // the list's end
         renames.push_back({strings[i], strings[i + 1]});
     }
     return renames;
@@ -42,8 +40,7 @@ std::vector<PendingRename<Char>> ParsePendingRenames(const Char* units, std::siz
 
 // The value written back: each pair, then the empty final string. Nothing at
 // all when no pair is left (the value is then deleted).
-template <typename Char>
-std::basic_string<Char> JoinPendingRenames(const std::vector<PendingRename<Char>>& renames) {
+template <typename Char> std::basic_string<Char> JoinPendingRenames(const std::vector<PendingRename<Char>>& renames) {
     std::basic_string<Char> value;
     if (renames.empty()) return value;
     for (const PendingRename<Char>& rename : renames) {
@@ -59,8 +56,7 @@ std::basic_string<Char> JoinPendingRenames(const std::vector<PendingRename<Char>
 // A path as the system's entries and ours compare: without the "\??\" the
 // system puts before it, letters in ASCII lower case (Windows compares file
 // names without case).
-template <typename Char>
-std::basic_string<Char> PendingPathKey(std::basic_string<Char> path) {
+template <typename Char> std::basic_string<Char> PendingPathKey(std::basic_string<Char> path) {
     const Char prefix[] = {Char('\\'), Char('?'), Char('?'), Char('\\')};
     if (path.size() >= 4 && std::basic_string<Char>(prefix, 4) == path.substr(0, 4)) path.erase(0, 4);
     for (Char& c : path)

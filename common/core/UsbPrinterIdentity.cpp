@@ -6,9 +6,9 @@
 namespace pw::usb {
 namespace {
 
-constexpr std::size_t kBroadcastHeader = 28;   // size, device type, reserved, class GUID
-constexpr std::size_t kDevBroadcastHeader = 12; // size, device type, reserved
-constexpr std::size_t kNamePrefix = 4;          // "\\?\"
+constexpr std::size_t kBroadcastHeader = 28;     // size, device type, reserved, class GUID
+constexpr std::size_t kDevBroadcastHeader = 12;  // size, device type, reserved
+constexpr std::size_t kNamePrefix = 4;           // "\\?\"
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -42,13 +42,12 @@ bool MatchesInterfacePath(std::string_view path, std::string_view serial) {
     return !expected.empty() && path == expected;
 }
 
-bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size,
-                          std::string_view serial) {
+bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size, std::string_view serial) {
     if (broadcast == nullptr || dbcc_size <= kBroadcastHeader) return false;
     const char* name = reinterpret_cast<const char*>(broadcast + kBroadcastHeader);
     const std::size_t room = dbcc_size - kBroadcastHeader;
     const void* end = std::memchr(name, '\0', room);
-    if (end == nullptr) return false;   // not terminated inside the broadcast
+    if (end == nullptr) return false;  // not terminated inside the broadcast
     const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - name);
     if (length < kNamePrefix) return false;
     std::string_view rest(name + kNamePrefix, length - kNamePrefix);
@@ -59,10 +58,9 @@ bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size,
     return EqualIgnoringCase(rest.substr(0, hash), identity);
 }
 
-DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* broadcast,
-                                  std::size_t readable, std::string_view serial) {
-    if (eventType != kDbtDeviceArrival && eventType != kDbtDeviceRemoveComplete)
-        return DeviceChange::None;
+DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* broadcast, std::size_t readable,
+                                  std::string_view serial) {
+    if (eventType != kDbtDeviceArrival && eventType != kDbtDeviceRemoveComplete) return DeviceChange::None;
     if (broadcast == nullptr || readable < kDevBroadcastHeader) return DeviceChange::None;
     std::size_t size = Read32(broadcast);
     if (size > readable) size = readable;

@@ -37,8 +37,7 @@ bool MatchesInterfacePath(std::string_view path, std::string_view serial);
 // A name shorter than the prefix, without '#', or not terminated within
 // dbcc_size never matches; nothing outside [broadcast, broadcast + dbcc_size)
 // is read.
-bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size,
-                          std::string_view serial);
+bool BroadcastNameMatches(const unsigned char* broadcast, std::size_t dbcc_size, std::string_view serial);
 
 // What a WM_DEVICECHANGE means for the printer.
 enum class DeviceChange { None, Arrived, Removed };
@@ -51,7 +50,7 @@ constexpr unsigned long kDbtDevtypDeviceInterface = 5;
 // header (lParam) of which at most `readable` bytes may be read (the header's
 // own dbch_size is honoured when smaller). Only arrival and remove-complete of
 // a device-interface broadcast naming the printer give Arrived / Removed.
-DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* broadcast,
-                                  std::size_t readable, std::string_view serial);
+DeviceChange ClassifyDeviceChange(unsigned long eventType, const unsigned char* broadcast, std::size_t readable,
+                                  std::string_view serial);
 
 }  // namespace pw::usb

@@ -43,8 +43,7 @@ unsigned char hwi_played_read(const hwi_played_values* values, unsigned short po
 
     hwi_played_name(name, "Sequence", port);
     length = values->query(values->context, name, HWI_PLAYED_BINARY, sequence, sizeof(sequence));
-    if (length <= 0 || length > (long)sizeof(sequence))
-        return (unsigned char)hwi_played_dword(values, "Port", port, 0);
+    if (length <= 0 || length > (long)sizeof(sequence)) return (unsigned char)hwi_played_dword(values, "Port", port, 0);
 
     index = hwi_played_dword(values, "SequenceIndex", port, 0);
     if (index >= (unsigned long)length) {
@@ -64,8 +63,7 @@ unsigned long hwi_played_parallel_ranges(const hwi_played_values* values, hwi_po
                                          unsigned long capacity) {
     unsigned char list[HWI_PLAYED_RESOURCES_MAX];
     unsigned long count = 0;
-    const long length = values->query(values->context, "ParallelPorts", HWI_PLAYED_RESOURCE_LIST, list,
-                                      sizeof(list));
+    const long length = values->query(values->context, "ParallelPorts", HWI_PLAYED_RESOURCE_LIST, list, sizeof(list));
     if (length <= 0 || length > (long)sizeof(list)) return 0;
     hwi_resource_parallel_port(list, (unsigned long)length, ranges, &count, capacity);
     return count;

@@ -27,9 +27,9 @@
 extern "C" {
 #endif
 
-#define HWI_PLAYED_BINARY 3UL   /* REG_BINARY */
-#define HWI_PLAYED_DWORD 4UL    /* REG_DWORD */
-#define HWI_PLAYED_RESOURCE_LIST 8UL   /* REG_RESOURCE_LIST */
+#define HWI_PLAYED_BINARY 3UL        /* REG_BINARY */
+#define HWI_PLAYED_DWORD 4UL         /* REG_DWORD */
+#define HWI_PLAYED_RESOURCE_LIST 8UL /* REG_RESOURCE_LIST */
 #define HWI_PLAYED_SEQUENCE_MAX 256UL
 #define HWI_PLAYED_RESOURCES_MAX 512UL
 
@@ -38,8 +38,7 @@ extern "C" {
  * (missing, another type, longer) -1 and `data` is untouched. */
 typedef struct hwi_played_values {
     void* context;
-    long (*query)(void* context, const char* name, unsigned long type, unsigned char* data,
-                  unsigned long capacity);
+    long (*query)(void* context, const char* name, unsigned long type, unsigned char* data, unsigned long capacity);
     void (*set_dword)(void* context, const char* name, unsigned long value);
 } hwi_played_values;
 

@@ -11,8 +11,7 @@ int hwi_ranges_admit(const hwi_port_range* ranges, unsigned long count, unsigned
 }
 
 static unsigned long hwi_le32(const unsigned char* p) {
-    return (unsigned long)p[0] | ((unsigned long)p[1] << 8) | ((unsigned long)p[2] << 16) |
-           ((unsigned long)p[3] << 24);
+    return (unsigned long)p[0] | ((unsigned long)p[1] << 8) | ((unsigned long)p[2] << 16) | ((unsigned long)p[3] << 24);
 }
 
 #define HWI_FULL_HEADER 16UL
@@ -35,8 +34,8 @@ unsigned long hwi_resource_port_ranges(const unsigned char* list, unsigned long 
             const unsigned char* partial = list + at;
             at += HWI_PARTIAL_SIZE;
             if (partial[0] != HWI_RESOURCE_PORT || *count >= capacity) continue;
-            ranges[*count].start = (unsigned long long)hwi_le32(partial + 4) |
-                                   ((unsigned long long)hwi_le32(partial + 8) << 32);
+            ranges[*count].start =
+                (unsigned long long)hwi_le32(partial + 4) | ((unsigned long long)hwi_le32(partial + 8) << 32);
             ranges[*count].length = hwi_le32(partial + 12);
             ++*count;
             ++appended;

@@ -61,15 +61,12 @@ void hwi_decide(unsigned long code, const unsigned char* buffer, unsigned long i
         decision->value = buffer[2];
         return;
 
-    default:
-        decision->result = HWI_RESULT_UNSUCCESSFUL;
-        return;
+    default: decision->result = HWI_RESULT_UNSUCCESSFUL; return;
     }
 }
 
 static unsigned long hwi_le32(const unsigned char* p) {
-    return (unsigned long)p[0] | ((unsigned long)p[1] << 8) | ((unsigned long)p[2] << 16) |
-           ((unsigned long)p[3] << 24);
+    return (unsigned long)p[0] | ((unsigned long)p[1] << 8) | ((unsigned long)p[2] << 16) | ((unsigned long)p[3] << 24);
 }
 
 hwi_result hwi_decide_open(unsigned long name_length, int relative) {

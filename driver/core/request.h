@@ -15,22 +15,22 @@ extern "C" {
  * are those the monitor sends (contract/PortDriver.h). */
 
 typedef enum hwi_action {
-    HWI_ACTION_NONE = 0,   /* complete without touching a port */
-    HWI_ACTION_READ = 1,   /* read `port`, answer in output byte 0 */
-    HWI_ACTION_WRITE = 2   /* write `value` to `port` */
+    HWI_ACTION_NONE = 0, /* complete without touching a port */
+    HWI_ACTION_READ = 1, /* read `port`, answer in output byte 0 */
+    HWI_ACTION_WRITE = 2 /* write `value` to `port` */
 } hwi_action;
 
 typedef enum hwi_result {
     HWI_RESULT_SUCCESS = 0,
-    HWI_RESULT_UNSUCCESSFUL = 1,   /* unknown control code */
-    HWI_RESULT_ACCESS_DENIED = 2   /* a caller without the write right: any write, a read but of a status register */
+    HWI_RESULT_UNSUCCESSFUL = 1, /* unknown control code */
+    HWI_RESULT_ACCESS_DENIED = 2 /* a caller without the write right: any write, a read but of a status register */
 } hwi_result;
 
 typedef struct hwi_decision {
     hwi_action action;
     hwi_result result;
-    unsigned long information;   /* bytes reported to the caller */
-    int clear_output;            /* set output byte 0 to 0 (short read) */
+    unsigned long information; /* bytes reported to the caller */
+    int clear_output;          /* set output byte 0 to 0 (short read) */
     unsigned short port;
     unsigned char value;
 } hwi_decision;
@@ -99,8 +99,8 @@ hwi_result hwi_decide_open(unsigned long name_length, int relative);
 #define HWI_SE_PRIVILEGE_REMOVED 0x00000004UL
 #define HWI_SECURITY_MANDATORY_HIGH_RID 0x3000UL
 typedef enum hwi_token_type {
-    HWI_TOKEN_PRIMARY = 1,        /* TokenPrimary */
-    HWI_TOKEN_IMPERSONATION = 2   /* TokenImpersonation: `level` says how far it may act */
+    HWI_TOKEN_PRIMARY = 1,      /* TokenPrimary */
+    HWI_TOKEN_IMPERSONATION = 2 /* TokenImpersonation: `level` says how far it may act */
 } hwi_token_type;
 /* SECURITY_IMPERSONATION_LEVEL */
 #define HWI_SECURITY_ANONYMOUS 0UL

@@ -9,8 +9,8 @@
 namespace monitor {
 
 // COLORREF values (0x00BBGGRR).
-constexpr std::uint32_t kTitleBlue = 0x00FF0000;   // RGB(0, 0, 255)
-constexpr std::uint32_t kTitleGrey = 0x0099A8AC;   // RGB(172, 168, 153)
+constexpr std::uint32_t kTitleBlue = 0x00FF0000;  // RGB(0, 0, 255)
+constexpr std::uint32_t kTitleGrey = 0x0099A8AC;  // RGB(172, 168, 153)
 
 // Blue for exactly "Ready" or "Printing", grey for every other title.
 std::uint32_t TitleColour(const std::string& title);

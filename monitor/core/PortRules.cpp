@@ -27,8 +27,7 @@ PortPlan PlanPort(const std::string& portName) {
         plan.resetsParallelStatus = true;
         plan.stopsTimer = true;
         break;
-    case PortKind::Other:
-        break;
+    case PortKind::Other: break;
     case PortKind::Lpt:
         plan.needsDriver = true;
         plan.resetsParallelStatus = true;
@@ -55,7 +54,7 @@ std::string JoinMultiString(const unsigned char* data, std::size_t size) {
     while (at < size) {
         const void* nul = std::memchr(data + at, 0, size - at);
         std::size_t end = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
-        if (end == at) break;   // the empty string that ends the list
+        if (end == at) break;  // the empty string that ends the list
         if (!joined.empty()) joined += ',';
         joined.append(reinterpret_cast<const char*>(data + at), end - at);
         at = end + 1;

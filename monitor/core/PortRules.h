@@ -51,8 +51,7 @@ TimerStep TimerAfterLookup(portaccess::LptLookup lookup);
 
 // Stops timer 1 if it runs (stop(id) answers whether it stopped); the id is
 // cleared only when the stop succeeded.
-template <typename Stop>
-void StopStatusTimer(std::uint32_t& timerId, Stop&& stop) {
+template <typename Stop> void StopStatusTimer(std::uint32_t& timerId, Stop&& stop) {
     if (timerId != 0 && stop(timerId)) timerId = 0;
 }
 

@@ -25,7 +25,7 @@ inline bool QueueBeingDeleted(std::int32_t printerStatus) {
 
 struct QueueSnapshot {
     std::int32_t printerStatus = 0;
-    std::vector<std::int32_t> jobStatuses;   // in the spooler's order
+    std::vector<std::int32_t> jobStatuses;  // in the spooler's order
 };
 
 // Sets jobStatus to -1, then (when the query succeeded, snapshot non-null)

@@ -14,10 +14,10 @@
 namespace monitor {
 
 // Errors of the spooler's calls (winerror.h values).
-constexpr std::uint32_t kErrorInvalidHandle = 6;        // the handle did not survive a spooler restart
-constexpr std::uint32_t kRpcServerUnavailable = 1722;   // the spooler is not running
+constexpr std::uint32_t kErrorInvalidHandle = 6;       // the handle did not survive a spooler restart
+constexpr std::uint32_t kRpcServerUnavailable = 1722;  // the spooler is not running
 constexpr std::uint32_t kRpcServerTooBusy = 1723;
-constexpr std::uint32_t kRpcCallFailed = 1726;          // it went down during the call
+constexpr std::uint32_t kRpcCallFailed = 1726;  // it went down during the call
 constexpr std::uint32_t kRpcCallFailedDne = 1727;
 
 // True for the errors of a spooler that cannot be reached (not of a queue
@@ -26,10 +26,10 @@ bool SpoolerUnreachable(std::uint32_t error);
 
 // What the window knows of its queue at a poll.
 enum class QueueView {
-    Watched,        // read at this poll: the status table decides
-    NotInstalled,   // no queue of the model's name could be opened, or it is being deleted
-    SpoolerDown,    // the print spooler cannot be reached, or keeps failing the queue's reads
-    Unknown,        // not read at this poll: what the window shows stays
+    Watched,       // read at this poll: the status table decides
+    NotInstalled,  // no queue of the model's name could be opened, or it is being deleted
+    SpoolerDown,   // the print spooler cannot be reached, or keeps failing the queue's reads
+    Unknown,       // not read at this poll: what the window shows stays
 };
 
 // Polls before the next attempt while the queue is missing; while the
@@ -110,7 +110,7 @@ public:
 
 private:
     std::atomic<bool> m_waiting{false};
-    int m_turns = 0;   // the poller's own count of turns the gate stayed closed
+    int m_turns = 0;  // the poller's own count of turns the gate stayed closed
 };
 
 }  // namespace monitor

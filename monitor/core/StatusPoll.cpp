@@ -48,8 +48,8 @@ void AutoHideStep(PollActions& a, PollState& s) {
 
 // A debounced fault: shown on the threshold-th poll with its condition unless
 // already shown; the counter wraps to 0 above the threshold.
-void Debounce(PollActions& a, PollState& s, std::int32_t& counter, std::int32_t threshold, bool pops,
-              Shown code, const char* message) {
+void Debounce(PollActions& a, PollState& s, std::int32_t& counter, std::int32_t threshold, bool pops, Shown code,
+              const char* message) {
     counter += 1;
     if (counter == threshold && s.ShownState != code) {
         a.show = pops;

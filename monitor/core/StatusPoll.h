@@ -38,37 +38,37 @@ constexpr std::int32_t kParallelUnreadable = portaccess::kParallelUnreadable;
 // one each for an idle printer, a job printing (retained) and any other job
 // (and one more where the job itself reports the fault).
 enum class Shown : std::int32_t {
-    Ready = -1,                  // row 18: no job, nothing to report
-    None = 0,                    // nothing written since the start or the search
-    Paused = 1,                  // row 2
-    NotInstalled = 10,           // row 19
-    Printing = 16,               // row 6
-    JobError = 18,               // row 7
-    UsbAbsent = 20,              // row 16
-    SpoolerDown = 50,            // row 20
-    LinkIdle = 1000,             // row 10
-    LinkPrinting = 1001,         // row 5
-    LinkWithJob = 1010,          // row 15
-    ParallelReady = 2000,        // row 17
-    PaperOutIdle = 3000,         // row 8
-    PaperOutPrinting = 3001,     // row 3
-    PaperOutWithJob = 3010,      // row 12
-    PaperOutJobReported = 3011,  // row 11
-    OfflineIdle = 4000,          // row 9
-    OfflinePrinting = 4001,      // row 4
-    OfflineWithJob = 4010,       // row 14
-    OfflineJobReported = 4011,   // row 13
-    PortUnreadable = 5000,       // row 21, no job
-    PortUnreadableWithJob = 5001 // row 21, a job printing
+    Ready = -1,                   // row 18: no job, nothing to report
+    None = 0,                     // nothing written since the start or the search
+    Paused = 1,                   // row 2
+    NotInstalled = 10,            // row 19
+    Printing = 16,                // row 6
+    JobError = 18,                // row 7
+    UsbAbsent = 20,               // row 16
+    SpoolerDown = 50,             // row 20
+    LinkIdle = 1000,              // row 10
+    LinkPrinting = 1001,          // row 5
+    LinkWithJob = 1010,           // row 15
+    ParallelReady = 2000,         // row 17
+    PaperOutIdle = 3000,          // row 8
+    PaperOutPrinting = 3001,      // row 3
+    PaperOutWithJob = 3010,       // row 12
+    PaperOutJobReported = 3011,   // row 11
+    OfflineIdle = 4000,           // row 9
+    OfflinePrinting = 4001,       // row 4
+    OfflineWithJob = 4010,        // row 14
+    OfflineJobReported = 4011,    // row 13
+    PortUnreadable = 5000,        // row 21, no job
+    PortUnreadableWithJob = 5001  // row 21, a job printing
 };
 
 // What one poll sees.
 struct PollInputs {
-    std::int32_t jobStatus = -1;        // printing job's Status, -1 when none
-    std::int32_t printerStatus = 0;     // queue Status at the last successful query
+    std::int32_t jobStatus = -1;     // printing job's Status, -1 when none
+    std::int32_t printerStatus = 0;  // queue Status at the last successful query
     std::int32_t parallelStatus = -1;
     PortKind portKind = PortKind::Other;
-    bool printerPresent = false;        // USB printer attached
+    bool printerPresent = false;  // USB printer attached
     QueueView queue = QueueView::Watched;
 };
 
@@ -80,7 +80,7 @@ struct PollActions {
     const char* message = nullptr;
     int anim = kAnimNone;
     bool hide = false;
-    int row = 0;   // table row that applied, 0 for none
+    int row = 0;  // table row that applied, 0 for none
 };
 
 // The polling state, one per monitor window; all zero at start.

@@ -24,7 +24,7 @@ void TrayKeeper::Start() {
 }
 
 void TrayKeeper::OnRetryTimer() {
-    if (!m_retrying) return;   // a tick already queued when the timer stopped
+    if (!m_retrying) return;  // a tick already queued when the timer stopped
     ++m_retries;
     if (TryAdd() || m_retries >= kTrayAddRetries) {
         m_shell.StopRetryTimer();

@@ -82,16 +82,16 @@ public:
         return m_locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, m_services.put());
     }
     portaccess::ComResult SetServicesBlanket() override {
-        return CoSetProxyBlanket(m_services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+        return CoSetProxyBlanket(m_services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                                 RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     }
     portaccess::ComResult QueryPnpEntities() override {
         pw::unique_bstr language(SysAllocString(L"WQL"));
         pw::unique_bstr query(SysAllocString(L"SELECT * FROM Win32_PnPEntity"));
         if (!language || !query) return E_OUTOFMEMORY;
-        const HRESULT hr = m_services->ExecQuery(language.get(), query.get(),
-                                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                                 m_results.put());
+        const HRESULT hr =
+            m_services->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+                                  nullptr, m_results.put());
         if (SUCCEEDED(hr)) m_entities.reset(new WmiPnpEntities(m_results.get()));
         return hr;
     }
@@ -107,9 +107,8 @@ private:
     pw::com_ptr<IWbemLocator> m_locator;
     pw::com_ptr<IWbemServices> m_services;
     pw::com_ptr<IEnumWbemClassObject> m_results;
-    std::unique_ptr<WmiPnpEntities> m_entities;   // holds the current object of the walk
+    std::unique_ptr<WmiPnpEntities> m_entities;  // holds the current object of the walk
 };
-
 
 }  // namespace
 
@@ -131,8 +130,7 @@ bool ReadLptPortAddress() {
     unsigned char buffer[kAllocConfigCapacity];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), "AllocConfig", nullptr, &type, buffer, &size) != ERROR_SUCCESS)
-        return false;
+    if (RegQueryValueExA(key.get(), "AllocConfig", nullptr, &type, buffer, &size) != ERROR_SUCCESS) return false;
     // Only the bytes the query returned are looked at.
     if (size > sizeof(buffer)) return false;
     std::uint64_t start = 0;

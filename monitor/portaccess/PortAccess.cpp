@@ -53,9 +53,8 @@ public:
         }
         pw::unique_service service(PortDriverServices().openService(manager.get(), kServiceName, GENERIC_EXECUTE));
         if (!service) return portaccess::StartAnswer::NoService;
-        return PortDriverServices().startService(service.get(), 0, nullptr) != FALSE
-                   ? portaccess::StartAnswer::Started
-                   : portaccess::StartAnswer::Refused;
+        return PortDriverServices().startService(service.get(), 0, nullptr) != FALSE ? portaccess::StartAnswer::Started
+                                                                                     : portaccess::StartAnswer::Refused;
     }
 
     portaccess::RegisterAnswer Register() override {
@@ -67,10 +66,10 @@ public:
         case ManagerOpen::Ok: break;
         }
         // An existing registration makes this fail and stays as it is.
-        pw::unique_service service(PortDriverServices().createService(
-            manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-            SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL, kImagePathOfService, nullptr, nullptr, nullptr, nullptr,
-            nullptr));
+        pw::unique_service service(
+            PortDriverServices().createService(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                               SERVICE_KERNEL_DRIVER, SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL,
+                                               kImagePathOfService, nullptr, nullptr, nullptr, nullptr, nullptr));
         return portaccess::RegisterAnswer::Done;
     }
 
@@ -105,8 +104,8 @@ private:
         if (image == nullptr || length == 0 || length >= MAX_PATH) return;
         if (length + sizeof(kImageFileSuffix) > sizeof(path)) return;
         lstrcatA(path, kImageFileSuffix);
-        pw::unique_file file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        pw::unique_file file(
+            CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return;
         DWORD written = 0;
         WriteFile(file.get(), image, size, &written, nullptr);
@@ -150,11 +149,9 @@ void ClosePortDriver() { PortDriverHandle.reset(); }
 
 unsigned short ReadPortByte(unsigned short port) {
     switch (PortAccessMode) {
-    case 1:
-        return InByte(port);
+    case 1: return InByte(port);
     case 2: {
-        unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
-                                    static_cast<unsigned char>(port >> 8), 0};
+        unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF), static_cast<unsigned char>(port >> 8), 0};
         DWORD returned = 0;
         // A refused or failed request yields 0, never the address bytes still
         // left in the buffer.
@@ -162,25 +159,21 @@ unsigned short ReadPortByte(unsigned short port) {
                                             &returned, nullptr);
         return PortDriverFailed ? 0 : request[0];
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
 void WritePortByte(unsigned short port, unsigned char value) {
     switch (PortAccessMode) {
-    case 1:
-        OutByte(port, value);
-        break;
+    case 1: OutByte(port, value); break;
     case 2: {
-        unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF),
-                                    static_cast<unsigned char>(port >> 8), value};
+        unsigned char request[3] = {static_cast<unsigned char>(port & 0xFF), static_cast<unsigned char>(port >> 8),
+                                    value};
         DWORD returned = 0;
         DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_WRITE_PORT_BYTE, request, 3, nullptr, 0, &returned, nullptr);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -10,10 +10,10 @@
 
 struct PortDriverServiceCalls {
     SC_HANDLE(WINAPI* openManager)(LPCSTR machine, LPCSTR database, DWORD access);
-    SC_HANDLE(WINAPI* createService)(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWORD access,
-                                     DWORD serviceType, DWORD startType, DWORD errorControl, LPCSTR imagePath,
-                                     LPCSTR loadOrderGroup, LPDWORD tagId, LPCSTR dependencies,
-                                     LPCSTR account, LPCSTR password);
+    SC_HANDLE(WINAPI* createService)
+    (SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWORD access, DWORD serviceType, DWORD startType,
+     DWORD errorControl, LPCSTR imagePath, LPCSTR loadOrderGroup, LPDWORD tagId, LPCSTR dependencies, LPCSTR account,
+     LPCSTR password);
     SC_HANDLE(WINAPI* openService)(SC_HANDLE manager, LPCSTR name, DWORD access);
     BOOL(WINAPI* startService)(SC_HANDLE service, DWORD argumentCount, LPCSTR* arguments);
 };

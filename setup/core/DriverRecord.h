@@ -21,7 +21,8 @@ constexpr std::uint32_t kDateHigh = 0x01C9ED4Cu;
 // 5.0.0.6
 constexpr std::uint64_t kDriverVersion = 0x0005000000000006ull;
 inline constexpr const char* kManufacturer = "ZYK Electronics";
-inline constexpr const char* kOemUrl = "http://www.zyk-electronics.com/";   // the address of the main dialog's company line
+inline constexpr const char* kOemUrl =
+    "http://www.zyk-electronics.com/";  // the address of the main dialog's company line
 inline constexpr const char* kProvider = "ZYK Electronics";
 }  // namespace driver_record
 

@@ -12,7 +12,7 @@ namespace setup::core {
 
 // The universal printer driver's files that the driver record names.
 inline constexpr const char* kUniversalDriverFiles[] = {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll",
-                                                       "stdnames.gpd"};
+                                                        "stdnames.gpd"};
 
 enum class DriverRoute {
     DriverRecord,  // every universal file is there: the record with bare names

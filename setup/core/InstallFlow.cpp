@@ -14,9 +14,7 @@ ArrivalStep NextArrivalStep(ArrivalStep done, const ArrivalResult& result, Arriv
         }
         outcome.port = *result.port;
         return ArrivalStep::InstallPrinter;
-    case ArrivalStep::InstallPrinter:
-        outcome.report = FlowReport::InstallerResult;
-        break;
+    case ArrivalStep::InstallPrinter: outcome.report = FlowReport::InstallerResult; break;
     case ArrivalStep::Done: break;
     }
     return ArrivalStep::Done;

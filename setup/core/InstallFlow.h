@@ -15,7 +15,7 @@ enum class ArrivalStep { StageInf, ReadUsbPort, InstallPrinter, Done };
 
 // What one step reported.
 struct ArrivalResult {
-    bool succeeded = false;           // StageInf: the INF is staged
+    bool succeeded = false;  // StageInf: the INF is staged
     // ReadUsbPort: the printer's USB port; nothing when it cannot be read (the
     // reader has told the user to connect the printer properly).
     std::optional<std::string> port;
@@ -28,7 +28,7 @@ enum class FlowReport {
 
 // Where the arrival path has come to.
 struct ArrivalOutcome {
-    std::string port;  // the port InstallPrinter installs on
+    std::string port;                                 // the port InstallPrinter installs on
     FlowReport report = FlowReport::InstallerResult;  // the message that ends the flow
 };
 

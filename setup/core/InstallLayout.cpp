@@ -34,9 +34,7 @@ std::array<char, kMonitorSourceSize> MonitorSource() {
     return source;
 }
 
-std::string MonitorExecutable(const std::string& driverDir) {
-    return contract::MonitorExecutable(driverDir, kRow);
-}
+std::string MonitorExecutable(const std::string& driverDir) { return contract::MonitorExecutable(driverDir, kRow); }
 
 std::string AutoRunValueName() { return contract::AutoRunValueName(kRow); }
 
@@ -48,9 +46,7 @@ std::string ShortcutDescription() { return std::string("Shortcut to Status Monit
 
 std::string ShortcutFolder(const std::string& commonPrograms) { return contract::ShortcutFolder(commonPrograms); }
 
-std::string ShortcutFile(const std::string& folder) {
-    return folder + "\\" + contract::ShortcutFileName(kRow);
-}
+std::string ShortcutFile(const std::string& folder) { return folder + "\\" + contract::ShortcutFileName(kRow); }
 
 UninstallValues MakeUninstallValues(const std::string& driverDir) {
     const std::string uninstaller = driverDir + "\\" + contract::kUninstaller;

@@ -51,8 +51,8 @@ bool ReadString(const std::uint8_t* buffer, std::size_t size, std::uint64_t base
 
 }  // namespace
 
-bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_t count,
-                      std::uint64_t baseAddress, unsigned pointerSize, std::vector<PortRecord>& out) {
+bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_t count, std::uint64_t baseAddress,
+                      unsigned pointerSize, std::vector<PortRecord>& out) {
     out.clear();
     if (pointerSize != 4 && pointerSize != 8) return false;
     const std::size_t recordSize = 3 * static_cast<std::size_t>(pointerSize) + 8;
@@ -64,7 +64,8 @@ bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_
         const std::uint8_t* record = buffer + static_cast<std::size_t>(i) * recordSize;
         const std::uint64_t namePointer = ReadUnsigned(record, pointerSize);
         // The monitor name in between is not used.
-        const std::uint64_t descriptionPointer = ReadUnsigned(record + 2 * static_cast<std::size_t>(pointerSize), pointerSize);
+        const std::uint64_t descriptionPointer =
+            ReadUnsigned(record + 2 * static_cast<std::size_t>(pointerSize), pointerSize);
         std::optional<std::string> name;
         std::optional<std::string> description;
         if (!ReadString(buffer, size, baseAddress, namePointer, name) || !name) return false;

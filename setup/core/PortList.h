@@ -26,7 +26,7 @@ struct PortEntry {
 };
 
 struct PortListing {
-    std::vector<PortEntry> entries;        // entry i is inserted at position i
+    std::vector<PortEntry> entries;          // entry i is inserted at position i
     std::optional<std::size_t> preselected;  // index of "LPT1:", if listed
 };
 
@@ -43,7 +43,7 @@ PortListing BuildPortListing(const std::vector<PortRecord>& records);
 // address `baseAddress`. A null name or description pointer is an absent
 // string. Returns false, leaving `out` empty, when a record or string lies
 // outside the buffer, a string is not terminated inside it or a name is null.
-bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_t count,
-                      std::uint64_t baseAddress, unsigned pointerSize, std::vector<PortRecord>& out);
+bool ParsePortRecords(const std::uint8_t* buffer, std::size_t size, std::uint32_t count, std::uint64_t baseAddress,
+                      unsigned pointerSize, std::vector<PortRecord>& out);
 
 }  // namespace setup::core

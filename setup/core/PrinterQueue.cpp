@@ -17,8 +17,7 @@ bool AddPrinterQueue(QueueSpooler& spooler, const std::string& modelName, std::s
         created = spooler.AddQueue(printerName);
     }
 
-    for (unsigned n = 1; !created && spooler.LastError() == kErrorPrinterAlreadyExists && n <= policy.maxCopies;
-         ++n) {
+    for (unsigned n = 1; !created && spooler.LastError() == kErrorPrinterAlreadyExists && n <= policy.maxCopies; ++n) {
         printerName = CopyName(modelName, n);
         created = spooler.AddQueue(printerName);
     }

@@ -35,18 +35,18 @@ std::vector<std::string> WrittenPaths(const std::string& driverDir, const std::v
     return paths;
 }
 
-std::optional<std::u16string> WithoutDeletionsOf(const std::u16string& value, const std::vector<std::u16string>& paths) {
+std::optional<std::u16string> WithoutDeletionsOf(const std::u16string& value,
+                                                 const std::vector<std::u16string>& paths) {
     std::vector<std::u16string> ours;
     ours.reserve(paths.size());
     for (const std::u16string& path : paths) ours.push_back(pw::PendingPathKey(path));
     std::vector<pw::PendingRename<char16_t>> renames = pw::ParsePendingRenames(value.data(), value.size());
     const auto before = renames.size();
-    renames.erase(std::remove_if(renames.begin(), renames.end(),
-                                 [&](const pw::PendingRename<char16_t>& r) {
-                                     return r.target.empty() &&
-                                            std::find(ours.begin(), ours.end(), pw::PendingPathKey(r.source)) !=
-                                                ours.end();
-                                 }),
+    renames.erase(std::remove_if(
+                      renames.begin(), renames.end(),
+                      [&](const pw::PendingRename<char16_t>& r) {
+        return r.target.empty() && std::find(ours.begin(), ours.end(), pw::PendingPathKey(r.source)) != ours.end();
+                      }),
                   renames.end());
     if (renames.size() == before) return std::nullopt;
     return pw::JoinPendingRenames(renames);

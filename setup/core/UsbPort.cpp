@@ -19,8 +19,7 @@ std::optional<std::string> ResolveUsbPort(UsbPortRegistry& registry, const std::
     const std::optional<std::uint32_t> linked = registry.ReadDword({instance, "#", "Control"}, "Linked");
     if (!linked || *linked != 1) return std::nullopt;
     // "Device Parameters" lies under "#", beside "Control".
-    const std::optional<std::uint32_t> port =
-        registry.ReadDword({instance, "#", "Device Parameters"}, "Port Number");
+    const std::optional<std::uint32_t> port = registry.ReadDword({instance, "#", "Device Parameters"}, "Port Number");
     if (!port) return std::nullopt;
     return FormatUsbPort(*port);
 }

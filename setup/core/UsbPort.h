@@ -29,8 +29,7 @@ std::string FormatUsbPort(std::uint32_t portNumber);
 class UsbPortRegistry {
 public:
     virtual ~UsbPortRegistry() = default;
-    virtual std::optional<std::uint32_t> ReadDword(const std::vector<std::string>& subkeys,
-                                                   const char* valueName) = 0;
+    virtual std::optional<std::uint32_t> ReadDword(const std::vector<std::string>& subkeys, const char* valueName) = 0;
 };
 
 // The printer's port name, or nothing when the interface is not linked or its

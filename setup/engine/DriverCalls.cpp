@@ -10,11 +10,10 @@ namespace {
 // import would keep the installer from loading where they are missing.
 using InstallFromPackageFn = HRESULT(WINAPI*)(LPCSTR server, LPCSTR infPath, LPCSTR driverName, LPCSTR environment,
                                               DWORD flags);
-using DriverStoreLocationFn = BOOL(WINAPI*)(PCSTR fileName, PSP_ALTPLATFORM_INFO platform, PCSTR locale,
-                                            PSTR buffer, DWORD bufferSize, PDWORD requiredSize);
+using DriverStoreLocationFn = BOOL(WINAPI*)(PCSTR fileName, PSP_ALTPLATFORM_INFO platform, PCSTR locale, PSTR buffer,
+                                            DWORD bufferSize, PDWORD requiredSize);
 
-template <typename Fn>
-Fn Lookup(const char* module, const char* name) {
+template <typename Fn> Fn Lookup(const char* module, const char* name) {
     HMODULE loaded = GetModuleHandleA(module);
     if (!loaded) return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(loaded, name)));

@@ -13,7 +13,7 @@ namespace setup::engine {
 namespace {
 // Far beyond any real path; a larger answer is not a size we trust.
 constexpr DWORD kMaxDirectoryBytes = 32768;
-}
+}  // namespace
 
 int QueryDriverDirectory(std::unique_ptr<char[]>& buffer) {
     pw::sized_limits limits;
@@ -24,7 +24,7 @@ int QueryDriverDirectory(std::unique_ptr<char[]>& buffer) {
     limits.announce = true;
     const pw::sized_record record = pw::read_sized(
         [](BYTE* data, DWORD size, DWORD* needed) {
-            return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
+        return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
         },
         limits);
     switch (record.outcome) {

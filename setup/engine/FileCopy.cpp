@@ -85,7 +85,7 @@ int CopyPackageFiles(const char* driverDir) {
     if (driverDir == nullptr) return 0;
     std::vector<std::string> names;
     const std::string patterns = core::PackageCopyList(MatchPatterns(names));
-    if (patterns.empty()) return 0;   // no package here
+    if (patterns.empty()) return 0;  // no package here
     // pTo is a list like pFrom: the shell reads on to a second null, which the
     // directory buffer does not have.
     std::string destination(driverDir);

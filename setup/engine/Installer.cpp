@@ -178,8 +178,8 @@ int CInstaller::AddPrinterQueue() {
 int CInstaller::StageInf() {
     if (!GetDriverDirectory()) return 0;
     if (!setup::core::CopyBounded(m_szInfPath, sizeof m_szInfPath, setup::core::InfPath(DriverDir()))) return 0;
-    if (SetupCopyOEMInfA(m_szInfPath, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, m_szOemInf, sizeof m_szOemInf,
-                         nullptr, nullptr))
+    if (SetupCopyOEMInfA(m_szInfPath, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, m_szOemInf, sizeof m_szOemInf, nullptr,
+                         nullptr))
         return 1;
     // Staged by an earlier installation: the store has it, which is all we need.
     return GetLastError() == ERROR_FILE_EXISTS ? 1 : 0;

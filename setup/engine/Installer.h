@@ -44,19 +44,19 @@ public:
     // The spooler has the driver: the record with bare names when the universal
     // driver's files lie in the driver directory, else from the staged package.
     int RegisterDriver();
-    int AddPrinterQueue();     // a queue was created, named m_strPrinterName
-    int StageInf();            // the INF is in the system's INF store (newly or already)
-    int DeployMonitor();       // the monitor executable was copied under the driver directory
-    void RegisterAutoRun();    // failures are silent
-    void CreateShortcut();     // failures are silent
-    int WriteUninstallEntry(); // "DisplayName" and "UninstallString" were both written
+    int AddPrinterQueue();      // a queue was created, named m_strPrinterName
+    int StageInf();             // the INF is in the system's INF store (newly or already)
+    int DeployMonitor();        // the monitor executable was copied under the driver directory
+    void RegisterAutoRun();     // failures are silent
+    void CreateShortcut();      // failures are silent
+    int WriteUninstallEntry();  // "DisplayName" and "UninstallString" were both written
 
-    std::string m_strPort;            // set by the caller before InstallPrinter
+    std::string m_strPort;  // set by the caller before InstallPrinter
     BYTE m_bDirectoryFound = 0;
     BYTE m_bDriverAdded = 0;
     BYTE m_bQueueAdded = 0;
-    std::string m_strResult;          // success text shown by ShowResult
-    std::string m_strPrinterName;     // the name the queue was finally created under
+    std::string m_strResult;                 // success text shown by ShowResult
+    std::string m_strPrinterName;            // the name the queue was finally created under
     std::unique_ptr<char[]> m_pszDriverDir;  // null until a driver-directory query succeeded
     char m_szInfPath[MAX_PATH] = {};
     char m_szOemInf[MAX_PATH] = {};

@@ -16,10 +16,10 @@ namespace {
 const char kSetupCaption[] = "ZYKE Printer Driver - Setup";
 
 // Control ids that tell the installer's dialogs apart (they share one caption).
-constexpr int kWaitText = 1002;     // please-wait window, also the splash
-constexpr int kModelList = 1001;    // main dialog
-constexpr int kManual = 1021;       // USB connection dialog
-constexpr int kPortList = 1016;     // port selection
+constexpr int kWaitText = 1002;   // please-wait window, also the splash
+constexpr int kModelList = 1001;  // main dialog
+constexpr int kManual = 1021;     // USB connection dialog
+constexpr int kPortList = 1016;   // port selection
 constexpr int kPortOk = 1008;
 // The monitor's status window and its tray icon.
 constexpr int kTitle = 1004;
@@ -79,8 +79,8 @@ std::string ListText(HWND list, LRESULT index) {
         copied == static_cast<DWORD_PTR>(LB_ERR) || copied > 255)
         return std::string();
     char text[512] = {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(copied), text, sizeof text - 1, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(copied), text, sizeof text - 1, nullptr, nullptr);
     return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
@@ -218,7 +218,6 @@ bool CycleMonitor(const std::string& monitorCaption) {
     Say("printer ready again");
     return all;
 }
-
 
 bool CycleUsb(const std::string& monitorCaption) {
     HWND status = bench::WaitWindow({"#32770", monitorCaption}, 30000);

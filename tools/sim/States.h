@@ -12,10 +12,10 @@ enum class PrinterState { Ready, PaperOut, Offline, Off, Busy };
 
 struct StateInfo {
     PrinterState state;
-    const char* name;          // as typed on the command line
-    unsigned char status;      // status register byte (bits 7 busy#, 5 paper out, 4 select, 3 error#)
-    int code;                  // the monitor's parallel status code for that byte
-    const char* title;         // the status window's title once the monitor shows it; null if none is fixed
+    const char* name;      // as typed on the command line
+    unsigned char status;  // status register byte (bits 7 busy#, 5 paper out, 4 select, 3 error#)
+    int code;              // the monitor's parallel status code for that byte
+    const char* title;     // the status window's title once the monitor shows it; null if none is fixed
 };
 
 // Busy (bit 7 low) matches none of the monitor's patterns: code -1, and with no

@@ -53,7 +53,8 @@ int Usb(const char* what) {
     const bool plug = std::strcmp(what, "plug") == 0;
     if (!plug && std::strcmp(what, "unplug") != 0) return Usage();
     std::string error;
-    if (!(plug ? fixture::PlugUsb(catalogue::ModelUsbSerial, error) : fixture::UnplugUsb(catalogue::ModelUsbSerial, error))) {
+    if (!(plug ? fixture::PlugUsb(catalogue::ModelUsbSerial, error)
+               : fixture::UnplugUsb(catalogue::ModelUsbSerial, error))) {
         std::fprintf(stderr, "printer_sim: %s\n", error.c_str());
         return 1;
     }
@@ -73,8 +74,8 @@ int Status() {
         std::printf("printer:  no status register value (run tools/run first)\n");
     std::printf("usb:      %s\n", fixture::IsUsbPlugged(catalogue::ModelUsbSerial) ? "plugged" : "unplugged");
     const std::string port = fixture::QueuePort(catalogue::ModelName);
-    std::printf("queue:    %s\n", port.empty() ? "not installed" : ("\"" + std::string(catalogue::ModelName) +
-                                                                   "\" on " + port).c_str());
+    std::printf("queue:    %s\n",
+                port.empty() ? "not installed" : ("\"" + std::string(catalogue::ModelName) + "\" on " + port).c_str());
     HWND window = FindWindowA("#32770", kMonitorCaption.c_str());
     if (!window) {
         std::printf("monitor:  not running\n");
@@ -94,8 +95,8 @@ int Watch() {
     // Ends with the prefix (tools/printer stop).
     for (;;) {
         if (fixture::PublishQueuePort(catalogue::ModelName) == fixture::Publish::Written) {
-            std::printf("printer_sim: published the port %s of \"%s\"\n", fixture::QueuePort(catalogue::ModelName).c_str(),
-                        catalogue::ModelName);
+            std::printf("printer_sim: published the port %s of \"%s\"\n",
+                        fixture::QueuePort(catalogue::ModelName).c_str(), catalogue::ModelName);
             std::fflush(stdout);
         }
         Sleep(20);
@@ -156,7 +157,8 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     JoinProgramsDesktop(command == "drive" ? 30000 : 0);
-    if (command == "fixture") return (argc == 3 || argc == 4) ? Fixture(argv[2], argc == 4 ? argv[3] : nullptr) : Usage();
+    if (command == "fixture")
+        return (argc == 3 || argc == 4) ? Fixture(argv[2], argc == 4 ? argv[3] : nullptr) : Usage();
     if (command == "usb") return argc == 3 ? Usb(argv[2]) : Usage();
     if (command == "status") return Status();
     if (command == "watch") return Watch();

@@ -40,7 +40,7 @@ Outcome EndMonitorWindow(MonitorCalls& calls, std::uintptr_t window);
 class QueueCalls {
 public:
     virtual ~QueueCalls() = default;
-    virtual bool Open(const std::string& queue) = 0;   // with full access
+    virtual bool Open(const std::string& queue) = 0;  // with full access
     virtual bool PurgeJobs() = 0;
     virtual bool Delete() = 0;
     virtual void Close() = 0;

@@ -20,17 +20,17 @@ enum ExitCode { kExitRemoved = 0, kExitDeclined = 1, kExitRefused = 2, kExitInco
 // The removal steps, in the order they run: first a model's own, for each
 // installed model in turn, then the parts every model shares.
 enum class Step {
-    EndMonitor,           // the model's running status monitor, ended by its own exit command
-    AutoRun,              // its start at logon
-    Queues,               // every queue on the model's driver, its jobs purged
-    PrinterDriver,        // the spooler's driver record
-    Inf,                  // the model's INF in the system's INF store
-    Shortcut,             // the Start-menu shortcut
-    MonitorFiles,         // PGW\<ModelKey>.exe and PGW when empty
-    ModelFiles,           // the model's staged GPD and INF
-    PortDriver,           // shared: the hwinterface service and its image, when ours
-    SharedFiles,          // shared: ZYKE9pin.dll, the catalogue and setup.exe
-    UninstallEntry,       // shared: the entry in the list of installed programs
+    EndMonitor,      // the model's running status monitor, ended by its own exit command
+    AutoRun,         // its start at logon
+    Queues,          // every queue on the model's driver, its jobs purged
+    PrinterDriver,   // the spooler's driver record
+    Inf,             // the model's INF in the system's INF store
+    Shortcut,        // the Start-menu shortcut
+    MonitorFiles,    // PGW\<ModelKey>.exe and PGW when empty
+    ModelFiles,      // the model's staged GPD and INF
+    PortDriver,      // shared: the hwinterface service and its image, when ours
+    SharedFiles,     // shared: ZYKE9pin.dll, the catalogue and setup.exe
+    UninstallEntry,  // shared: the entry in the list of installed programs
     Count
 };
 inline constexpr Step kFirstSharedStep = Step::PortDriver;

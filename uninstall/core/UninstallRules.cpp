@@ -40,8 +40,7 @@ std::string QuestionText(const std::vector<int>& models) {
     }
     const char* parts = models.size() == 1 ? ": the printer, its driver and the status monitor."
                                            : ": the printers, their drivers and the status monitors.";
-    return "This program removes the ZYK Electronics printer software for the " + names + parts +
-           "\n\nRemove it now?";
+    return "This program removes the ZYK Electronics printer software for the " + names + parts + "\n\nRemove it now?";
 }
 
 const char* ModelName(int model) { return IsModel(model) ? catalogue::kModelName[model] : ""; }
@@ -88,8 +87,7 @@ bool IsOurs(const VersionStrings& version, const std::string& originalFilename) 
 }
 
 bool IsUniversalDriverFile(const std::string& fileName) {
-    static const char* const kUniversal[] = {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll",
-                                             "stdnames.gpd"};
+    static const char* const kUniversal[] = {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll", "stdnames.gpd"};
     const std::size_t slash = fileName.find_last_of("\\/");
     const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     return std::any_of(std::begin(kUniversal), std::end(kUniversal),
@@ -185,7 +183,7 @@ bool InfMatches(const std::string& inf, int model) {
         if (end == std::string::npos) end = inf.size();
         std::string line = LowerCase(inf.substr(start, end - start));
         start = end + 1;
-        line = Trimmed(line.substr(0, line.find(';')));   // comments end the line
+        line = Trimmed(line.substr(0, line.find(';')));  // comments end the line
         if (!line.empty() && line.front() == '[') {
             inVersion = Trimmed(line.substr(1, line.find(']') - 1)) == "version";
             continue;

@@ -17,11 +17,11 @@ using ComResult = std::int32_t;
 constexpr ComResult kComOk = 0;
 // CoInitializeSecurity when the process's COM security is already set: once
 // per process, so every lookup after the first one meets it.
-constexpr ComResult kComSecurityAlreadySet = static_cast<ComResult>(0x80010119);   // RPC_E_TOO_LATE
+constexpr ComResult kComSecurityAlreadySet = static_cast<ComResult>(0x80010119);  // RPC_E_TOO_LATE
 
 // CoInitializeEx on a thread already initialised in the other apartment
 // model: COM is usable as it is, and this call initialised nothing.
-constexpr ComResult kComChangedMode = static_cast<ComResult>(0x80010106);   // RPC_E_CHANGED_MODE
+constexpr ComResult kComChangedMode = static_cast<ComResult>(0x80010106);  // RPC_E_CHANGED_MODE
 
 constexpr bool ComSucceeded(ComResult result) { return result >= 0; }
 
@@ -54,9 +54,9 @@ public:
 // What the lookup of a parallel port's status register found: the device
 // query and then the register's address in the device's configuration.
 enum class LptLookup {
-    QueryFailed,   // the device query did not run (a COM or WMI step failed)
-    NoAddress,     // the query ran, but no register was found for what it left
-    Found,         // the register's address is known
+    QueryFailed,  // the device query did not run (a COM or WMI step failed)
+    NoAddress,    // the query ran, but no register was found for what it left
+    Found,        // the register's address is known
 };
 
 // FindLptDeviceId: 0 when the query ran to its end (id replaced on a match),

@@ -7,11 +7,11 @@ int ClassifyParallelStatus(unsigned char status) {
     // the rows are disjoint, so the first match is the only one.
     const unsigned key = ((status >> 4) & 0x8u) | ((status >> 3) & 0x7u);
     switch (key) {
-    case 0x7:             // 0 1 1 1
-    case 0x8: return 1;   // 1 0 0 0
-    case 0xB: return 2;   // 1 0 1 1
-    case 0x4: return 3;   // 0 1 0 0
-    case 0x1: return 4;   // 0 0 0 1
+    case 0x7:            // 0 1 1 1
+    case 0x8: return 1;  // 1 0 0 0
+    case 0xB: return 2;  // 1 0 1 1
+    case 0x4: return 3;  // 0 1 0 0
+    case 0x1: return 4;  // 0 0 0 1
     default: return -1;
     }
 }

@@ -3,8 +3,8 @@
 namespace portaccess {
 namespace {
 
-constexpr std::size_t kListHeader = 4;          // count of full descriptors
-constexpr std::size_t kFullHeader = 16;         // interface, bus, version, revision, count
+constexpr std::size_t kListHeader = 4;   // count of full descriptors
+constexpr std::size_t kFullHeader = 16;  // interface, bus, version, revision, count
 constexpr std::size_t kPartialSize = 16;
 constexpr std::size_t kPartialCountOffset = 12;
 constexpr std::size_t kPortStartOffset = 4;

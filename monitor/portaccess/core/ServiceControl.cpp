@@ -21,9 +21,7 @@ int StartPortDriver(PortDriverControl& driver) {
     return 1;
 }
 
-int InstallPortDriver(PortDriverControl& driver) {
-    return driver.Register() == RegisterAnswer::ManagerDenied ? 5 : 0;
-}
+int InstallPortDriver(PortDriverControl& driver) { return driver.Register() == RegisterAnswer::ManagerDenied ? 5 : 0; }
 
 int OpenPortDriver(PortDriverControl& driver) {
     if (driver.DeviceUsable() || driver.OpenDevice()) return 0;
@@ -32,7 +30,7 @@ int OpenPortDriver(PortDriverControl& driver) {
         return 1;
     }
     InstallPortDriver(driver);
-    StartPortDriver(driver);   // its result does not change what follows
+    StartPortDriver(driver);  // its result does not change what follows
     driver.OpenDevice();
     return 1;
 }

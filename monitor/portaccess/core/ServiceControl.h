@@ -4,22 +4,22 @@
 
 namespace portaccess {
 
-enum class ManagerAccess { Full, Read };          // SC_MANAGER_ALL_ACCESS / GENERIC_READ
+enum class ManagerAccess { Full, Read };  // SC_MANAGER_ALL_ACCESS / GENERIC_READ
 
 // What one attempt to start the driver's service met.
 enum class StartAnswer {
-    ManagerDenied,   // the service manager refused this access
-    ManagerFailed,   // the service manager could not be opened at all
-    NoService,       // the service could not be opened for starting
-    Refused,         // the start was refused (already running, or a bad image)
+    ManagerDenied,  // the service manager refused this access
+    ManagerFailed,  // the service manager could not be opened at all
+    NoService,      // the service could not be opened for starting
+    Refused,        // the start was refused (already running, or a bad image)
     Started,
 };
 
 // What the registration of the driver's service met.
 enum class RegisterAnswer {
-    ManagerDenied,   // the service manager refused full access
+    ManagerDenied,  // the service manager refused full access
     ManagerFailed,
-    Done,            // registered, or the registration that exists is left as it is
+    Done,  // registered, or the registration that exists is left as it is
 };
 
 // The port driver as the branching sees it (names avoid the A/W macros of the

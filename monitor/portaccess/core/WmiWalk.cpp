@@ -2,9 +2,7 @@
 
 namespace portaccess {
 
-bool NameContainsId(const std::string& name, const std::string& id) {
-    return name.find(id) != std::string::npos;
-}
+bool NameContainsId(const std::string& name, const std::string& id) { return name.find(id) != std::string::npos; }
 
 int WalkPnpEntities(PnpEntitySource& source, std::string& id) {
     int replaced = 0;

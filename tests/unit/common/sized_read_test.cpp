@@ -32,7 +32,7 @@ TEST(SizedRead, ARecordThatGrewIsReadAgainAFewTimesAtMost) {
         EXPECT_EQ(ReadSized(record, 100, kMaxSizedRecord, size) == SizedRead::Read, grows <= kSizedRereads) << grows;
         EXPECT_EQ(record.calls, std::min(grows, kSizedRereads) + 2) << grows;
     }
-    GrowingRecord empty;   // no jobs: the size query itself succeeds
+    GrowingRecord empty;  // no jobs: the size query itself succeeds
     empty.size = 0;
     EXPECT_EQ(ReadSized(empty, 0, kMaxSizedRecord, size), SizedRead::Empty);
     EXPECT_EQ(size, 0u);

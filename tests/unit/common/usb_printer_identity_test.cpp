@@ -28,8 +28,9 @@ TEST(InterfacePath, ExactPathOnly) {
     }
     EXPECT_FALSE(pw::usb::MatchesInterfacePath(path.substr(0, path.size() - 1), kSerial));
     EXPECT_FALSE(pw::usb::MatchesInterfacePath(path + "x", kSerial));
-    EXPECT_FALSE(pw::usb::MatchesInterfacePath(
-        "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", kSerial));
+    EXPECT_FALSE(
+        pw::usb::MatchesInterfacePath("\\\\?\\usb#vid_0f3a&pid_1101#zyk-455#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}",
+                                      kSerial));
     EXPECT_FALSE(pw::usb::MatchesInterfacePath("", kSerial));
 }
 
@@ -41,8 +42,9 @@ TEST(InterfacePath, BufferLimits) {
     EXPECT_TRUE(pw::usb::MatchesInterfacePath(path84, serial84));
     const std::string serial85(85, 's');
     EXPECT_EQ(pw::usb::ExpectedInterfacePath(serial85), "");
-    EXPECT_FALSE(pw::usb::MatchesInterfacePath(
-        "\\\\?\\usb#vid_0f3a&pid_1101#" + serial85 + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", serial85));
+    EXPECT_FALSE(pw::usb::MatchesInterfacePath("\\\\?\\usb#vid_0f3a&pid_1101#" + serial85 +
+                                                   "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}",
+                                               serial85));
     // A device path of 256 characters or more never matches.
     const std::string longPath(256, 'a');
     EXPECT_FALSE(pw::usb::MatchesInterfacePath(longPath, kSerial));
@@ -76,10 +78,10 @@ private:
 bool NameMatches(const Broadcast& b) { return pw::usb::BroadcastNameMatches(b.data(), b.size(), kSerial); }
 
 TEST(BroadcastName, ComparedWithoutCaseAfterPrefixAndClassAreCut) {
-    EXPECT_TRUE(NameMatches(Broadcast::Named(
-        "\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
-    EXPECT_TRUE(NameMatches(Broadcast::Named(
-        "\\\\?\\usb#vid_0f3a&pid_1101#zyk-455sent#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
+    EXPECT_TRUE(NameMatches(
+        Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
+    EXPECT_TRUE(NameMatches(
+        Broadcast::Named("\\\\?\\usb#vid_0f3a&pid_1101#zyk-455sent#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
     // Only the last '#' cuts: whatever class part follows it is ignored.
     EXPECT_TRUE(NameMatches(Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#zyk-455sent#")));
     // The four characters before the identity are skipped whatever they are.
@@ -87,12 +89,12 @@ TEST(BroadcastName, ComparedWithoutCaseAfterPrefixAndClassAreCut) {
 }
 
 TEST(BroadcastName, OtherDevicesDoNotMatch) {
-    EXPECT_FALSE(NameMatches(Broadcast::Named(
-        "\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
-    EXPECT_FALSE(NameMatches(Broadcast::Named(
-        "\\\\?\\USB#VID_0F3A&PID_1102#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
-    EXPECT_FALSE(NameMatches(Broadcast::Named(
-        "\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENTX#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
+    EXPECT_FALSE(
+        NameMatches(Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
+    EXPECT_FALSE(NameMatches(
+        Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1102#ZYK-455SENT#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
+    EXPECT_FALSE(NameMatches(
+        Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENTX#{a5dcbf10-6530-11d2-901f-00c04fb951ed}")));
     // Without the class part the last '#' is the one before the serial.
     EXPECT_FALSE(NameMatches(Broadcast::Named("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT")));
     // No prefix to skip: the identity's first four characters are lost.
@@ -144,10 +146,8 @@ TEST(DeviceChangeRule, SizesAreBoundedByWhatIsReadable) {
     const std::string name = std::string("\\\\?\\USB#VID_0F3A&PID_1101#ZYK-455SENT#{x}") + '\0';
     // A header claiming more than the caller can vouch for is cut to the readable bytes.
     Broadcast inflated(name, 5, 0x7FFFFFFF);
-    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size(), kSerial),
-              DeviceChange::Arrived);
-    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size() - 1, kSerial),
-              DeviceChange::None);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size(), kSerial), DeviceChange::Arrived);
+    EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, inflated.data(), inflated.size() - 1, kSerial), DeviceChange::None);
     // A header claiming less than its name bounds the name.
     Broadcast shrunk(name, 5, 30);
     EXPECT_EQ(pw::usb::ClassifyDeviceChange(0x8000, shrunk.data(), shrunk.size(), kSerial), DeviceChange::None);

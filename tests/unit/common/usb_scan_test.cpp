@@ -15,7 +15,7 @@ const char kOther[] = "\\\\?\\usb#vid_0f3a&pid_1101#zyk-450df#{28d78fad-5a12-11d
 
 struct Slot {
     Entry entry;
-    std::string path;       // empty: details cannot be read
+    std::string path;  // empty: details cannot be read
 };
 
 class ScriptedInterfaces : public pw::usb::UsbInterfaceSource {
@@ -65,8 +65,8 @@ TEST(UsbScan, NothingPresentOrNothingOurs) {
 }
 
 TEST(UsbScan, UnreadableIndexesAreSkipped) {
-    ScriptedInterfaces source({{Entry::Unreadable, ""}, {Entry::Present, ""}, {Entry::Unreadable, ""},
-                               {Entry::Present, kOurs}});
+    ScriptedInterfaces source(
+        {{Entry::Unreadable, ""}, {Entry::Present, ""}, {Entry::Unreadable, ""}, {Entry::Present, kOurs}});
     EXPECT_TRUE(pw::usb::ScanForUsbPrinter(source, kSerial));
     EXPECT_EQ(source.selected, (std::vector<unsigned long>{0, 1, 2, 3}));
     EXPECT_EQ(source.detailReads, 2) << "no details are read for an unreadable index";

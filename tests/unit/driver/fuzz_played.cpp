@@ -34,7 +34,7 @@ long Query(void* context, const char* name, unsigned long type, unsigned char* o
 
 void SetDword(void* context, const char* name, unsigned long value) {
     auto* key = static_cast<Key*>(context);
-    if (std::string(name).rfind("SequenceIndex", 0) != 0) std::abort();   // a read writes only the index
+    if (std::string(name).rfind("SequenceIndex", 0) != 0) std::abort();  // a read writes only the index
     key->index = value;
     key->indexSet = true;
 }
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const unsigned short port = size >= 2 ? static_cast<unsigned short>(data[0] | (data[1] << 8)) : 0;
     const unsigned char answer = hwi_played_read(&values, port);
     if (size == 0 || size > HWI_PLAYED_SEQUENCE_MAX) {
-        if (key.indexSet) std::abort();   // no sequence: nothing advances
+        if (key.indexSet) std::abort();  // no sequence: nothing advances
         return 0;
     }
     if (!key.indexSet || key.index > size || key.index == 0) std::abort();

@@ -19,7 +19,7 @@ unsigned long Lpt1(void*, hwi_port_range* ranges, unsigned long capacity) {
     ranges[0].length = 8;
     return 1;
 }
-}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Returned at address 0, the label's SID pointer is its offset in the bytes.

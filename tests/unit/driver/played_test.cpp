@@ -63,7 +63,7 @@ std::vector<int> Reads(FakeKey& key, unsigned short port, int count) {
 TEST(PlayedPorts, SequencePlaysOneBytePerReadAndHoldsItsLast) {
     FakeKey key;
     key.Binary("Sequence3BD", {0x98, 0x20, 0x78});
-    key.Dword("Port3BD", 0x08);   // a sequence wins over the single value
+    key.Dword("Port3BD", 0x08);  // a sequence wins over the single value
     EXPECT_EQ(Reads(key, 0x3BD, 5), (std::vector<int>{0x98, 0x20, 0x78, 0x78, 0x78}));
     unsigned long index = 0;
     ASSERT_TRUE(key.Get("SequenceIndex3BD", index));
@@ -150,7 +150,7 @@ TEST(PlayedPorts, ParallelPortsAreTheRangesOfTheirResourceList) {
     EXPECT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 0u) << "none played";
 
     // One full descriptor of one partial one: an I/O port range of 8 ports from 0x378.
-    const std::vector<unsigned char> list = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0,
+    const std::vector<unsigned char> list = {1, 0, 0, 0, 0, 0, 0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0,
                                              0, 0, 1, 0, 0, 0, 0x78, 3, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0};
     key.values["ParallelPorts"] = {HWI_PLAYED_RESOURCE_LIST, list};
     ASSERT_EQ(hwi_played_parallel_ranges(&store, ranges, HWI_RANGES_MAX), 1u);

@@ -27,12 +27,12 @@ std::vector<unsigned char> List(const std::vector<std::vector<Partial>>& fulls, 
     std::vector<unsigned char> out;
     Put32(out, count < 0 ? fulls.size() : static_cast<unsigned long>(count));
     for (const auto& partials : fulls) {
-        Put32(out, 1);                                       // interface type Isa
-        Put32(out, 0);                                       // bus number
-        Put32(out, 0x00010001);                              // version, revision
+        Put32(out, 1);           // interface type Isa
+        Put32(out, 0);           // bus number
+        Put32(out, 0x00010001);  // version, revision
         Put32(out, partials.size());
         for (const Partial& p : partials) {
-            out.insert(out.end(), {p.type, 1, 1, 0});        // type, share, flags
+            out.insert(out.end(), {p.type, 1, 1, 0});  // type, share, flags
             Put32(out, p.start);
             Put32(out, p.start >> 32);
             Put32(out, p.length);
@@ -89,12 +89,9 @@ TEST(ParallelPortName, TheSystemsNameOfAParallelPort) {
         const char* name;
         bool parallel;
     } cases[] = {
-        {"ECP Printer Port (LPT1)", true},
-        {"PCI Parallel Port (LPT12)", true},
-        {"Communications Port (COM1)", false},
-        {"ECP Printer Port (lpt1)", false},   // the monitor's lookup is case-sensitive
-        {"ECP Printer Port (LPT)", false},
-        {"ECP Printer Port (LPT1", false},
+        {"ECP Printer Port (LPT1)", true},  {"PCI Parallel Port (LPT12)", true}, {"Communications Port (COM1)", false},
+        {"ECP Printer Port (lpt1)", false},  // the monitor's lookup is case-sensitive
+        {"ECP Printer Port (LPT)", false},  {"ECP Printer Port (LPT1", false},
     };
     for (const auto& c : cases) {
         const std::vector<unsigned char> name = Utf16(c.name);
@@ -103,7 +100,7 @@ TEST(ParallelPortName, TheSystemsNameOfAParallelPort) {
     }
     // A character outside ASCII breaks the match; so does a half character at the end.
     std::vector<unsigned char> wide = Utf16("Port (LPT1)");
-    wide[2 * 6 + 1] = 0x01;   // 'L' + 0x100
+    wide[2 * 6 + 1] = 0x01;  // 'L' + 0x100
     EXPECT_FALSE(hwi_names_parallel_port(wide.data(), static_cast<unsigned long>(wide.size())));
     std::vector<unsigned char> odd = Utf16("(LPT1)");
     EXPECT_FALSE(hwi_names_parallel_port(odd.data(), static_cast<unsigned long>(odd.size() - 1)));

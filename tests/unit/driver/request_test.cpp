@@ -36,8 +36,8 @@ hwi_decision Decide(unsigned long code, std::vector<unsigned char> input, unsign
     hwi_decision d;
     std::memset(&d, 0xCD, sizeof(d));
     const hwi_caller caller = {Permission::MayWrite, Permission::Ranges, &permission};
-    hwi_decide(code, input.empty() ? nullptr : input.data(), static_cast<unsigned long>(input.size()), output,
-               &caller, &d);
+    hwi_decide(code, input.empty() ? nullptr : input.data(), static_cast<unsigned long>(input.size()), output, &caller,
+               &d);
     return d;
 }
 
@@ -73,19 +73,19 @@ TEST(DriverReadRule, AStandardUserReadsOnlyTheStatusRegisters) {
         unsigned port;
         bool allowed;
     } cases[] = {
-        {kLpt1, 0x379, true},                // LPT1's status register
-        {kLpt1, 0x279, true},                // LPT2's: every port is looked at
-        {kLpt1, 0x378, false},               // the data register
-        {kLpt1, 0x37B, false},               // EPP address: a read runs a cycle on the cable
-        {kLpt1, 0x778, false},               // the ECP FIFO: a read takes a byte out of it
-        {{}, 0x379, false},                  // no parallel port known
+        {kLpt1, 0x379, true},   // LPT1's status register
+        {kLpt1, 0x279, true},   // LPT2's: every port is looked at
+        {kLpt1, 0x378, false},  // the data register
+        {kLpt1, 0x37B, false},  // EPP address: a read runs a cycle on the cable
+        {kLpt1, 0x778, false},  // the ECP FIFO: a read takes a byte out of it
+        {{}, 0x379, false},     // no parallel port known
         // The monitor reads the first range's start + 1, even of a range too short to hold it.
         {{{0xE800, 1}}, 0xE801, true},
         {{{0xE800, 1}}, 0xE802, false},
         // A range at the top of the address space does not wrap to port 0.
         {{{0xFFFE, 2}}, 0xFFFF, true},
         {{{0xFFFF, 1}}, 0x0000, false},
-        {{{0x1000000378ULL, 8}}, 0x378, false},   // a 64-bit start is compared whole
+        {{{0x1000000378ULL, 8}}, 0x378, false},  // a 64-bit start is compared whole
     };
     for (const auto& c : cases) {
         Permission user;
@@ -192,7 +192,7 @@ constexpr unsigned long kAt = 0x8A001000;
 std::vector<unsigned char> Label(unsigned long rid, unsigned long sidAt = kAt + 8, unsigned char authority = 16) {
     std::vector<unsigned char> out;
     PutLe32(out, sidAt);
-    out.insert(out.end(), {0x60, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, authority});   // attributes, revision, 1 sub-authority
+    out.insert(out.end(), {0x60, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, authority});  // attributes, revision, 1 sub-authority
     PutLe32(out, rid);
     return out;
 }
@@ -204,25 +204,43 @@ int MayWrite(const std::vector<unsigned char>& record, hwi_token_type type = HWI
              const std::vector<unsigned char>& restricted = kUnrestricted) {
     std::vector<std::vector<unsigned char>> copies = {record, integrity, restricted};
     auto at = [&](int i) { return copies[i].empty() ? nullptr : copies[i].data(); };
-    const hwi_token token = {type, level, at(0), static_cast<unsigned long>(record.size()), at(1),
-                             static_cast<unsigned long>(integrity.size()), kAt, at(2),
+    const hwi_token token = {type,
+                             level,
+                             at(0),
+                             static_cast<unsigned long>(record.size()),
+                             at(1),
+                             static_cast<unsigned long>(integrity.size()),
+                             kAt,
+                             at(2),
                              static_cast<unsigned long>(restricted.size())};
     return hwi_token_may_write(&token);
 }
 
 // What Windows 7 gives a standard user, and an administrator before elevation:
 // shutdown, change notify (enabled), undock, increase working set, time zone.
-const std::vector<Privilege> kStandardUser = {
-    {19, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled}, {25, 0, kDisabled}, {33, 0, kDisabled},
-    {34, 0, kDisabled}};
+const std::vector<Privilege> kStandardUser = {{19, 0, kDisabled},
+                                              {23, 0, kEnabledByDefault | kEnabled},
+                                              {25, 0, kDisabled},
+                                              {33, 0, kDisabled},
+                                              {34, 0, kDisabled}};
 
 // An elevated administrator: the load-driver privilege (10) is held but, as
 // for every program that does not enable it, disabled.
 std::vector<Privilege> ElevatedAdministrator(unsigned long loadDriverAttributes) {
-    return {{5, 0, kDisabled},  {8, 0, kDisabled},  {9, 0, kDisabled},  {10, 0, loadDriverAttributes},
-            {11, 0, kDisabled}, {17, 0, kDisabled}, {18, 0, kDisabled}, {19, 0, kDisabled},
-            {20, 0, kDisabled}, {23, 0, kEnabledByDefault | kEnabled},  {29, 0, kEnabledByDefault | kEnabled},
-            {33, 0, kDisabled}, {34, 0, kDisabled}, {35, 0, kDisabled}};
+    return {{5, 0, kDisabled},
+            {8, 0, kDisabled},
+            {9, 0, kDisabled},
+            {10, 0, loadDriverAttributes},
+            {11, 0, kDisabled},
+            {17, 0, kDisabled},
+            {18, 0, kDisabled},
+            {19, 0, kDisabled},
+            {20, 0, kDisabled},
+            {23, 0, kEnabledByDefault | kEnabled},
+            {29, 0, kEnabledByDefault | kEnabled},
+            {33, 0, kDisabled},
+            {34, 0, kDisabled},
+            {35, 0, kDisabled}};
 }
 
 TEST(DriverWriteGate, AdministratorsMayWriteWhetherOrNotTheyEnabledThePrivilege) {
@@ -251,15 +269,14 @@ TEST(DriverWriteGate, OnlyAHighIntegrityUnrestrictedTokenMayWrite) {
         bool allowed;
     } cases[] = {
         {kHigh, kUnrestricted, true},
-        {Label(0x2000), kUnrestricted, false},                         // medium
-        {kHigh, {1, 0, 0, 0}, false},                                  // restricting SIDs
-        {{}, kUnrestricted, false},                                    // records the token did not give
-        {Label(0x3000, kAt - 4), kUnrestricted, false},                // a SID before the record
-        {Label(0x3000, kAt + 8, 5), kUnrestricted, false},             // not a mandatory label
+        {Label(0x2000), kUnrestricted, false},              // medium
+        {kHigh, {1, 0, 0, 0}, false},                       // restricting SIDs
+        {{}, kUnrestricted, false},                         // records the token did not give
+        {Label(0x3000, kAt - 4), kUnrestricted, false},     // a SID before the record
+        {Label(0x3000, kAt + 8, 5), kUnrestricted, false},  // not a mandatory label
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MayWrite(admin, HWI_TOKEN_PRIMARY, 0, c.integrity, c.restricted) != 0, c.allowed)
-            << &c - cases;
+        EXPECT_EQ(MayWrite(admin, HWI_TOKEN_PRIMARY, 0, c.integrity, c.restricted) != 0, c.allowed) << &c - cases;
 }
 
 // The token the thread acts with decides: a process's own (primary) token, or
@@ -308,8 +325,8 @@ TEST(DriverRequest, ShortWriteSucceedsWithoutTouchingAPortOrAskingForRights) {
 
 TEST(DriverRequest, OtherCodesFail) {
     // Neighbouring functions, other access bits, another device type, method bits.
-    for (unsigned long code : {0x0UL, 0x9C402000UL, 0x9C40200CUL, 0x9C406004UL, 0x9C412004UL, 0x22402004UL,
-                               0x9C402005UL, 0x9C402007UL}) {
+    for (unsigned long code :
+         {0x0UL, 0x9C402000UL, 0x9C40200CUL, 0x9C406004UL, 0x9C412004UL, 0x22402004UL, 0x9C402005UL, 0x9C402007UL}) {
         Permission admin;
         admin.allow = true;
         admin.ranges = kLpt1;

@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (setup::core::WithoutDeletionsOf(*kept, ours)) __builtin_trap();
     (void)uninstall::InfMatches(std::string(reinterpret_cast<const char*>(copy.get()), size), MODEL_INDEX);
     std::string out;
-    if (size) (void)uninstall::BoundedString(copy.get(), size, reinterpret_cast<const char*>(copy.get()) + size / 2, out);
+    if (size)
+        (void)uninstall::BoundedString(copy.get(), size, reinterpret_cast<const char*>(copy.get()) + size / 2, out);
     return 0;
 }

@@ -19,29 +19,42 @@ using uninstall::Icon;
 using uninstall::Outcome;
 using uninstall::Step;
 
-std::string Removal(Step step, int model = uninstall::kNoModel) {
-    return "remove:" + uninstall::LeftOver(step, model);
-}
+std::string Removal(Step step, int model = uninstall::kNoModel) { return "remove:" + uninstall::LeftOver(step, model); }
 
 class ScriptedSystem : public uninstall::UninstallSystem {
 public:
     bool lockFree = true;
-    bool mayRemove = true;       // Wine never refuses; Windows 7 does for a standard user
+    bool mayRemove = true;  // Wine never refuses; Windows 7 does for a standard user
     std::vector<int> models = {13};
     bool sharedParts = true;
     bool shared = false;
     bool answer = true;
-    std::map<std::pair<Step, int>, Outcome> outcomes;   // Done unless scripted
+    std::map<std::pair<Step, int>, Outcome> outcomes;  // Done unless scripted
 
     std::vector<std::string> calls;
     std::vector<std::pair<std::string, Icon>> told;
     int questions = 0;
 
-    bool TakeInstallerLock() override { calls.push_back("lock"); return lockFree; }
-    bool MayRemovePrinters() override { calls.push_back("may"); return mayRemove; }
-    std::vector<int> InstalledModels() override { calls.push_back("inventory"); return models; }
-    bool SharedPartsInstalled() override { calls.push_back("shared parts"); return sharedParts; }
-    bool SharedFilesInUse() override { calls.push_back("shared"); return shared; }
+    bool TakeInstallerLock() override {
+        calls.push_back("lock");
+        return lockFree;
+    }
+    bool MayRemovePrinters() override {
+        calls.push_back("may");
+        return mayRemove;
+    }
+    std::vector<int> InstalledModels() override {
+        calls.push_back("inventory");
+        return models;
+    }
+    bool SharedPartsInstalled() override {
+        calls.push_back("shared parts");
+        return sharedParts;
+    }
+    bool SharedFilesInUse() override {
+        calls.push_back("shared");
+        return shared;
+    }
     bool AskYesNo(const std::string& question) override {
         ++questions;
         calls.push_back("ask");

@@ -22,7 +22,7 @@ public:
     Access access = Access::Denied;
     bool monitorImage = true;
     bool endsOnCommand = true;
-    int pausesToEnd = 3;        // how long the monitor takes to end after the command
+    int pausesToEnd = 3;  // how long the monitor takes to end after the command
     std::vector<std::string> calls;
     unsigned paused = 0;
 
@@ -31,13 +31,19 @@ public:
         calls.push_back("open");
         return access;
     }
-    bool IsMonitorImage() override { calls.push_back("image"); return monitorImage; }
+    bool IsMonitorImage() override {
+        calls.push_back("image");
+        return monitorImage;
+    }
     void SendExitCommand(std::uintptr_t window) override {
         EXPECT_EQ(window, kWindow);
         calls.push_back("exit");
         commanded = true;
     }
-    bool WaitForProcess(unsigned) override { calls.push_back("wait process"); return commanded && endsOnCommand; }
+    bool WaitForProcess(unsigned) override {
+        calls.push_back("wait process");
+        return commanded && endsOnCommand;
+    }
     bool WindowExists(std::uintptr_t) override { return !(commanded && endsOnCommand && pauses >= pausesToEnd); }
     void Pause(unsigned ms) override {
         ++pauses;
@@ -50,23 +56,23 @@ private:
 };
 
 TEST(MonitorEnding, TheCommandGoesOnlyToTheMonitorAndItsEndIsAwaited) {
-    FakeMonitor other;   // another account's: its process is denied, its window awaited
+    FakeMonitor other;  // another account's: its process is denied, its window awaited
     EXPECT_EQ(uninstall::EndMonitorWindow(other, kWindow), Outcome::Done);
     EXPECT_EQ(other.calls, (std::vector<std::string>{"open", "exit"}));
     EXPECT_GT(other.paused, 0u);
 
-    FakeMonitor stays;   // reported after a bounded wait
+    FakeMonitor stays;  // reported after a bounded wait
     stays.endsOnCommand = false;
     EXPECT_EQ(uninstall::EndMonitorWindow(stays, kWindow), Outcome::Failed);
     EXPECT_GE(stays.paused, uninstall::kMonitorExitWaitMs);
     EXPECT_LT(stays.paused, uninstall::kMonitorExitWaitMs + 2 * uninstall::kLookAgainMs);
 
-    FakeMonitor own;   // an opened process is checked and awaited
+    FakeMonitor own;  // an opened process is checked and awaited
     own.access = MonitorCalls::Access::Opened;
     EXPECT_EQ(uninstall::EndMonitorWindow(own, kWindow), Outcome::Done);
     EXPECT_EQ(own.calls, (std::vector<std::string>{"open", "image", "exit", "wait process"}));
 
-    FakeMonitor impostor;   // our caption on another program's window: no command
+    FakeMonitor impostor;  // our caption on another program's window: no command
     impostor.access = MonitorCalls::Access::Opened;
     impostor.monitorImage = false;
     EXPECT_EQ(uninstall::EndMonitorWindow(impostor, kWindow), Outcome::Failed);

@@ -65,7 +65,7 @@ TEST(Controls, ListViewTabAndStaticImages) {
     ControlsDialog dlg;
     CImageList images;
     ASSERT_TRUE(images.Create(IDB_MODEL, 0, 32, RGB(255, 255, 255)));
-    EXPECT_EQ(ImageList_GetImageCount(images), 1);   // width 0: one image as wide as the bitmap is high
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);  // width 0: one image as wide as the bitmap is high
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(cx, 96);
@@ -98,11 +98,11 @@ TEST(Controls, ListViewTabAndStaticImages) {
         HICON second = LoadIconA(nullptr, IDI_HAND);
         d.icon.SetIcon(first);
         EXPECT_EQ(StaticImage(d.icon, IMAGE_ICON), first);
-        EXPECT_EQ(d.icon.SetIcon(second), first);   // the previous image comes back
+        EXPECT_EQ(d.icon.SetIcon(second), first);  // the previous image comes back
         HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
         d.icon.SetCursor(arrow);
         EXPECT_EQ(StaticImage(d.icon, IMAGE_CURSOR), arrow);
-        d.icon.SetCursor(nullptr);                  // a null image clears the control
+        d.icon.SetCursor(nullptr);  // a null image clears the control
         EXPECT_EQ(StaticImage(d.icon, IMAGE_CURSOR), nullptr);
         s.EndDialog(1);
     }};
@@ -119,7 +119,7 @@ TEST(Controls, GetDlgItemGivesTheBoundObjectOrOneStableWrapper) {
         CWnd* ok = d.GetDlgItem(IDOK);
         ASSERT_NE(ok, nullptr);
         EXPECT_EQ(d.GetDlgItem(IDOK), ok);
-        EXPECT_EQ(CWnd::FromHandle(ok->m_hWnd), nullptr);   // a wrapper does not attach
+        EXPECT_EQ(CWnd::FromHandle(ok->m_hWnd), nullptr);  // a wrapper does not attach
         ok->EnableWindow(FALSE);
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDOK)));
         ok->EnableWindow(TRUE);
@@ -146,7 +146,7 @@ TEST(Font, PointFontHeightFollowsTheScreenResolution) {
     EXPECT_STREQ(lf.lfFaceName, "Arial");
 
     HFONT first = font;
-    ASSERT_TRUE(font.CreatePointFont(80, "Tahoma"));   // replaces and frees the first one
+    ASSERT_TRUE(font.CreatePointFont(80, "Tahoma"));  // replaces and frees the first one
     EXPECT_NE(static_cast<HFONT>(font), nullptr);
     EXPECT_EQ(GetObjectA(first, sizeof lf, &lf), 0);
 }
@@ -178,7 +178,7 @@ TEST(Menu, DefaultItemAndTrackingDeliverTheCommandToTheOwner) {
         EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(-1));
         ASSERT_TRUE(menu.SetDefaultItem(101));
         EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), 101u);
-        EXPECT_EQ(::GetMenuDefaultItem(menu, TRUE, 0), 0u);   // by position: the first item
+        EXPECT_EQ(::GetMenuDefaultItem(menu, TRUE, 0), 0u);  // by position: the first item
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STATE;
@@ -209,7 +209,7 @@ TEST(Menu, DefaultItemAndTrackingDeliverTheCommandToTheOwner) {
         EXPECT_EQ(owner.commands, std::vector<UINT>{101});
         EXPECT_FALSE(menu.TrackPopupMenu(TPM_RIGHTBUTTON, 0, 0, nullptr));
     }
-    EXPECT_FALSE(IsMenu(handle));   // destroyed with the object
+    EXPECT_FALSE(IsMenu(handle));  // destroyed with the object
 }
 
 struct ThreadContext {
@@ -233,9 +233,9 @@ TEST(Thread, RunsCanBeJoinedAndDeletedAfterItEnded) {
     ASSERT_NE(thread->m_hThread, nullptr);
     EXPECT_NE(thread->m_nThreadID, 0u);
     EXPECT_EQ(GetThreadPriority(thread->m_hThread), THREAD_PRIORITY_NORMAL);
-    EXPECT_EQ(thread->Join(100), static_cast<DWORD>(WAIT_TIMEOUT));   // waits on its event
+    EXPECT_EQ(thread->Join(100), static_cast<DWORD>(WAIT_TIMEOUT));  // waits on its event
     EXPECT_EQ(ExitCodeOf(thread->m_hThread), static_cast<DWORD>(STILL_ACTIVE));
-    SetEvent(ctx.go);   // stopped through what it waits on, not by termination
+    SetEvent(ctx.go);  // stopped through what it waits on, not by termination
     EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(ctx.stage.load(), 2);
     EXPECT_EQ(ExitCodeOf(thread->m_hThread), 7u);

@@ -65,10 +65,9 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
     ScriptedDialog dlg;
     dlg.text = "before";
     dlg.steps = {[](ScriptedDialog& d) {
-                     d.GetDlgItem(IDC_EDIT)->SetWindowText("typed by the user");
-                     d.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                                   reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDOK)));
-                 }};
+        d.GetDlgItem(IDC_EDIT)->SetWindowText("typed by the user");
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDOK)));
+    }};
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.text, "typed by the user");
 
@@ -84,8 +83,7 @@ TEST(ModalDialog, OkExchangesDataAndCancelEnds) {
 
 TEST(ModalDialog, EscapeReachesIsDialogMessageUnlessPreTranslateSwallowsIt) {
     ScriptedDialog plain;
-    plain.steps = {[](ScriptedDialog& d) { PostEscapeTo(d, IDC_PUSH); },
-                   [](ScriptedDialog& d) { d.EndDialog(7); }};
+    plain.steps = {[](ScriptedDialog& d) { PostEscapeTo(d, IDC_PUSH); }, [](ScriptedDialog& d) { d.EndDialog(7); }};
     EXPECT_EQ(plain.DoModal(), IDCANCEL);
 
     ScriptedDialog guarded;
@@ -100,8 +98,8 @@ TEST(ModalDialog, EscapeReachesIsDialogMessageUnlessPreTranslateSwallowsIt) {
     bool stillUp = false;
     guarded.steps = {[](ScriptedDialog& d) { PostEscapeTo(d, IDC_PUSH); },
                      [&](ScriptedDialog& d) {
-                         stillUp = ::IsWindowVisible(d.m_hWnd) != FALSE;
-                         d.EndDialog(7);
+        stillUp = ::IsWindowVisible(d.m_hWnd) != FALSE;
+        d.EndDialog(7);
                      }};
     EXPECT_EQ(guarded.DoModal(), 7);
     EXPECT_EQ(swallowed, 1);
@@ -114,7 +112,7 @@ TEST(ModalDialog, EnterPressesTheDefaultButtonAndTheCloseBoxCancels) {
         HWND edit = ::GetDlgItem(d.m_hWnd, IDC_EDIT);
         ::SetFocus(edit);
         ::PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    },
+                   },
                    [](ScriptedDialog& d) { d.EndDialog(7); }};
     EXPECT_EQ(enter.DoModal(), IDOK);
 
@@ -152,10 +150,10 @@ TEST(ModalDialog, FirstIdleShowingCanBeSuppressedInWindowPosChanging) {
     };
     dlg.steps = {[&](ScriptedDialog& d) { visibleAfterIdle = ::IsWindowVisible(d.m_hWnd) != FALSE; },
                  [&](ScriptedDialog& d) {
-                     d.suppressShow = false;
-                     d.ShowWindow(SW_RESTORE);
-                     visibleAfterAllowed = ::IsWindowVisible(d.m_hWnd) != FALSE;
-                     d.EndDialog(2);
+        d.suppressShow = false;
+        d.ShowWindow(SW_RESTORE);
+        visibleAfterAllowed = ::IsWindowVisible(d.m_hWnd) != FALSE;
+        d.EndDialog(2);
                  }};
     EXPECT_EQ(dlg.DoModal(), 2);
     EXPECT_EQ(attemptsAfterInit, 1);
@@ -181,7 +179,7 @@ TEST(ModalDialog, OwnerIsDisabledDuringTheRunAndEnabledAfterwards) {
     EXPECT_FALSE(enabledDuring);
     EXPECT_EQ(ownerOfDialog, owner.m_hWnd);
     EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
-    EXPECT_EQ(GetActiveWindow(), owner.m_hWnd);   // the owner takes over again
+    EXPECT_EQ(GetActiveWindow(), owner.m_hWnd);  // the owner takes over again
 
     // An owner that was disabled before stays disabled.
     owner.EnableWindow(FALSE);
@@ -220,7 +218,7 @@ TEST(ModalDialog, NestedDialogsEndInOrder) {
     theApp.m_pMainWnd = &a;
     a.steps = {[&](ScriptedDialog& d) {
         aWnd = d.m_hWnd;
-        d.ShowWindow(SW_HIDE);   // a dialog hides itself before running the next
+        d.ShowWindow(SW_HIDE);  // a dialog hides itself before running the next
         events.push_back("B returned " + std::to_string(b.DoModal()));
         d.EndDialog(1);
     }};
@@ -273,7 +271,7 @@ TEST(DataExchange, UpdateDataMovesTextBothWaysAndBindsControlsOnce) {
     EXPECT_EQ(readBack, "Line one\r\nline two \x96 dash");
     EXPECT_EQ(boundBefore, &dlg.edit);
     EXPECT_EQ(boundAfter, &dlg.edit);
-    EXPECT_EQ(dlg.edit.m_hWnd, nullptr);   // detached with the dialog
+    EXPECT_EQ(dlg.edit.m_hWnd, nullptr);  // detached with the dialog
 }
 
 class MissingControlDialog : public ScriptedDialog {
@@ -294,8 +292,8 @@ TEST(DataExchange, MissingControlFailsTheExchange) {
     dlg.steps = {[&](ScriptedDialog& d) {
         result = d.UpdateData(TRUE);
         written = d.GetDlgItem(IDC_EDIT)->GetWindowText();
-        d.PostMessage(WM_COMMAND, IDOK, 0);   // OnOK refuses to end
-    },
+        d.PostMessage(WM_COMMAND, IDOK, 0);  // OnOK refuses to end
+                 },
                  [](ScriptedDialog& d) { d.EndDialog(9); }};
     EXPECT_EQ(dlg.DoModal(), 9);
     EXPECT_FALSE(result);
@@ -309,7 +307,7 @@ TEST(ModelessDialog, IsCreatedFromItsTemplateAndShownOnlyWhenTheTemplateSaysSo) 
     EXPECT_FALSE(::IsWindowVisible(hidden.m_hWnd));
     EXPECT_EQ(CWnd::FromHandle(hidden.m_hWnd), &hidden);
     EXPECT_NE(::GetDlgItem(hidden.m_hWnd, IDC_LISTVIEW), nullptr);
-    EXPECT_FALSE(hidden.Create(IDD_PLAIN));   // one window per object
+    EXPECT_FALSE(hidden.Create(IDD_PLAIN));  // one window per object
     EXPECT_TRUE(hidden.DestroyWindow());
     EXPECT_EQ(hidden.m_hWnd, nullptr);
 
@@ -328,7 +326,7 @@ TEST(ModelessDialog, IsCreatedFromItsTemplateAndShownOnlyWhenTheTemplateSaysSo) 
         EXPECT_FALSE(::IsWindowVisible(shown.m_hWnd));
         EXPECT_TRUE(IsWindow(h));
     }
-    EXPECT_FALSE(IsWindow(h));   // destroyed with its object
+    EXPECT_FALSE(IsWindow(h));  // destroyed with its object
 }
 
 }  // namespace

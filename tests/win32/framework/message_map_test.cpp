@@ -59,7 +59,7 @@ TEST(MessageMap, DerivedEntriesComeFirstThenTheBaseClassAndTheApplication) {
         unmapped = d.SendMessage(WM_UNMAPPED, 1, 1);
         d.PostMessage(WM_COMMAND, IDC_CMD_A, 0);
         d.PostMessage(WM_COMMAND, IDC_CMD_B, 0);
-        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_CMD_B, 1), 0);   // from an accelerator
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_CMD_B, 1), 0);  // from an accelerator
         d.PostMessage(WM_COMMAND, IDC_APP_CMD, 0);
         d.PostMessage(WM_COMMAND, IDCANCEL, 0);
     };
@@ -92,7 +92,7 @@ public:
 protected:
     void OnPaint() {
         ++paints;
-        ScriptedDialog::OnPaint();   // validates the window
+        ScriptedDialog::OnPaint();  // validates the window
     }
     HBRUSH OnCtlColor(HDC hdc, CWnd* pWnd, UINT nCtlColor) {
         ctlColorWnd = pWnd;
@@ -158,13 +158,13 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
             crossThreadNotify = SendMessageA(dlgWnd, WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&hdr));
             sent = true;
         });
-        PumpUntil([&] { return sent; }, 5000);   // a sent message is taken while we look for messages
+        PumpUntil([&] { return sent; }, 5000);  // a sent message is taken while we look for messages
         sender.join();
 
         HDC dc = ::GetDC(d.m_hWnd);
         HWND stat = ::GetDlgItem(d.m_hWnd, IDC_STATIC_TEXT);
-        staticBrush = reinterpret_cast<HBRUSH>(d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                                             reinterpret_cast<LPARAM>(stat)));
+        staticBrush = reinterpret_cast<HBRUSH>(
+            d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(stat)));
         staticWnd = d.ctlColorWnd;
         staticType = d.ctlColorType;
         // A wrapper lives as long as the dialog's window: look at it now.
@@ -179,7 +179,7 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
 
         ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
         d.UpdateWindow();
-    },
+                 },
                  [](ScriptedDialog& d) { d.EndDialog(1); }};
     EXPECT_EQ(dlg.DoModal(), 1);
 
@@ -189,11 +189,11 @@ TEST(MessageMap, TypedEntriesDecodeTheirMessages) {
     EXPECT_EQ(crossThreadNotify, 0);
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"device 32768 1234", "clicked", "selchange", "notify from 1004"}));
     EXPECT_EQ(staticId, IDC_STATIC_TEXT);
-    EXPECT_EQ(staticAgain, staticWnd);   // one wrapper per control
+    EXPECT_EQ(staticAgain, staticWnd);  // one wrapper per control
     EXPECT_EQ(staticType, static_cast<UINT>(CTLCOLOR_STATIC));
-    EXPECT_EQ(editWnd, &dlg.edit);         // the bound member itself
+    EXPECT_EQ(editWnd, &dlg.edit);  // the bound member itself
     EXPECT_EQ(editType, static_cast<UINT>(CTLCOLOR_EDIT));
-    EXPECT_NE(staticBrush, nullptr);       // the dialog's default brush came through
+    EXPECT_NE(staticBrush, nullptr);  // the dialog's default brush came through
     EXPECT_GE(dlg.paints, 1);
 }
 
@@ -205,7 +205,7 @@ TEST(MessageMap, CommandEntriesMatchCodeAndIdOnly) {
     const AFX_MSGMAP_ENTRY onSelChange = command(LBN_SELCHANGE, 101);
     const LPARAM control = 0x1234;
     EXPECT_TRUE(CCmdTarget::EntryMatches(onCommand, WM_COMMAND, MAKEWPARAM(101, 0), 0));
-    EXPECT_TRUE(CCmdTarget::EntryMatches(onCommand, WM_COMMAND, MAKEWPARAM(101, 1), 0));   // accelerator
+    EXPECT_TRUE(CCmdTarget::EntryMatches(onCommand, WM_COMMAND, MAKEWPARAM(101, 1), 0));  // accelerator
     EXPECT_FALSE(CCmdTarget::EntryMatches(onCommand, WM_COMMAND, MAKEWPARAM(101, 1), control));
     EXPECT_FALSE(CCmdTarget::EntryMatches(onCommand, WM_COMMAND, MAKEWPARAM(102, 0), 0));
     EXPECT_FALSE(CCmdTarget::EntryMatches(onCommand, WM_SYSCOMMAND, MAKEWPARAM(101, 0), 0));
@@ -215,7 +215,7 @@ TEST(MessageMap, CommandEntriesMatchCodeAndIdOnly) {
     const AFX_MSGMAP_ENTRY onNotify{AFX_MSGMAP_ENTRY::Notify, 0, 0, static_cast<UINT>(NM_CLICK), 1001, nullptr};
     NMHDR hdr{nullptr, 1001, static_cast<UINT>(NM_CLICK)};
     EXPECT_TRUE(CCmdTarget::EntryMatches(onNotify, WM_NOTIFY, 1001, reinterpret_cast<LPARAM>(&hdr)));
-    EXPECT_FALSE(CCmdTarget::EntryMatches(onNotify, WM_NOTIFY, 1001, 0));   // no header: no match, no crash
+    EXPECT_FALSE(CCmdTarget::EntryMatches(onNotify, WM_NOTIFY, 1001, 0));  // no header: no match, no crash
     hdr.idFrom = 1000;
     EXPECT_FALSE(CCmdTarget::EntryMatches(onNotify, WM_NOTIFY, 1001, reinterpret_cast<LPARAM>(&hdr)));
 

@@ -20,8 +20,7 @@ class QuietCounterWnd : public CounterWnd {};
 // The class names from an object's class up to the root.
 std::vector<std::string> Chain(const CObject& object) {
     std::vector<std::string> names;
-    for (const CRuntimeClass* c = object.GetRuntimeClass(); c; c = c->m_pBaseClass)
-        names.push_back(c->m_lpszClassName);
+    for (const CRuntimeClass* c = object.GetRuntimeClass(); c; c = c->m_pBaseClass) names.push_back(c->m_lpszClassName);
     return names;
 }
 
@@ -78,7 +77,7 @@ TEST(RuntimeClass, DialogAndItsBoundControlAreToldApartInsideTheModalLoop) {
     ASSERT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dialogClass, "CDialog");
     EXPECT_TRUE(dialogIsDialog);
-    EXPECT_EQ(editClass, "CWnd");   // CEdit declares nothing of its own
+    EXPECT_EQ(editClass, "CWnd");  // CEdit declares nothing of its own
     EXPECT_FALSE(editIsDialog);
     EXPECT_TRUE(editIsWnd);
 }

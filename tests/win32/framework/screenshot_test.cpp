@@ -72,7 +72,7 @@ protected:
         list.SetCurSel(0);
         images.Create(IDB_MODEL, 0, 32, RGB(255, 255, 255));
         listView.SetImageList(&images, LVSIL_NORMAL);
-        images.Detach();   // the list view destroys it (no LVS_SHAREIMAGELISTS)
+        images.Detach();  // the list view destroys it (no LVS_SHAREIMAGELISTS)
         listView.InsertItem(0, "ZYK LXD 455", 0);
         tab.InsertItem(0, "Printer Model");
         icon.SetIcon(LoadIconA(nullptr, IDI_INFORMATION));
@@ -89,12 +89,12 @@ TEST(Screenshot, ShowcaseDialogIsCapturedToTheOutputFolder) {
     ShowcaseDialog dlg;
     dlg.text = "Searching the printer...";
     bool captured = false;
-    dlg.steps = {[](ScriptedDialog&) {},   // let it paint
+    dlg.steps = {[](ScriptedDialog&) {},  // let it paint
                  [](ScriptedDialog&) {},
                  [&](ScriptedDialog& d) {
-                     d.UpdateWindow();
-                     captured = CaptureWindow(d.m_hWnd, path);
-                     d.EndDialog(1);
+        d.UpdateWindow();
+        captured = CaptureWindow(d.m_hWnd, path);
+        d.EndDialog(1);
                  }};
     EXPECT_EQ(dlg.DoModal(), 1);
     EXPECT_TRUE(captured) << path;

@@ -19,17 +19,17 @@ public:
 
     explicit ScriptedDialog(UINT nIDTemplate = IDD_PLAIN, CWnd* pParent = nullptr) : CDialog(nIDTemplate, pParent) {}
 
-    std::vector<Step> steps;                 // run one per tick, in order
+    std::vector<Step> steps;  // run one per tick, in order
     std::function<void(ScriptedDialog&)> onInit;
     std::function<bool(MSG*)> preTranslate;  // true swallows the message
     bool suppressShow = false;               // remove SWP_SHOWWINDOW from every position change
     int showAttempts = 0;                    // position changes that asked to show the window
     bool bindEdit = false;
-    std::string text;                        // exchanged with IDC_EDIT
-    CEdit edit;                              // bound to IDC_EDIT when bindEdit
+    std::string text;  // exchanged with IDC_EDIT
+    CEdit edit;        // bound to IDC_EDIT when bindEdit
 
-    using CDialog::OnOK;
     using CDialog::OnCancel;
+    using CDialog::OnOK;
 
 protected:
     BOOL OnInitDialog() override;
@@ -68,7 +68,7 @@ private:
 // GoogleTest's main runs the tests).
 class TestApp : public CWinApp {
 public:
-    std::vector<std::string> log;   // commands routed to the application
+    std::vector<std::string> log;  // commands routed to the application
     BOOL initResult = TRUE;
     int exitCode = 0;
     int initCalls = 0;

@@ -42,8 +42,8 @@ END_MESSAGE_MAP()
 TEST(Window, RegisteredClassDispatchesFromTheFirstMessage) {
     LPCSTR cls = AfxRegisterWndClass(0);
     ASSERT_NE(cls, nullptr);
-    EXPECT_EQ(AfxRegisterWndClass(0), cls);                 // registered once
-    EXPECT_STRNE(AfxRegisterWndClass(CS_DBLCLKS), cls);     // another style, another class
+    EXPECT_EQ(AfxRegisterWndClass(0), cls);              // registered once
+    EXPECT_STRNE(AfxRegisterWndClass(CS_DBLCLKS), cls);  // another style, another class
 
     HWND h = nullptr;
     {
@@ -61,7 +61,7 @@ TEST(Window, RegisteredClassDispatchesFromTheFirstMessage) {
         PumpUntil([&] { return !probe.timers.empty(); }, 3000);
         EXPECT_EQ(probe.timers, std::vector<UINT_PTR>{7});
     }
-    EXPECT_FALSE(IsWindow(h));   // the object destroyed the window it created
+    EXPECT_FALSE(IsWindow(h));  // the object destroyed the window it created
 
     ProbeWnd again;
     ASSERT_TRUE(again.CreateEx(0, cls, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
@@ -74,7 +74,7 @@ TEST(Window, RegisteredClassDispatchesFromTheFirstMessage) {
 TEST(Window, SystemClassIsSubclassedAfterCreation) {
     ProbeWnd probe;
     ASSERT_TRUE(probe.CreateEx(0, "STATIC", "first", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr));
-    EXPECT_EQ(probe.ncCreates, 0);   // creation ran before we could see it
+    EXPECT_EQ(probe.ncCreates, 0);  // creation ran before we could see it
     EXPECT_EQ(probe.SendMessage(WM_PROBE, 1), 51);
     EXPECT_EQ(probe.GetWindowText(), "first");
     probe.SetWindowText(std::string("second \x96 text"));
@@ -96,14 +96,14 @@ TEST(Window, WindowGivenBackCanBeTakenByAnotherObject) {
     ASSERT_TRUE(first.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
     HWND h = first.UnsubclassWindow();
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(SendMessageA(h, WM_PROBE, 3, 0), 0);   // no object: default processing
+    EXPECT_EQ(SendMessageA(h, WM_PROBE, 3, 0), 0);  // no object: default processing
     {
         ProbeWnd second;
         ASSERT_TRUE(second.SubclassWindow(h));
         EXPECT_EQ(second.SendMessage(WM_PROBE, 3), 53);
-        EXPECT_EQ(second.SendMessage(WM_GETTEXTLENGTH), 0);   // default processing ends, no loop
+        EXPECT_EQ(second.SendMessage(WM_GETTEXTLENGTH), 0);  // default processing ends, no loop
     }
-    EXPECT_TRUE(IsWindow(h));   // the second object only subclassed it
+    EXPECT_TRUE(IsWindow(h));  // the second object only subclassed it
     DestroyWindow(h);
 }
 
@@ -116,7 +116,7 @@ TEST(Window, SubclassedWindowSurvivesItsObject) {
         ASSERT_TRUE(probe.SubclassWindow(h));
         EXPECT_EQ(SendMessageA(h, WM_PROBE, 2, 0), 52);
         ProbeWnd second;
-        EXPECT_FALSE(second.SubclassWindow(h));   // one object per window
+        EXPECT_FALSE(second.SubclassWindow(h));  // one object per window
     }
     EXPECT_TRUE(IsWindow(h));
     EXPECT_EQ(SendMessageA(h, WM_PROBE, 2, 0), 0);
@@ -160,10 +160,10 @@ TEST(CrossProcess, ForeignWindowHasNoObjectHere) {
         if (!foreign) Sleep(25);
     }
     ASSERT_NE(foreign, nullptr);
-    EXPECT_NE(GetPropA(foreign, "pw.fw.CWnd"), nullptr);   // it is a framework window over there
+    EXPECT_NE(GetPropA(foreign, "pw.fw.CWnd"), nullptr);  // it is a framework window over there
     EXPECT_EQ(CWnd::FromHandle(foreign), nullptr);        // but not one of ours
     CWnd local;
-    EXPECT_NE(local.ChildFromHandle(foreign), nullptr);   // only a wrapper
+    EXPECT_NE(local.ChildFromHandle(foreign), nullptr);  // only a wrapper
     EXPECT_FALSE(local.SubclassWindow(foreign));
     SetEvent(done.get());
     EXPECT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
@@ -208,18 +208,18 @@ TEST(Window, MessageBoxesHaveTheirOwnersAndTheApplicationName) {
         EXPECT_EQ(a.owner(), d.m_hWnd);
         EXPECT_EQ(a.text(), "Owned by the dialog");
         (void)answer;
-    },
+                 },
                  [&](ScriptedDialog& d) {
-                     // The application's message box is owned by the main window's active popup.
-                     theApp.m_pMainWnd = &d;
-                     MessageBoxAnswerer a("framework_test", IDOK);
-                     EXPECT_EQ(AfxMessageBox("Please connect printer properly"), IDOK);
-                     EXPECT_TRUE(a.found());
-                     EXPECT_EQ(a.owner(), d.m_hWnd);
-                     EXPECT_EQ(a.text(), "Please connect printer properly");
-                     theApp.m_pMainWnd = nullptr;
-                     d.EndDialog(1);
-                 }};
+        // The application's message box is owned by the main window's active popup.
+        theApp.m_pMainWnd = &d;
+        MessageBoxAnswerer a("framework_test", IDOK);
+        EXPECT_EQ(AfxMessageBox("Please connect printer properly"), IDOK);
+        EXPECT_TRUE(a.found());
+        EXPECT_EQ(a.owner(), d.m_hWnd);
+        EXPECT_EQ(a.text(), "Please connect printer properly");
+        theApp.m_pMainWnd = nullptr;
+        d.EndDialog(1);
+    }};
     EXPECT_EQ(dlg.DoModal(), 1);
     EXPECT_EQ(result, IDOK);
     ASSERT_NE(dlgWnd, nullptr);
@@ -244,14 +244,14 @@ TEST(WaitCursor, IsCountedAndRestoresTheCursorFromBefore) {
             EXPECT_EQ(AfxGetWaitCursorCount(), 2);
         }
         EXPECT_EQ(AfxGetWaitCursorCount(), 1);
-        EXPECT_EQ(GetCursor(), wait);   // still waiting: the outer level holds it
+        EXPECT_EQ(GetCursor(), wait);  // still waiting: the outer level holds it
         SetCursor(arrow);
         outer.Restore();
         EXPECT_EQ(GetCursor(), wait);
     }
     EXPECT_EQ(AfxGetWaitCursorCount(), 0);
     EXPECT_EQ(GetCursor(), arrow);
-    AfxDoWaitCursor(-1);   // an unbalanced end is ignored
+    AfxDoWaitCursor(-1);  // an unbalanced end is ignored
     EXPECT_EQ(AfxGetWaitCursorCount(), 0);
     CWaitCursor again;
     EXPECT_EQ(AfxGetWaitCursorCount(), 1);
@@ -260,13 +260,13 @@ TEST(WaitCursor, IsCountedAndRestoresTheCursorFromBefore) {
 TEST(Application, GlobalsReferToTheOneApplicationObject) {
     EXPECT_EQ(AfxGetApp(), &theApp);
     EXPECT_EQ(AfxGetInstanceHandle(), GetModuleHandleA(nullptr));
-    TestApp second;   // a second object does not replace the first
+    TestApp second;  // a second object does not replace the first
     EXPECT_EQ(AfxGetApp(), &theApp);
     {
         CWnd* main = new CWnd;
         theApp.m_pMainWnd = main;
         EXPECT_EQ(AfxGetMainWnd(), main);
-        delete main;   // a destroyed object never stays the main window
+        delete main;  // a destroyed object never stays the main window
         EXPECT_EQ(AfxGetMainWnd(), nullptr);
     }
     theApp.SetRegistryKey("Local AppWizard-Generated Applications");

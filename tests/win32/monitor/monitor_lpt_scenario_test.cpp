@@ -109,7 +109,7 @@ protected:
     bench::Process process;
     HWND dialog = nullptr;
     HWND trayOwner = nullptr;
-    bench::PollLog polls;   // the status polls the window has taken
+    bench::PollLog polls;  // the status polls the window has taken
 };
 
 TEST_F(LptMonitor, FollowsTheStatusRegister) {
@@ -153,7 +153,7 @@ TEST_F(LptMonitor, FollowsTheStatusRegister) {
     ASSERT_GE(entered, 0);
     const int hidden = polls.WaitPollThatShowed(static_cast<unsigned>(entered), "Ready", 0);
     ASSERT_GE(hidden, 0);
-    EXPECT_EQ(hidden - entered, 3);   // the entry and two more polls visible, hidden at the 4th
+    EXPECT_EQ(hidden - entered, 3);  // the entry and two more polls visible, hidden at the 4th
     EXPECT_FALSE(Visible());
 
     // No communication: shown at the 8th poll with the condition, not

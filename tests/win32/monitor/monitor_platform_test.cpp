@@ -24,7 +24,8 @@ using namespace monitor;
 namespace {
 
 // The application object gives the tray its main window (AfxGetMainWnd).
-class PlatformTestApp : public CWinApp {} theApp;
+class PlatformTestApp : public CWinApp {
+} theApp;
 
 pw::unique_printer OpenQueue(const std::string& name) {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -53,27 +54,25 @@ TEST(SpoolerAdapters, PortRecordOfAQueue) {
 TEST(SpoolerAdapters, QueueQueryFailsCleanlyOnABadHandle) {
     QueueSnapshot snap;
     snap.printerStatus = 77;
-    EXPECT_EQ(QueryQueue(nullptr, snap), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));   // the error is kept
+    EXPECT_EQ(QueryQueue(nullptr, snap), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));  // the error is kept
     EXPECT_EQ(snap.printerStatus, 77);
 }
 
 TEST(RegistryAdapters, PublishedPortComparedWhole) {
     const std::string queue = "Published Port Queue";
-    EXPECT_FALSE(PublishedPortDiffers(queue, "LPT1:"));   // no key: never a change
+    EXPECT_FALSE(PublishedPortDiffers(queue, "LPT1:"));  // no key: never a change
     ASSERT_TRUE(fixture::WritePublishedPort(queue, std::string("LPT1:\0\0", 7)));
     EXPECT_FALSE(PublishedPortDiffers(queue, "LPT1:"));
     EXPECT_TRUE(PublishedPortDiffers(queue, "USB001"));
     const std::string longPort = "IP_192.168.100.200_printserver_port";
     ASSERT_TRUE(fixture::WritePublishedPort(queue, longPort + std::string("\0\0", 2)));
     EXPECT_FALSE(PublishedPortDiffers(queue, longPort));
-    ASSERT_TRUE(fixture::WritePublishedPort(queue, "USB001", REG_BINARY));   // no terminator
+    ASSERT_TRUE(fixture::WritePublishedPort(queue, "USB001", REG_BINARY));  // no terminator
     EXPECT_FALSE(PublishedPortDiffers(queue, "USB001"));
     EXPECT_TRUE(PublishedPortDiffers(queue, "USB00"));
 }
 
-TEST(Resources, MissingAnimatedCursorIsNull) {
-    EXPECT_EQ(LoadAnimatedCursor(GetModuleHandleA(nullptr), 165), nullptr);
-}
+TEST(Resources, MissingAnimatedCursorIsNull) { EXPECT_EQ(LoadAnimatedCursor(GetModuleHandleA(nullptr), 165), nullptr); }
 
 // The size of an icon's image, from its mask (an icon without colour bitmap
 // has a mask twice its height).
@@ -107,7 +106,7 @@ TEST(Resources, TrayIconIsTheOwnersAloneAtTheSmallIconSize) {
     EXPECT_EQ(size.cx, GetSystemMetrics(SM_CXSMICON));
     EXPECT_EQ(size.cy, GetSystemMetrics(SM_CYSMICON));
     first.reset();
-    EXPECT_EQ(IconSize(second.get()).cx, GetSystemMetrics(SM_CXSMICON));   // the other copy lives on
+    EXPECT_EQ(IconSize(second.get()).cx, GetSystemMetrics(SM_CXSMICON));  // the other copy lives on
     EXPECT_EQ(IconSize(shared).cx, GetSystemMetrics(SM_CXICON));
 }
 
@@ -171,7 +170,7 @@ bool WaitPolls(PollSink& sink, int& received, int count) {
     return bench::WaitUntil([&] { return (received += sink.Drain()) >= count; }, 20000, 5);
 }
 
-constexpr DWORD kLongPeriodMs = 10 * 60 * 1000;   // never reached by these tests
+constexpr DWORD kLongPeriodMs = 10 * 60 * 1000;  // never reached by these tests
 
 TEST(Poller, PostsAtOnceAndThenPeriodically) {
     {
@@ -200,19 +199,22 @@ TEST(Poller, StopIsPromptAndNothingIsPostedAfterIt) {
     Polling polling(sink, kLongPeriodMs);
     ASSERT_TRUE(polling.Start());
     int received = 0;
-    ASSERT_TRUE(WaitPolls(sink, received, 1));   // the thread is at its wait
+    ASSERT_TRUE(WaitPolls(sink, received, 1));  // the thread is at its wait
     pw::unique_handle thread = ThreadOf(polling);
     ASSERT_TRUE(thread);
     // Prompt: it does not wait for the next wake-up, ten minutes away (the
     // test gives up long before; the stop then finishes in the destructor).
     struct Stopper {
-        static DWORD WINAPI Run(LPVOID p) { static_cast<Polling*>(p)->Stop(); return 0; }
+        static DWORD WINAPI Run(LPVOID p) {
+            static_cast<Polling*>(p)->Stop();
+            return 0;
+        }
     };
     pw::unique_handle stopper(CreateThread(nullptr, 0, &Stopper::Run, &polling, 0, nullptr));
     ASSERT_TRUE(stopper);
     ASSERT_EQ(WaitForSingleObject(stopper.get(), 30000), WAIT_OBJECT_0);
-    EXPECT_EQ(polling.PollThread, nullptr);   // refers only to a running thread
-    EXPECT_EQ(polling.PollStopFlag.load(), 0);   // the thread acknowledged the stop
+    EXPECT_EQ(polling.PollThread, nullptr);     // refers only to a running thread
+    EXPECT_EQ(polling.PollStopFlag.load(), 0);  // the thread acknowledged the stop
     // Its thread has ended, so what it posted is all in the queue: the one poll.
     EXPECT_TRUE(Ended(thread));
     EXPECT_EQ(received + sink.Drain(), 1);
@@ -275,7 +277,8 @@ TEST(Tray, NamedCSysTrayAndItsMessagesPassThroughWindowProc) {
 
     CSysTray tray;
     EXPECT_EQ(tray.Create(CSysTray::kCallbackMessage, "ZYK-E Status Monitor Utility",
-                          LoadIconA(nullptr, IDI_APPLICATION)), 0);
+                          LoadIconA(nullptr, IDI_APPLICATION)),
+              0);
     ASSERT_NE(tray.m_hWnd, nullptr);
 
     // The object behind the owner window, found from the window alone.

@@ -42,7 +42,7 @@ struct Monitor {
     bench::Process process;
     HWND dialog = nullptr;
     HWND trayOwner = nullptr;
-    bench::PollLog polls;   // the status polls the window has taken
+    bench::PollLog polls;  // the status polls the window has taken
 
     bool Start() {
         process = bench::Process::Start(Exe());
@@ -156,10 +156,10 @@ TEST(MonitorScenario, StartsHiddenWithItsTrayIconAndASecondStartEndsAtOnce) {
     constexpr WPARAM kMarker = 0x5151;
     const unsigned before = m.polls.Count();
     ASSERT_NE(SuspendThread(thread.get()), static_cast<DWORD>(-1));
-    Sleep(5000);   // the hold-up itself
+    Sleep(5000);  // the hold-up itself
     bench::Post(m.dialog, kStatusPoll, kMarker);
     ASSERT_NE(ResumeThread(thread.get()), static_cast<DWORD>(-1));
-    unsigned marker = before;   // the marker's index, once it came through
+    unsigned marker = before;  // the marker's index, once it came through
     ASSERT_TRUE(bench::WaitUntil([&] {
         for (; marker < m.polls.Count(); ++marker)
             if (m.polls.At(marker).tag == kMarker) return true;
@@ -193,7 +193,7 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_GE(searched, 0);
     const int ready = m.polls.WaitPollThatShowed(static_cast<unsigned>(searched), "Ready");
     ASSERT_GE(ready, 0) << m.Title() << " / " << m.Message();
-    EXPECT_EQ(ready - searched, 3);   // three polls searching, the fourth writes the status
+    EXPECT_EQ(ready - searched, 3);  // three polls searching, the fourth writes the status
     EXPECT_EQ(m.Message(), "Ready to print.");
     bench::Screenshot("monitor_ready_opened");
     // A ready COM printer does not hide by itself: not at the fourth poll in
@@ -201,20 +201,20 @@ TEST(MonitorScenario, TrayOpeningSearchesThenShowsTheStatusAndEveryCloseHides) {
     ASSERT_TRUE(m.polls.WaitPollsHandled(5));
     EXPECT_TRUE(m.Visible());
 
-    EXPECT_TRUE(bench::ClickButton(m.dialog, 1007));   // Ok
+    EXPECT_TRUE(bench::ClickButton(m.dialog, 1007));  // Ok
     EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
 
     m.DoubleClickIcon();
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[2]);
-    bench::Post(m.dialog, WM_KEYDOWN, VK_ESCAPE, 1);   // Esc
+    bench::Post(m.dialog, WM_KEYDOWN, VK_ESCAPE, 1);  // Esc
     bench::Post(m.dialog, WM_KEYUP, VK_ESCAPE, 0xC0000001);
     EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
 
     m.DoubleClickIcon();
     ASSERT_TRUE(bench::WaitVisible(m.dialog));
     EXPECT_EQ(m.Tip(), monitor::PrintingTips[3]);
-    bench::Post(m.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);   // the close box
+    bench::Post(m.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
     EXPECT_TRUE(bench::WaitVisible(m.dialog, false));
 
     EXPECT_TRUE(m.process.Running());

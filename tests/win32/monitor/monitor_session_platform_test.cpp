@@ -10,7 +10,7 @@
 
 namespace {
 
-std::map<HWND, int> g_moves;   // mouse moves each stand-in toolbar received
+std::map<HWND, int> g_moves;  // mouse moves each stand-in toolbar received
 
 LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_MOUSEMOVE) ++g_moves[h];
@@ -40,8 +40,8 @@ TEST(NotificationArea, TheSweepCoversTheTaskbarsIconsAndTheOverflowWindows) {
     ASSERT_TRUE(taskbarIcons && hiddenIcons);
 
     monitor::SweepNotificationArea();
-    EXPECT_EQ(g_moves[taskbarIcons], 4);   // x 0, 5 by y 0, 5
-    EXPECT_EQ(g_moves[hiddenIcons], 15);   // x 0..20 by y 0, 5, 10
+    EXPECT_EQ(g_moves[taskbarIcons], 4);  // x 0, 5 by y 0, 5
+    EXPECT_EQ(g_moves[hiddenIcons], 15);  // x 0..20 by y 0, 5, 10
 
     DestroyWindow(overflow);
     DestroyWindow(tray);
@@ -58,8 +58,10 @@ void Settle(HWND window) {
     for (bool seen = false; !seen;) {
         MSG msg;
         while (!seen && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == kMarker) seen = true;
-            else DispatchMessageA(&msg);
+            if (msg.message == kMarker)
+                seen = true;
+            else
+                DispatchMessageA(&msg);
         }
         ASSERT_LT(GetTickCount() - start, 10000u) << "the marker never came back";
         if (!seen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);

@@ -54,8 +54,7 @@ std::string CurrentDirectoryOf(DWORD pid) {
         return "<no basic information>";
     PEB peb = {};
     RTL_USER_PROCESS_PARAMETERS* parameters = nullptr;
-    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr))
-        return "<no PEB>";
+    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr)) return "<no PEB>";
     parameters = peb.ProcessParameters;
     // CurrentDirectory.DosPath, a UNICODE_STRING, 0x24 bytes into the 32-bit parameters.
     UNICODE_STRING path = {};

@@ -50,8 +50,9 @@ DWORD CountHandles(DWORD pid) {
     std::vector<unsigned char> buffer(1 << 16);
     for (int attempt = 0; attempt < 12; ++attempt) {
         ULONG needed = 0;
-        LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == static_cast<LONG>(0xC0000004)) {   // length mismatch: grow and ask again
+        LONG status =
+            query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {  // length mismatch: grow and ask again
             buffer.resize(buffer.size() * 2 > needed ? buffer.size() * 2 : needed + 4096);
             continue;
         }

@@ -26,11 +26,12 @@ using unique_catalogue = pw::unique_any<HANDLE, &CloseCatalogue, pw::invalid_han
 void ReleaseAdmin(HCATADMIN h) { CryptCATAdminReleaseContext(h, 0); }
 using unique_catadmin = pw::unique_any<HCATADMIN, &ReleaseAdmin>;
 
-// {C689AAB8-8E78-11D0-8C47-00C04FC295EE}: the program-image subject; {DE351A42-8E59-11D0-8C47-00C04FC295EE}: flat files.
+// {C689AAB8-8E78-11D0-8C47-00C04FC295EE}: the program-image subject; {DE351A42-8E59-11D0-8C47-00C04FC295EE}: flat
+// files.
 constexpr GUID kPeImage = {0xC689AAB8, 0x8E78, 0x11D0, {0x8C, 0x47, 0x00, 0xC0, 0x4F, 0xC2, 0x95, 0xEE}};
 constexpr GUID kFlatFile = {0xDE351A42, 0x8E59, 0x11D0, {0x8C, 0x47, 0x00, 0xC0, 0x4F, 0xC2, 0x95, 0xEE}};
 
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }   // ASCII paths
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }  // ASCII paths
 
 std::wstring Hex(const BYTE* data, DWORD size) {
     std::wstring text;
@@ -59,7 +60,8 @@ TEST(PackageCatalogue, MembersAreTaggedWithTheirHashesAndReadAsWindowsWrites) {
     ASSERT_TRUE(cat) << "error " << GetLastError();
 
     std::map<std::wstring, bool> imageByTag;
-    for (CRYPTCATMEMBER* m = CryptCATEnumerateMember(cat.get(), nullptr); m; m = CryptCATEnumerateMember(cat.get(), m)) {
+    for (CRYPTCATMEMBER* m = CryptCATEnumerateMember(cat.get(), nullptr); m;
+         m = CryptCATEnumerateMember(cat.get(), m)) {
         ASSERT_TRUE(m->pwszReferenceTag && m->pIndirectData);
         EXPECT_EQ(Hex(m->pIndirectData->Digest.pbData, m->pIndirectData->Digest.cbData), m->pwszReferenceTag);
         EXPECT_TRUE(IsEqualGUID(m->gSubjectType, kPeImage) || IsEqualGUID(m->gSubjectType, kFlatFile));

@@ -6,7 +6,10 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int show) {
     FILETIME now;
-    (void)instance; (void)previous; (void)command; (void)show;
+    (void)instance;
+    (void)previous;
+    (void)command;
+    (void)show;
     GetSystemTimePreciseAsFileTime(&now);
     return (int)(now.dwLowDateTime & 1);
 }

@@ -36,8 +36,16 @@ public:
         if (!need(1)) return 0;
         return m_bytes[m_pos++];
     }
-    void skip(std::size_t n) { if (need(n)) m_pos += n; }
-    void align4() { std::size_t pad = (4 - m_pos % 4) % 4; if (m_pos + pad <= m_bytes.size()) m_pos += pad; else m_pos = m_bytes.size(); }
+    void skip(std::size_t n) {
+        if (need(n)) m_pos += n;
+    }
+    void align4() {
+        std::size_t pad = (4 - m_pos % 4) % 4;
+        if (m_pos + pad <= m_bytes.size())
+            m_pos += pad;
+        else
+            m_pos = m_bytes.size();
+    }
     // A zero-terminated UTF-16 string; characters above 0xFF (none in our
     // templates) become '?', 0x80-0xFF map to the same single byte.
     std::string wstring() {
@@ -53,14 +61,23 @@ public:
     std::string sz_or_ord() {
         if (!need(2)) return {};
         std::uint16_t first = static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
-        if (first == 0) { m_pos += 2; return {}; }
-        if (first == 0xFFFF) { m_pos += 2; return "#" + std::to_string(word()); }
+        if (first == 0) {
+            m_pos += 2;
+            return {};
+        }
+        if (first == 0xFFFF) {
+            m_pos += 2;
+            return "#" + std::to_string(word());
+        }
         return wstring();
     }
 
 private:
     bool need(std::size_t n) {
-        if (!m_ok || m_bytes.size() - m_pos < n) { m_ok = false; return false; }
+        if (!m_ok || m_bytes.size() - m_pos < n) {
+            m_ok = false;
+            return false;
+        }
         return true;
     }
     const std::vector<std::uint8_t>& m_bytes;
@@ -69,9 +86,11 @@ private:
 };
 
 std::string ClassFromTemplate(const std::string& raw) {
-    static const struct { const char* ord; const char* name; } kAtoms[] = {
-        {"#128", "Button"}, {"#129", "Edit"}, {"#130", "Static"},
-        {"#131", "ListBox"}, {"#132", "ScrollBar"}, {"#133", "ComboBox"}};
+    static const struct {
+        const char* ord;
+        const char* name;
+    } kAtoms[] = {{"#128", "Button"},  {"#129", "Edit"},      {"#130", "Static"},
+                  {"#131", "ListBox"}, {"#132", "ScrollBar"}, {"#133", "ComboBox"}};
     for (const auto& a : kAtoms)
         if (raw == a.ord) return a.name;
     return raw;
@@ -91,9 +110,7 @@ RECT DialogUnitsToPixels(HWND dlg, const RECT& du) {
     return RECT{pos.left, pos.top, size.left, size.top};
 }
 
-INT_PTR CALLBACK TrivialProc(HWND, UINT msg, WPARAM, LPARAM) {
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
-}
+INT_PTR CALLBACK TrivialProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
 
 void PumpMessages(DWORD ms) {
     const DWORD end = GetTickCount() + ms;
@@ -119,8 +136,8 @@ std::string VersionBlock() {
 }
 
 std::string FormatVersion(DWORD ms, DWORD ls) {
-    return std::to_string(HIWORD(ms)) + "." + std::to_string(LOWORD(ms)) + "." +
-           std::to_string(HIWORD(ls)) + "." + std::to_string(LOWORD(ls));
+    return std::to_string(HIWORD(ms)) + "." + std::to_string(LOWORD(ms)) + "." + std::to_string(HIWORD(ls)) + "." +
+           std::to_string(LOWORD(ls));
 }
 
 const VS_FIXEDFILEINFO* FixedInfo(const std::string& block) {
@@ -155,8 +172,8 @@ bool ButtonTextFits(HWND button, std::string* detail) {
     // Room the button's own drawing takes from its text: the push button's
     // edges on both sides; the check mark or radio circle (13 px at 96 dpi)
     // and its gap before a check box's or radio button's text.
-    const bool mark = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-                      type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+    const bool mark = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+                      type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
     const int taken = mark ? MulDiv(13, ScreenDpi(), 96) + 4 : 2 * GetSystemMetrics(SM_CXEDGE);
     RECT need{0, 0, box.right - taken, box.bottom};
     HDC dc = GetDC(button);
@@ -204,8 +221,8 @@ std::optional<std::vector<std::uint8_t>> ResourceBytes(LPCSTR type, LPCSTR name)
 std::optional<TemplateInfo> ParseDialogTemplate(const std::vector<std::uint8_t>& bytes) {
     Reader in(bytes);
     TemplateInfo t;
-    if (in.word() != 1 || in.word() != 0xFFFF) return std::nullopt;   // dlgVer, signature
-    in.dword();                                                         // helpID
+    if (in.word() != 1 || in.word() != 0xFFFF) return std::nullopt;  // dlgVer, signature
+    in.dword();                                                      // helpID
     t.exStyle = in.dword();
     t.style = in.dword();
     const int count = in.word();
@@ -213,20 +230,20 @@ std::optional<TemplateInfo> ParseDialogTemplate(const std::vector<std::uint8_t>&
     t.y = static_cast<short>(in.word());
     t.cx = static_cast<short>(in.word());
     t.cy = static_cast<short>(in.word());
-    in.sz_or_ord();                 // menu
-    in.sz_or_ord();                 // window class
+    in.sz_or_ord();  // menu
+    in.sz_or_ord();  // window class
     t.caption = in.wstring();
     if (t.style & DS_SETFONT) {
         t.pointSize = in.word();
-        in.word();                  // weight
-        in.byte();                  // italic
-        in.byte();                  // charset
+        in.word();  // weight
+        in.byte();  // italic
+        in.byte();  // charset
         t.typeface = in.wstring();
     }
     for (int i = 0; i < count && in.ok(); ++i) {
         in.align4();
         TemplateItem item;
-        in.dword();                 // helpID
+        in.dword();  // helpID
         item.exStyle = in.dword();
         item.style = in.dword();
         item.x = static_cast<short>(in.word());
@@ -236,7 +253,7 @@ std::optional<TemplateInfo> ParseDialogTemplate(const std::vector<std::uint8_t>&
         item.id = static_cast<int>(in.dword());
         item.className = ClassFromTemplate(in.sz_or_ord());
         item.text = in.sz_or_ord();
-        in.skip(in.word());         // creation data
+        in.skip(in.word());  // creation data
         t.items.push_back(item);
     }
     if (!in.ok()) return std::nullopt;
@@ -274,8 +291,7 @@ void ExpectTemplateMatches(const ExpectedDialog& expected) {
 }
 
 HWND CreateAndCheckDialog(const ExpectedDialog& expected) {
-    HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(expected.id), nullptr,
-                                  TrivialProc, 0);
+    HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(expected.id), nullptr, TrivialProc, 0);
     EXPECT_TRUE(dlg) << "template " << expected.id << " did not create, error " << GetLastError();
     if (!dlg) return nullptr;
     SCOPED_TRACE("dialog " + std::to_string(expected.id) + " at " + std::to_string(ScreenDpi()) + " dpi");
@@ -285,8 +301,7 @@ HWND CreateAndCheckDialog(const ExpectedDialog& expected) {
     char caption[256] = {};
     GetWindowTextA(dlg, caption, sizeof caption);
     EXPECT_EQ(std::string(caption), expected.caption);
-    EXPECT_TRUE(GetWindowLongA(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW ||
-                !(expected.exStyle & WS_EX_APPWINDOW));
+    EXPECT_TRUE(GetWindowLongA(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW || !(expected.exStyle & WS_EX_APPWINDOW));
 
     // The client area is the template's size.
     RECT client{};
@@ -378,12 +393,12 @@ std::vector<int> IconGroupSizes(int groupId) {
     auto bytes = ResourceBytes(RT_GROUP_ICON, MAKEINTRESOURCEA(groupId));
     if (!bytes) return sizes;
     Reader in(*bytes);
-    in.word();                              // reserved
-    if (in.word() != 1) return sizes;       // type: icon
+    in.word();                         // reserved
+    if (in.word() != 1) return sizes;  // type: icon
     const int count = in.word();
     for (int i = 0; i < count; ++i) {
         const int w = in.byte();
-        in.skip(13);                        // height, colours, reserved, planes, bits, bytes, id
+        in.skip(13);  // height, colours, reserved, planes, bits, bytes, id
         if (!in.ok()) return {};
         sizes.push_back(w == 0 ? 256 : w);
     }
@@ -391,8 +406,8 @@ std::vector<int> IconGroupSizes(int groupId) {
 }
 
 int LoadedIconSize(int groupId, int size) {
-    HICON raw = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(groupId),
-                                              IMAGE_ICON, size, size, 0));
+    HICON raw =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(groupId), IMAGE_ICON, size, size, 0));
     pw::unique_hicon icon(raw);
     if (!icon) return 0;
     ICONINFO ii{};
@@ -404,8 +419,8 @@ int LoadedIconSize(int groupId, int size) {
 }
 
 std::optional<BitmapInfo> LoadBitmapInfo(int id) {
-    HBITMAP raw = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP raw = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     pw::unique_hbitmap bmp(raw);
     DIBSECTION ds{};
     if (!bmp || GetObjectA(bmp.get(), sizeof ds, &ds) != sizeof ds) return std::nullopt;
@@ -414,7 +429,10 @@ std::optional<BitmapInfo> LoadBitmapInfo(int id) {
 
 std::optional<AniInfo> ParseAni(const std::vector<std::uint8_t>& bytes) {
     Reader in(bytes);
-    auto tag = [&in] { std::uint32_t t = in.dword(); return t; };
+    auto tag = [&in] {
+        std::uint32_t t = in.dword();
+        return t;
+    };
     auto fourcc = [](const char* s) {
         return static_cast<std::uint32_t>(s[0]) | (static_cast<std::uint32_t>(s[1]) << 8) |
                (static_cast<std::uint32_t>(s[2]) << 16) | (static_cast<std::uint32_t>(s[3]) << 24);
@@ -434,7 +452,7 @@ std::optional<AniInfo> ParseAni(const std::vector<std::uint8_t>& bytes) {
             if (size < 36 || in.dword() != 36) return std::nullopt;
             info.frames = in.dword();
             info.steps = in.dword();
-            in.skip(16);                       // width, height, bit count, planes
+            in.skip(16);  // width, height, bit count, planes
             info.rate = in.dword();
             info.flags = in.dword();
             haveHeader = true;

@@ -16,10 +16,10 @@ namespace restest {
 // WS_CHILD and WS_VISIBLE included (every control is a visible child).
 struct ExpectedControl {
     int id;
-    const char* className;   // "Button", "Static", "Edit", "ListBox", "SysListView32", ...
-    std::string text;        // template text; "#152" for an image resource named by id
+    const char* className;  // "Button", "Static", "Edit", "ListBox", "SysListView32", ...
+    std::string text;       // template text; "#152" for an image resource named by id
     DWORD style;
-    RECT du;                 // left, top, width, height in dialog units
+    RECT du;  // left, top, width, height in dialog units
 };
 
 struct ExpectedDialog {
@@ -27,8 +27,8 @@ struct ExpectedDialog {
     DWORD style;
     DWORD exStyle;
     std::string caption;
-    int width, height;       // dialog units
-    std::vector<ExpectedControl> controls;   // in template order
+    int width, height;                      // dialog units
+    std::vector<ExpectedControl> controls;  // in template order
 };
 
 // One control read back from a DLGTEMPLATEEX.
@@ -36,8 +36,8 @@ struct TemplateItem {
     DWORD style = 0, exStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;
     int id = 0;
-    std::string className;   // ordinals become their class names
-    std::string text;        // an ordinal text becomes "#<n>"
+    std::string className;  // ordinals become their class names
+    std::string text;       // an ordinal text becomes "#<n>"
 };
 
 struct TemplateInfo {

@@ -26,7 +26,8 @@ const ExpectedDialog& StatusWindow() {
         WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS | DS_CENTER,
         WS_EX_APPWINDOW,
         "ZYK LXD 530 - Status Monitor",
-        257, 146,
+        257,
+        146,
         {
             {-1, "Button", "", kChild | BS_GROUPBOX, {79, 31, 170, 51}},
             {IDC_PRINTER_PICTURE, "Static", "#152", kChild | SS_BITMAP, {6, 33, 68, 46}},
@@ -72,9 +73,7 @@ std::string DrawStep(HCURSOR cursor, UINT step) {
     return pixels;
 }
 
-TEST(MonitorResources, StatusWindowTemplateIsAsTabled) {
-    restest::ExpectTemplateMatches(StatusWindow());
-}
+TEST(MonitorResources, StatusWindowTemplateIsAsTabled) { restest::ExpectTemplateMatches(StatusWindow()); }
 
 TEST(MonitorResources, StatusWindowCreatesWithItsControls) {
     pw::unique_hwnd dlg(restest::CreateAndCheckDialog(StatusWindow()));
@@ -105,10 +104,8 @@ TEST(MonitorResources, StatusWindowHoldsItsLongestTexts) {
     SetDlgItemTextA(dlg.get(), IDC_VERSION, "Ver 2.01 (9W)");
     pw::unique_hcursor anim(AnimatedCursor(IDR_ANI_ATTENTION));
     ASSERT_TRUE(anim);
-    SendDlgItemMessageA(dlg.get(), IDC_STATUS_ANIM, STM_SETIMAGE, IMAGE_CURSOR,
-                        reinterpret_cast<LPARAM>(anim.get()));
-    EXPECT_EQ(reinterpret_cast<HCURSOR>(
-                  SendDlgItemMessageA(dlg.get(), IDC_STATUS_ANIM, STM_GETIMAGE, IMAGE_CURSOR, 0)),
+    SendDlgItemMessageA(dlg.get(), IDC_STATUS_ANIM, STM_SETIMAGE, IMAGE_CURSOR, reinterpret_cast<LPARAM>(anim.get()));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(SendDlgItemMessageA(dlg.get(), IDC_STATUS_ANIM, STM_GETIMAGE, IMAGE_CURSOR, 0)),
               anim.get());
 
     // The longest tip, the paused message and the widest title are shown whole.
@@ -149,7 +146,7 @@ TEST(MonitorResources, AnimatedCursorsLoadAndAnimate) {
         EXPECT_EQ(ani->iconChunks, ani->frames);
         EXPECT_EQ(ani->steps, ani->frames);
         EXPECT_GT(ani->rate, 0u);
-        EXPECT_EQ(ani->flags & 1u, 1u);   // frames are icon/cursor files
+        EXPECT_EQ(ani->flags & 1u, 1u);  // frames are icon/cursor files
 
         pw::unique_hcursor cursor(AnimatedCursor(id));
         ASSERT_TRUE(cursor);
@@ -191,7 +188,7 @@ TEST(MonitorResources, DriverImageIsTheBuiltDriver) {
 }
 
 TEST(MonitorResources, ManifestAsksForNothingAndBindsCommonControls6) {
-    auto bytes = restest::ResourceBytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));   // RT_MANIFEST 1
+    auto bytes = restest::ResourceBytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));  // RT_MANIFEST 1
     ASSERT_TRUE(bytes);
     const std::string manifest(bytes->begin(), bytes->end());
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Pagewarden\""), std::string::npos);

@@ -19,8 +19,8 @@ using restest::ExpectedDialog;
 namespace {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kSetupStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                              DS_MODALFRAME | DS_SETFONT | DS_CENTER;
+constexpr DWORD kSetupStyle =
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
 const char kCaption[] = "ZYKE Printer Driver - Setup";
 
 inline void destroy_imagelist(HIMAGELIST h) { ImageList_Destroy(h); }
@@ -28,17 +28,23 @@ using unique_imagelist = pw::unique_any<HIMAGELIST, &destroy_imagelist>;
 
 const ExpectedDialog& MainDialog() {
     static const ExpectedDialog d{
-        IDD_SETUP_DIALOG, kSetupStyle, WS_EX_APPWINDOW, kCaption, 304, 210,
+        IDD_SETUP_DIALOG,
+        kSetupStyle,
+        WS_EX_APPWINDOW,
+        kCaption,
+        304,
+        210,
         {
-            {IDC_LIST, "SysListView32", "",
-             kChild | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSCROLL | LVS_ALIGNLEFT |
-                 WS_BORDER | WS_TABSTOP,
+            {IDC_LIST,
+             "SysListView32",
+             "",
+             kChild | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSCROLL | LVS_ALIGNLEFT | WS_BORDER |
+                 WS_TABSTOP,
              {27, 43, 250, 93}},
             {IDC_TAB, "SysTabControl32", "", kChild, {13, 16, 276, 132}},
             {IDOK, "Button", "OK", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, {182, 184, 53, 16}},
             {IDCANCEL, "Button", "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, {240, 184, 53, 16}},
-            {-1, "Static", "ZYK Electronics Limited\nwww.zyk-electronics.com", kChild | SS_CENTER,
-             {60, 155, 182, 18}},
+            {-1, "Static", "ZYK Electronics Limited\nwww.zyk-electronics.com", kChild | SS_CENTER, {60, 155, 182, 18}},
             {IDC_VERSION, "Static", "Version 2.XX (9W)", kChild | SS_LEFT | SS_CENTERIMAGE, {17, 184, 81, 16}},
         }};
     return d;
@@ -46,17 +52,26 @@ const ExpectedDialog& MainDialog() {
 
 const ExpectedDialog& ConnectionDialog() {
     static const ExpectedDialog d{
-        IDD_PRINTER_CONNECTION, kSetupStyle, WS_EX_APPWINDOW, kCaption, 304, 210,
+        IDD_PRINTER_CONNECTION,
+        kSetupStyle,
+        WS_EX_APPWINDOW,
+        kCaption,
+        304,
+        210,
         {
             {IDC_CONN_PICTURE, "Static", "#131", kChild | SS_BITMAP | SS_CENTERIMAGE, {8, 9, 286, 102}},
-            {IDC_CONN_TEXT, "Static",
+            {IDC_CONN_TEXT,
+             "Static",
              "Please connect the printer to computer, then turn the printer ON. The utility will search "
              "the printer and automatically configure the USB port.",
-             kChild | SS_LEFT, {35, 125, 233, 26}},
-            {-1, "Static",
+             kChild | SS_LEFT,
+             {35, 125, 233, 26}},
+            {-1,
+             "Static",
              "To configure the port manually, or if the printer is connected via parallel or serial "
              "interface, click Manual.",
-             kChild | SS_LEFT, {35, 152, 233, 19}},
+             kChild | SS_LEFT,
+             {35, 152, 233, 19}},
             {IDC_MANUAL, "Button", "Manual", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, {182, 184, 53, 16}},
             {IDC_CONN_CANCEL, "Button", "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, {240, 184, 53, 16}},
             {-1, "Static", "", kChild | SS_ETCHEDHORZ, {0, 118, 304, 1}},
@@ -66,15 +81,25 @@ const ExpectedDialog& ConnectionDialog() {
 
 const ExpectedDialog& PortDialog() {
     static const ExpectedDialog d{
-        IDD_PORT_SELECTION, kSetupStyle, WS_EX_APPWINDOW, kCaption, 304, 210,
+        IDD_PORT_SELECTION,
+        kSetupStyle,
+        WS_EX_APPWINDOW,
+        kCaption,
+        304,
+        210,
         {
-            {IDC_PORT_LIST, "ListBox", "",
+            {IDC_PORT_LIST,
+             "ListBox",
+             "",
              kChild | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
              {43, 91, 217, 76}},
             {IDC_PORT_OK, "Button", "OK", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, {182, 184, 53, 16}},
             {IDC_PORT_CANCEL, "Button", "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, {240, 184, 53, 16}},
-            {-1, "Static", "Select the printer port from the Available Ports list, then click OK.",
-             kChild | SS_LEFT, {43, 15, 217, 20}},
+            {-1,
+             "Static",
+             "Select the printer port from the Available Ports list, then click OK.",
+             kChild | SS_LEFT,
+             {43, 15, 217, 20}},
             {-1, "Static", "Current Port:", kChild | SS_LEFT, {43, 39, 217, 10}},
             {IDC_CURRENT_PORT, "Edit", "", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, {43, 50, 217, 14}},
             {-1, "Static", "Available Ports:", kChild | SS_LEFT, {43, 79, 217, 10}},
@@ -83,15 +108,21 @@ const ExpectedDialog& PortDialog() {
 }
 
 const ExpectedDialog& WaitWindow() {
-    static const ExpectedDialog d{
-        IDD_FILE_COPY, WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER, 0,
-        kCaption, 225, 78,
-        {
-            {IDC_WAIT_TEXT, "Static", "Now the printer will be installed ...\nPlease wait ...", kChild | SS_LEFT,
-             {93, 30, 119, 18}},
-            {-1, "Static", "#132", kChild | SS_BITMAP, {0, 0, 75, 77}},
-            {-1, "Static", "", kChild | SS_ETCHEDVERT, {74, 0, 19, 78}},
-        }};
+    static const ExpectedDialog d{IDD_FILE_COPY,
+                                  WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER,
+                                  0,
+                                  kCaption,
+                                  225,
+                                  78,
+                                  {
+                                      {IDC_WAIT_TEXT,
+                                       "Static",
+                                       "Now the printer will be installed ...\nPlease wait ...",
+                                       kChild | SS_LEFT,
+                                       {93, 30, 119, 18}},
+                                      {-1, "Static", "#132", kChild | SS_BITMAP, {0, 0, 75, 77}},
+                                      {-1, "Static", "", kChild | SS_ETCHEDVERT, {74, 0, 19, 78}},
+                                  }};
     return d;
 }
 
@@ -203,9 +234,9 @@ TEST_F(SetupResources, PortDialogWithPorts) {
     pw::unique_hwnd dlg(restest::CreateAndCheckDialog(PortDialog()));
     ASSERT_TRUE(dlg);
     HWND list = GetDlgItem(dlg.get(), IDC_PORT_LIST);
-    const char* ports[] = {"LPT1: (Printer Port)", "LPT2: (Printer Port)", "LPT3: (Printer Port)",
-                           "COM1: (Serial Port)", "COM2: (Serial Port)", "COM3: (Serial Port)",
-                           "COM4: (Serial Port)", "FILE: (Print to File)", "USB001 (Virtual printer port for USB)"};
+    const char* ports[] = {"LPT1: (Printer Port)", "LPT2: (Printer Port)",  "LPT3: (Printer Port)",
+                           "COM1: (Serial Port)",  "COM2: (Serial Port)",   "COM3: (Serial Port)",
+                           "COM4: (Serial Port)",  "FILE: (Print to File)", "USB001 (Virtual printer port for USB)"};
     int index = 0;
     for (const char* p : ports) SendMessageA(list, LB_INSERTSTRING, index++, reinterpret_cast<LPARAM>(p));
     SendMessageA(list, LB_SETCURSEL, 0, 0);
@@ -241,8 +272,9 @@ TEST_F(SetupResources, IconAndBitmapsHaveTheirSizes) {
     EXPECT_EQ(restest::IconGroupSizes(IDI_SETUP), (std::vector<int>{16, 32, 48}));
     for (int size : {16, 32, 48}) EXPECT_EQ(restest::LoadedIconSize(IDI_SETUP, size), size);
 
-    struct { int id, width, height, bits; } bitmaps[] = {
-        {IDB_MODEL, 96, 96, 8}, {IDB_CONNECT, 425, 160, 24}, {IDB_WAIT, 112, 125, 24}};
+    struct {
+        int id, width, height, bits;
+    } bitmaps[] = {{IDB_MODEL, 96, 96, 8}, {IDB_CONNECT, 425, 160, 24}, {IDB_WAIT, 112, 125, 24}};
     for (const auto& b : bitmaps) {
         auto info = restest::LoadBitmapInfo(b.id);
         ASSERT_TRUE(info) << "bitmap " << b.id;

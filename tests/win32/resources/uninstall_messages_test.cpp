@@ -73,9 +73,9 @@ bool CheckAndAnswer(const bench::Process& uninstaller, const std::string& shot, 
     HWND box = nullptr;
     bench::WaitUntil(
         [&] {
-            for (HWND h : bench::FindTopWindows({"#32770", "", uninstaller.Id(), true}))
-                if (GetDlgItem(h, 0xFFFF)) box = h;
-            return box != nullptr;
+        for (HWND h : bench::FindTopWindows({"#32770", "", uninstaller.Id(), true}))
+            if (GetDlgItem(h, 0xFFFF)) box = h;
+        return box != nullptr;
         },
         30000);
     if (!box) return false;
@@ -88,13 +88,13 @@ TEST(UninstallMessages, AreWholeOnTheScreen) {
     const std::string exe = bench::PrefixPath("uninstall_probe\\Uninstall.exe");
     ASSERT_TRUE(bench::CopyFileTo(bench::UnixToWindows(UNINSTALL_EXE), exe));
 
-    {   // Nothing installed: it says so.
+    {  // Nothing installed: it says so.
         bench::Process run = bench::Process::Start(exe);
         ASSERT_TRUE(run) << run.StartError();
         EXPECT_TRUE(CheckAndAnswer(run, "uninstall_message_nothing_left", IDOK));
         EXPECT_TRUE(run.WaitExit(30000));
     }
-    {   // A leftover start at logon: the question, Yes, and the closing message.
+    {  // A leftover start at logon: the question, Yes, and the closing message.
         const std::string value = std::string("ZYKE") + catalogue::ModelKey;
         ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, kRunKey, value, "C:\\none.exe"));
         bench::Process run = bench::Process::Start(exe);

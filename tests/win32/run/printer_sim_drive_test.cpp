@@ -32,7 +32,7 @@ TEST(HeadlessRun, InstallsOnLpt1AndTheMonitorFollowsThePrinter) {
     EXPECT_EQ(fixture::QueuePort(catalogue::ModelName), "LPT1:");
 
     EXPECT_TRUE(sim::CycleMonitor(kMonitorCaption));
-    EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);   // left ready
+    EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);  // left ready
 
     // The monitor started by setup: exit it through its own command.
     HWND status = bench::FindTopWindow({"#32770", kMonitorCaption});

@@ -60,9 +60,10 @@ TEST(PrinterStandIns, TheMonitorsOwnLptReadingSeesEachState) {
     EXPECT_EQ(c->dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
     EXPECT_EQ(c->dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_STRCASEEQ(c->lpBinaryPathName, fixture::DriverImagePath().c_str());
-    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + catalogue::ModelName, "Datatype"),
+    EXPECT_EQ(bench::reg::GetRaw(HKEY_LOCAL_MACHINE, std::string(fixture::kPrintersKey) + catalogue::ModelName,
+                                 "Datatype"),
               std::string("RAW\0", 4));
-    EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);   // a new printer is ready
+    EXPECT_EQ(fixture::ReadStatusRegister(), 0x98u);  // a new printer is ready
 
     LptDeviceId = "(LPT1)";
     ASSERT_EQ(FindLptDeviceId(LptDeviceId), 0);
@@ -97,8 +98,8 @@ class Receiver {
 public:
     Receiver(const char* className, const std::string& caption, bool shown = false) {
         m_thread = std::thread([this, className, caption, shown] {
-            m_window = CreateWindowExA(0, className, caption.c_str(), WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 10,
-                                       10, nullptr, nullptr, nullptr, nullptr);
+            m_window = CreateWindowExA(0, className, caption.c_str(), WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 10, 10,
+                                       nullptr, nullptr, nullptr, nullptr);
             SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             m_previous = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Receiver::Proc)));
@@ -138,9 +139,9 @@ private:
 };
 
 TEST(PrinterStandIns, BroadcastsReachTheProgramsWindowsOnly) {
-    Receiver monitor("#32770", kMonitorCaption);                       // hidden in the tray
-    Receiver setup("#32770", "ZYKE Printer Driver - Setup", true);      // the USB dialog on screen
-    Receiver setupHidden("#32770", "ZYKE Printer Driver - Setup");      // the main dialog below it
+    Receiver monitor("#32770", kMonitorCaption);                    // hidden in the tray
+    Receiver setup("#32770", "ZYKE Printer Driver - Setup", true);  // the USB dialog on screen
+    Receiver setupHidden("#32770", "ZYKE Printer Driver - Setup");  // the main dialog below it
     Receiver other("#32770", "Some other dialog", true);
     Receiver notDialog("STATIC", kMonitorCaption);
 

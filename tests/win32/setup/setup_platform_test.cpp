@@ -84,11 +84,11 @@ TEST(SetupPlatform, UsbPortFromTheDeviceClassKeys) {
 
     // A value of the wrong type or size is not a port number (planted by hand:
     // the USB printing support never writes one).
-    ASSERT_TRUE(bench::reg::SetBinary(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number",
-                                      {3, 0}));
+    ASSERT_TRUE(
+        bench::reg::SetBinary(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number", {3, 0}));
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
-    ASSERT_TRUE(bench::reg::SetString(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number",
-                                      "abcdefgh"));
+    ASSERT_TRUE(
+        bench::reg::SetString(HKEY_LOCAL_MACHINE, kInterfaceKey + "\\Device Parameters", "Port Number", "abcdefgh"));
     EXPECT_FALSE(ResolveUsbPort(registry, catalogue::ModelUsbSerial).has_value());
 
     // Pulled out, with a sound port number: no port.

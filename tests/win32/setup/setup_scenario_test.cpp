@@ -86,12 +86,10 @@ public:
     explicit operator bool() const { return m_remote != nullptr; }
     char* Address(std::size_t offset = 0) const { return static_cast<char*>(m_remote) + offset; }
     bool Write(std::size_t offset, const void* data, std::size_t size) {
-        return offset + size <= m_size &&
-               WriteProcessMemory(m_process.get(), Address(offset), data, size, nullptr);
+        return offset + size <= m_size && WriteProcessMemory(m_process.get(), Address(offset), data, size, nullptr);
     }
     bool Read(std::size_t offset, void* data, std::size_t size) const {
-        return offset + size <= m_size &&
-               ReadProcessMemory(m_process.get(), Address(offset), data, size, nullptr);
+        return offset + size <= m_size && ReadProcessMemory(m_process.get(), Address(offset), data, size, nullptr);
     }
 
 private:
@@ -295,8 +293,8 @@ protected:
         bool mainShown = false;
         const bool ended = bench::WaitUntil(
             [&] {
-                mainShown |= FindSetupDialog(Pid(), IDC_LIST) != nullptr;
-                return !m_setup.Running();
+            mainShown |= FindSetupDialog(Pid(), IDC_LIST) != nullptr;
+            return !m_setup.Running();
             },
             20000);
         EXPECT_TRUE(ended) << "setup still runs";
@@ -429,8 +427,9 @@ TEST_F(SetupScenario, ChoosingAnotherPortInstallsOnIt) {
     ASSERT_EQ(bench::Send(portList, LB_GETTOPINDEX, 0, 0), 0);
     Click(portList, 10, static_cast<int>(com1 * itemHeight + itemHeight / 2));
     EXPECT_TRUE(bench::WaitUntil([&] { return bench::Send(portList, LB_GETCURSEL, 0, 0) == com1; }, 5000));
-    EXPECT_TRUE(bench::WaitUntil(
-        [&] { return bench::ControlText(ports, IDC_CURRENT_PORT) == ListBoxText(portList, com1); }, 5000))
+    EXPECT_TRUE(
+        bench::WaitUntil([&] { return bench::ControlText(ports, IDC_CURRENT_PORT) == ListBoxText(portList, com1); },
+                         5000))
         << bench::ControlText(ports, IDC_CURRENT_PORT);
     bench::Screenshot("setup_ui_com1_ports");
     // Enter is OK here.

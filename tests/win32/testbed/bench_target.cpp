@@ -134,8 +134,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int show) {
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = kClass;
     RegisterClassA(&wc);
-    HWND wnd = CreateWindowExA(0, kClass, "Bench Target", WS_OVERLAPPEDWINDOW, 40, 40, 400, 200, nullptr,
-                               nullptr, inst, nullptr);
+    HWND wnd = CreateWindowExA(0, kClass, "Bench Target", WS_OVERLAPPEDWINDOW, 40, 40, 400, 200, nullptr, nullptr, inst,
+                               nullptr);
     if (!wnd) return 1;
     ShowWindow(wnd, show);
     UpdateWindow(wnd);

@@ -119,8 +119,7 @@ TEST(BenchPaths, MapUnixPathsAndFindTheTrees) {
     EXPECT_EQ(bench::PrefixPath("medium\\setup.exe"), "C:\\medium\\setup.exe");
 
     EXPECT_TRUE(bench::FileExists(TargetExe())) << TargetExe();
-    EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::SourceDir(), "testbed\\Bench.h")))
-        << bench::SourceDir();
+    EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::SourceDir(), "testbed\\Bench.h"))) << bench::SourceDir();
     EXPECT_TRUE(bench::FileExists(bench::JoinPath(bench::BuildRoot(), "CMakeCache.txt"))) << bench::BuildRoot();
     EXPECT_TRUE(bench::DirectoryExists(bench::SystemDir()));
     EXPECT_FALSE(bench::OutDir().empty()) << "PW_OUT should be set by tools/wine-run";
@@ -152,8 +151,8 @@ TEST(BenchFiles, WriteReadCopyListAndRemove) {
 // modules and COM classes the programs use must still load, and the system
 // folders the installer writes to must take new files.
 TEST(BenchPrefix, SystemModulesLoadAndSystemFoldersTakeNewFiles) {
-    for (const char* dll : {"winspool.drv", "setupapi.dll", "shell32.dll", "ole32.dll", "comctl32.dll",
-                            "advapi32.dll", "user32.dll", "gdi32.dll", "newdev.dll"}) {
+    for (const char* dll : {"winspool.drv", "setupapi.dll", "shell32.dll", "ole32.dll", "comctl32.dll", "advapi32.dll",
+                            "user32.dll", "gdi32.dll", "newdev.dll"}) {
         pw::unique_hmodule m(LoadLibraryA(dll));
         EXPECT_TRUE(m) << dll << " error " << GetLastError();
     }

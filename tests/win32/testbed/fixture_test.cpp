@@ -79,11 +79,12 @@ TEST(PrefixFixture, UsbPlugIsWhatBothProgramsRead) {
     std::string error;
     ASSERT_TRUE(fixture::PlugUsb(serial, error)) << error;
     EXPECT_TRUE(fixture::IsUsbPlugged(serial));
-    EXPECT_TRUE(FindUsbPrinterPresent());                                  // the monitor's scan
+    EXPECT_TRUE(FindUsbPrinterPresent());  // the monitor's scan
     EXPECT_EQ(setup::core::ResolveUsbPort(registry, serial), std::optional<std::string>("USB001"));  // the installer's
     std::vector<setup::core::PortRecord> ports;
     ASSERT_TRUE(setup::ui::EnumerateSpoolerPorts(ports));
-    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const setup::core::PortRecord& p) { return p.name == "USB001"; }));
+    EXPECT_TRUE(
+        std::any_of(ports.begin(), ports.end(), [](const setup::core::PortRecord& p) { return p.name == "USB001"; }));
 
     ASSERT_TRUE(fixture::UnplugUsb(serial, error)) << error;
     EXPECT_FALSE(FindUsbPrinterPresent());

@@ -24,8 +24,8 @@ void Walk(const std::string& folder, std::set<std::string>& out) {
             // Wine's links out of the prefix (the user's home folders) are not the prefix's own.
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subfolders.push_back(path);
         } else {
-            const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) |
-                                            found.nFileSizeLow;
+            const unsigned long long size =
+                (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
             out.insert(path + " " + std::to_string(size));
         }
     } while (FindNextFileA(search, &found));
@@ -52,7 +52,7 @@ std::set<std::string> ParseRegistryExport(const std::string& bytes) {
     std::set<std::string> entries;
     const std::string text = Narrow(bytes);
     std::string key;
-    std::string pending;   // a value continued over several lines
+    std::string pending;  // a value continued over several lines
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

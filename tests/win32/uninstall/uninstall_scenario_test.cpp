@@ -352,7 +352,8 @@ void PlantOtherModel(const std::string& medium) {
 bool DriverRegistered(const std::string& name) {
     return bench::reg::KeyExists(HKEY_LOCAL_MACHINE,
                                  "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86"
-                                 "\\Drivers\\Version-3\\" + name);
+                                 "\\Drivers\\Version-3\\" +
+                                     name);
 }
 
 // Two models of the family, this one installed from a read-only medium (a CD
@@ -430,8 +431,7 @@ TEST(UninstallScenario, TwoModelsFromAReadOnlyMediumGoThroughTheSharedEntry) {
                                              "ZYKE" + key));
         for (const std::string& file :
              {d + "\\" + catalogue::kModelGpdFile[model], d + "\\" + catalogue::kModelInfFile[model],
-              d + "\\PGW\\" + key + ".exe",
-              bench::WindowsDir() + "\\inf\\" + catalogue::kModelInfFile[model]})
+              d + "\\PGW\\" + key + ".exe", bench::WindowsDir() + "\\inf\\" + catalogue::kModelInfFile[model]})
             EXPECT_FALSE(bench::FileExists(file)) << file;
     }
     // The shared parts stay while a model is left: its monitor's port driver,

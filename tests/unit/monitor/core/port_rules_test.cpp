@@ -33,7 +33,7 @@ TEST(PortClassification, ByCaseSensitiveSubstringInOrder) {
     EXPECT_EQ(ClassifyPort("FILE:").text, "FILE:");
     EXPECT_EQ(ClassifyPort("FILE:").kind, PortKind::Other);
     EXPECT_EQ(ClassifyPort("lpt1:").text, "lpt1:");
-    EXPECT_EQ(ClassifyPort("USB001,LPT1:").text, "LPT");   // LPT is tested first
+    EXPECT_EQ(ClassifyPort("USB001,LPT1:").text, "LPT");  // LPT is tested first
     EXPECT_EQ(ClassifyPort("").text, "");
 }
 
@@ -153,9 +153,7 @@ TEST(PortResolution, UnclassifiedPortChangesNothingButTheNames) {
     }
 }
 
-std::vector<unsigned char> Bytes(const char* s, std::size_t n) {
-    return std::vector<unsigned char>(s, s + n);
-}
+std::vector<unsigned char> Bytes(const char* s, std::size_t n) { return std::vector<unsigned char>(s, s + n); }
 
 TEST(PortChange, ComparesThePublishedListAsAWhole) {
     auto same = Bytes("LPT1:\0\0", 7);
@@ -173,7 +171,7 @@ TEST(PortChange, ComparesThePublishedListAsAWhole) {
 }
 
 TEST(PortChange, LongPortNamesAreReadWhole) {
-    const std::string longName = "Ne00:\\\\printserver.example\\queue";   // far beyond 21 bytes
+    const std::string longName = "Ne00:\\\\printserver.example\\queue";  // far beyond 21 bytes
     std::vector<unsigned char> value(longName.begin(), longName.end());
     value.push_back(0);
     value.push_back(0);
@@ -182,12 +180,12 @@ TEST(PortChange, LongPortNamesAreReadWhole) {
 
 TEST(PortChange, ListIsReadOnlyWithinTheBytesHandedBack) {
     auto raw = Bytes("USB001", 6);
-    EXPECT_EQ(JoinMultiString(raw.data(), raw.size()), "USB001");   // no terminator
+    EXPECT_EQ(JoinMultiString(raw.data(), raw.size()), "USB001");  // no terminator
     EXPECT_EQ(JoinMultiString(raw.data(), 3), "USB");
     EXPECT_EQ(JoinMultiString(nullptr, 0), "");
     auto cut = Bytes("LPT1:\0LPT2", 10);
     EXPECT_EQ(JoinMultiString(cut.data(), cut.size()), "LPT1:,LPT2");
-    auto single = Bytes("LPT1:\0", 6);   // one terminator only
+    auto single = Bytes("LPT1:\0", 6);  // one terminator only
     EXPECT_EQ(JoinMultiString(single.data(), single.size()), "LPT1:");
     // The first empty string ends the list; what follows it is not a port.
     auto tail = Bytes("LPT1:\0\0USB001\0\0", 16);

@@ -33,7 +33,7 @@ TEST(QueueScan, PrintingJobFoundAmongOthers) {
     EXPECT_EQ(s.job, 0x2010);
     EXPECT_EQ(s.result, 0);
     EXPECT_EQ(ScanOf(0, {}).job, -1);
-    EXPECT_EQ(ScanOf(0, {0x1, 0x8}).job, -1);   // paused and spooling jobs do not print
+    EXPECT_EQ(ScanOf(0, {0x1, 0x8}).job, -1);  // paused and spooling jobs do not print
 }
 
 TEST(QueueScan, LaterPrintingJobWinsUnlessAnEarlierOneIsInError) {
@@ -44,8 +44,8 @@ TEST(QueueScan, LaterPrintingJobWinsUnlessAnEarlierOneIsInError) {
     EXPECT_EQ(stop.result, 1);
     EXPECT_EQ(ScanOf(0, {0x50, 0x2010}).job, 0x50);
     EXPECT_EQ(ScanOf(0, {0x210, 0x2010}).job, 0x210);
-    EXPECT_EQ(ScanOf(0, {0x30, 0x2010}).job, 0x2010);   // offline is not a stop bit
-    EXPECT_EQ(ScanOf(0, {0x2, 0x2010}).job, 0x2010);    // error without printing is skipped
+    EXPECT_EQ(ScanOf(0, {0x30, 0x2010}).job, 0x2010);  // offline is not a stop bit
+    EXPECT_EQ(ScanOf(0, {0x2, 0x2010}).job, 0x2010);   // error without printing is skipped
 }
 
 TEST(QueueScan, PrinterErrorBitsHideTheJobs) {
@@ -84,7 +84,7 @@ TEST(JobRecords, CountBeyondTheBufferReadsOnlyWholeRecords) {
     EXPECT_EQ(ReadJobStatuses(buf.data(), buf.size(), 50, 64, 36).size(), 2u);
     EXPECT_EQ(ReadJobStatuses(buf.data(), buf.size() - 1, 2, 64, 36).size(), 1u);
     EXPECT_TRUE(ReadJobStatuses(nullptr, 0, 3, 64, 36).empty());
-    EXPECT_TRUE(ReadJobStatuses(buf.data(), buf.size(), 2, 64, 62).empty());   // field past the record
+    EXPECT_TRUE(ReadJobStatuses(buf.data(), buf.size(), 2, 64, 62).empty());  // field past the record
 }
 
 TEST(TitleColour, BlueOnlyForReadyAndPrinting) {
@@ -97,12 +97,12 @@ TEST(TitleColour, BlueOnlyForReadyAndPrinting) {
 
 TEST(Tips, RotationThroughAllElevenInOrder) {
     std::int32_t index = 0;
-    EXPECT_EQ(NextTip(index), PrintingTips[0]);   // start-up
+    EXPECT_EQ(NextTip(index), PrintingTips[0]);  // start-up
     std::vector<std::string> openings;
     for (int i = 0; i < 12; ++i) openings.push_back(NextTip(index));
-    EXPECT_EQ(openings[0], PrintingTips[1]);    // first opening
-    EXPECT_EQ(openings[9], PrintingTips[10]);   // tenth
-    EXPECT_EQ(openings[10], PrintingTips[0]);   // eleventh starts again
+    EXPECT_EQ(openings[0], PrintingTips[1]);   // first opening
+    EXPECT_EQ(openings[9], PrintingTips[10]);  // tenth
+    EXPECT_EQ(openings[10], PrintingTips[0]);  // eleventh starts again
     EXPECT_EQ(openings[11], PrintingTips[1]);
     std::int32_t bad = -4;
     EXPECT_EQ(NextTip(bad), PrintingTips[0]);

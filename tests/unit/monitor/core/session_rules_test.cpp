@@ -50,7 +50,7 @@ TEST(TrayKeeper, AShellNotReadyAtStartIsTriedAgainForABoundedWhile) {
     for (; late.timer && ticks < 100; ++ticks) keeper.OnRetryTimer();
     EXPECT_EQ(ticks, 4);
     EXPECT_TRUE(late.holds && keeper.Shown());
-    keeper.OnRetryTimer();   // a tick queued before the stop adds nothing
+    keeper.OnRetryTimer();  // a tick queued before the stop adds nothing
     EXPECT_EQ(late.adds, 5);
 
     FakeShell never;
@@ -60,7 +60,7 @@ TEST(TrayKeeper, AShellNotReadyAtStartIsTriedAgainForABoundedWhile) {
     for (int tick = 0; tick < 1000; ++tick) patient.OnRetryTimer();
     EXPECT_EQ(never.adds, 1 + kTrayAddRetries);
     EXPECT_FALSE(never.timer);
-    never.refuseAdds = 0;   // the shell comes up later and says so
+    never.refuseAdds = 0;  // the shell comes up later and says so
     patient.OnTaskbarCreated();
     EXPECT_TRUE(never.holds);
 }
@@ -68,7 +68,7 @@ TEST(TrayKeeper, AShellNotReadyAtStartIsTriedAgainForABoundedWhile) {
 TEST(TrayKeeper, EveryShellRestartBringsTheIconBackUntilItIsRemoved) {
     FakeShell shell;
     TrayKeeper keeper(shell);
-    keeper.OnTaskbarCreated();   // before the icon was ever added: nothing
+    keeper.OnTaskbarCreated();  // before the icon was ever added: nothing
     EXPECT_EQ(shell.adds, 0);
     keeper.Start();
     for (int restart = 0; restart < 3; ++restart) {
@@ -101,12 +101,12 @@ TEST(TrayKeeper, EveryShellRestartBringsTheIconBackUntilItIsRemoved) {
 
 class FakePictures : public PictureSource {
 public:
-    std::map<int, int> created;   // resource id -> pictures made
+    std::map<int, int> created;  // resource id -> pictures made
     std::map<void*, int> destroyed;
     std::vector<std::unique_ptr<int>> made;
     void* Create(int resourceId) override {
         ++created[resourceId];
-        if (resourceId != kAnimAttention && resourceId != kAnimReady) return nullptr;   // missing
+        if (resourceId != kAnimAttention && resourceId != kAnimReady) return nullptr;  // missing
         made.push_back(std::make_unique<int>(resourceId));
         return made.back().get();
     }
@@ -130,7 +130,7 @@ TEST(StatusPictures, AThousandStatusChangesMakeEachPictureOnceAndDestroyItOnce) 
             ++changes;
             EXPECT_EQ(pictures.Picture(act.anim) == nullptr, act.anim == kAnimNone);
         }
-        EXPECT_EQ(pictures.Picture(999), nullptr);   // a missing resource, not looked for again
+        EXPECT_EQ(pictures.Picture(999), nullptr);  // a missing resource, not looked for again
         EXPECT_EQ(pictures.Picture(999), nullptr);
         EXPECT_EQ(source.created, (std::map<int, int>{{kAnimAttention, 1}, {kAnimReady, 1}, {999, 1}}));
         EXPECT_TRUE(source.destroyed.empty()) << "destroyed while the window may show it";
@@ -145,7 +145,7 @@ TEST(SessionRules, PendingDeletionAndTheProgramsFolder) {
     EXPECT_FALSE(QueueBeingDeleted(static_cast<std::int32_t>(kPrinterErrorMask)));
     EXPECT_EQ(ProgramFolder("C:\\windows\\system32\\spool\\drivers\\w32x86\\PGW\\LXD455SENT.exe"),
               "C:\\windows\\system32\\spool\\drivers\\w32x86\\PGW");
-    EXPECT_EQ(ProgramFolder("C:\\LXD455SENT.exe"), "C:\\");   // "C:" would be the drive's current directory
+    EXPECT_EQ(ProgramFolder("C:\\LXD455SENT.exe"), "C:\\");  // "C:" would be the drive's current directory
     EXPECT_EQ(ProgramFolder("x.exe"), "");
 }
 

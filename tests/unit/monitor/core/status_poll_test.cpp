@@ -84,20 +84,20 @@ TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
     const std::string link = kLinkMessage;
     const std::vector<RowCase> cases = {
         {2, -1, 1, 2, PortKind::Lpt, false, Shown::Paused, "Communicaton Error", PausedMessage(), 165, true},
-        {3, 0x2010, 0, 3, PortKind::Lpt, false, Shown::PaperOutPrinting,
-         "Paper-Out Error", "Please insert the Paper.", 165, true},
+        {3, 0x2010, 0, 3, PortKind::Lpt, false, Shown::PaperOutPrinting, "Paper-Out Error", "Please insert the Paper.",
+         165, true},
         {4, 0x2010, 0, 4, PortKind::Lpt, false, Shown::OfflinePrinting, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, true},
         {6, 0x2010, 0, 2, PortKind::Lpt, false, Shown::Printing, "Printing", kMinimizePrinting, 166, false},
         {7, 0x12, 0, 2, PortKind::Usb, true, Shown::JobError, "Communicaton Error", kLinkMessageOneLine, 165, true},
-        {8, -1, 0, 3, PortKind::Lpt, false, Shown::PaperOutIdle,
-         "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {8, -1, 0, 3, PortKind::Lpt, false, Shown::PaperOutIdle, "Paper-Out Error", "Please insert the Paper.", 165,
+         false},
         {9, -1, 0, 4, PortKind::Lpt, false, Shown::OfflineIdle, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, false},
-        {11, 0x50, 0, 3, PortKind::Lpt, false, Shown::PaperOutJobReported,
-         "Paper-Out Error", "Please insert the Paper.", 165, true},
-        {12, 0x10, 0, 3, PortKind::Lpt, false, Shown::PaperOutWithJob,
-         "Paper-Out Error", "Please insert the Paper.", 165, false},
+        {11, 0x50, 0, 3, PortKind::Lpt, false, Shown::PaperOutJobReported, "Paper-Out Error",
+         "Please insert the Paper.", 165, true},
+        {12, 0x10, 0, 3, PortKind::Lpt, false, Shown::PaperOutWithJob, "Paper-Out Error", "Please insert the Paper.",
+         165, false},
         {13, 0x30, 0, 4, PortKind::Lpt, false, Shown::OfflineJobReported, "Printer OFFLINE Error",
          "Press the Online button once to make the printer ONLINE.", 165, true},
         {14, 0x10, 0, 4, PortKind::Lpt, false, Shown::OfflineWithJob, "Printer OFFLINE Error",
@@ -108,15 +108,14 @@ TEST(StatusTable, EachRowEnteredFromNothingWritesItsStatus) {
          165, false},
         {17, 0x10, 0, 2, PortKind::Lpt, false, Shown::ParallelReady, "Ready", kMinimizeReady, 166, false},
         {18, -1, 0, -1, PortKind::Com, false, Shown::Ready, "Ready", "Ready to print.", 166, false},
-        {19, 0x2010, 0, 2, PortKind::Lpt, false, Shown::NotInstalled,
-         "No Printer Found", PrinterNotFound().message, 165, false,
-         QueueView::NotInstalled},
-        {20, 0x2010, 1, 2, PortKind::Lpt, false, Shown::SpoolerDown,
-         kSpoolerTitle, kSpoolerMessage, 165, false, QueueView::SpoolerDown},
-        {21, -1, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadable,
-         kPortAccessTitle, kPortAccessMessage, 165, false},
-        {21, 0x2010, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadableWithJob,
-         kPortAccessTitle, kPortAccessMessage, 165, true},
+        {19, 0x2010, 0, 2, PortKind::Lpt, false, Shown::NotInstalled, "No Printer Found", PrinterNotFound().message,
+         165, false, QueueView::NotInstalled},
+        {20, 0x2010, 1, 2, PortKind::Lpt, false, Shown::SpoolerDown, kSpoolerTitle, kSpoolerMessage, 165, false,
+         QueueView::SpoolerDown},
+        {21, -1, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadable, kPortAccessTitle,
+         kPortAccessMessage, 165, false},
+        {21, 0x2010, 0, kParallelUnreadable, PortKind::Lpt, false, Shown::PortUnreadableWithJob, kPortAccessTitle,
+         kPortAccessMessage, 165, true},
     };
     for (const RowCase& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row));
@@ -240,21 +239,21 @@ TEST(StatusSequences, LinkFaultWithAnotherJobStatusIsWrittenAtTheFifthPollWithou
 TEST(StatusSequences, PollsInOtherRowsKeepTheDebounceCount) {
     Monitor m = Monitor::Lpt(1);
     for (int i = 0; i < 4; ++i) m.Poll();
-    m.in.parallelStatus = 3;   // a paper-out poll in between
+    m.in.parallelStatus = 3;  // a paper-out poll in between
     m.Poll();
     m.in.parallelStatus = 1;
     for (int i = 0; i < 3; ++i) {
         m.Poll();
         EXPECT_FALSE(m.last.set);
     }
-    m.Poll();   // the 8th poll with the condition
+    m.Poll();  // the 8th poll with the condition
     EXPECT_EQ(m.state.ShownState, Shown::LinkIdle);
 }
 
 TEST(StatusSequences, ReadyClearsTheDebounceCount) {
     Monitor m = Monitor::Lpt(1);
     for (int i = 0; i < 7; ++i) m.Poll();
-    m.in.parallelStatus = 2;   // one ready poll clears the count
+    m.in.parallelStatus = 2;  // one ready poll clears the count
     m.Poll();
     m.in.parallelStatus = 1;
     for (int poll = 1; poll <= 7; ++poll) {
@@ -320,13 +319,13 @@ TEST(StatusSequences, OpeningShowsThreeSearchPollsThenTheStatusAfreshAndHidesAtT
         EXPECT_TRUE(m.window.visible);
     }
     EXPECT_EQ(m.state.ShownState, Shown::None);
-    m.Poll();   // 4th: the same status is written again
+    m.Poll();  // 4th: the same status is written again
     EXPECT_TRUE(m.last.set);
     EXPECT_EQ(m.window.title, "Ready");
     m.Poll();
     m.Poll();
     EXPECT_TRUE(m.window.visible);
-    m.Poll();   // 7th after the opening
+    m.Poll();  // 7th after the opening
     EXPECT_FALSE(m.window.visible);
 }
 
@@ -444,7 +443,7 @@ TEST(StatusSequences, UnmatchedStateLeavesTheWindowAlone) {
     m.in.jobStatus = -1;
     m.Poll();
     ASSERT_EQ(m.state.ShownState, Shown::Ready);
-    m.in.jobStatus = 0x10;   // printing, but not a status the table names
+    m.in.jobStatus = 0x10;  // printing, but not a status the table names
     PollActions a = m.Poll();
     EXPECT_EQ(a.row, 0);
     EXPECT_FALSE(a.set || a.show || a.hide);
@@ -461,12 +460,14 @@ struct Session {
     bool up = true;
     int opens = 0, firstLive = 1, handle = 0, driverOpens = 0;
     std::uint32_t readError = 0;   // what a live handle's read answers
-    std::set<std::string> titles;   // every title the window showed
+    std::set<std::string> titles;  // every title the window showed
 
     void Poll() {
         if (watch.Open()) {
             QueueSnapshot snap{0, {kJobPrintingRetained}};
-            const std::uint32_t error = !up ? kRpcServerUnavailable : handle < firstLive ? kErrorInvalidHandle : readError;
+            const std::uint32_t error = !up                  ? kRpcServerUnavailable
+                                        : handle < firstLive ? kErrorInvalidHandle
+                                                             : readError;
             ScanQueue(error == 0 ? &snap : nullptr, m.in.printerStatus, m.in.jobStatus);
             watch.Queried(error);
         }
@@ -493,7 +494,7 @@ TEST(SpoolerOutage, TheSpoolerStateWhileItLastsThenPrintingThroughTheNewHandle) 
     const int opens = s.opens;
     for (int poll = 0; poll < 60; ++poll) s.Poll();
     EXPECT_EQ(s.titles, (std::set<std::string>{kSpoolerTitle}));
-    EXPECT_EQ(s.opens - opens, 5);   // after 0, 2, 4, 8 and 16 polls more
+    EXPECT_EQ(s.opens - opens, 5);  // after 0, 2, 4, 8 and 16 polls more
 
     // Back: opened within the backoff, and the job shows through the new
     // handle; after a restart between two polls the dead handle is replaced

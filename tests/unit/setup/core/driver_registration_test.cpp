@@ -61,7 +61,7 @@ bool RegisterModelDriver(ScriptedSystem& system) {
 // installation (Wine) is left only the record.
 TEST(DriverRegistration, TheRouteAndItsAnswer) {
     const struct {
-        const char* missing;   // nullptr: all there; "*": none there
+        const char* missing;  // nullptr: all there; "*": none there
         bool packageInstaller, staged, packageInstalled, recordAccepted;
         DriverRoute route;
         bool registered;

@@ -107,9 +107,18 @@ FlowReport RunArrivalInstallation(ScriptedArrival& steps) {
     while (step != ArrivalStep::Done) {
         ArrivalResult result;
         switch (step) {
-        case ArrivalStep::StageInf: steps.log += "stage;"; result.succeeded = steps.staged; break;
-        case ArrivalStep::ReadUsbPort: steps.log += "read;"; result.port = steps.port; break;
-        case ArrivalStep::InstallPrinter: steps.log += "install " + outcome.port + ";"; result.succeeded = true; break;
+        case ArrivalStep::StageInf:
+            steps.log += "stage;";
+            result.succeeded = steps.staged;
+            break;
+        case ArrivalStep::ReadUsbPort:
+            steps.log += "read;";
+            result.port = steps.port;
+            break;
+        case ArrivalStep::InstallPrinter:
+            steps.log += "install " + outcome.port + ";";
+            result.succeeded = true;
+            break;
         case ArrivalStep::Done: break;
         }
         step = NextArrivalStep(step, result, outcome);

@@ -57,7 +57,7 @@ TEST(InstallLayout, PendingDeletionsOfWhatTheInstallationWritesAreTakenOut) {
     };
     std::vector<std::u16string> ours;
     for (const std::string& path : written) ours.push_back(u16(path));
-    const std::string d = "\\??\\C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";   // as the system writes it
+    const std::string d = "\\??\\C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";  // as the system writes it
     const std::u16string others = pairs({"\\??\\C:\\other.dll", "", d + "\\PGW", "!\\??\\C:\\x"});
     const std::u16string value = pairs({d + "\\Uninstall.exe", ""}) + others + pairs({d + "\\PGW", "", ""});
     EXPECT_EQ(setup::core::WithoutDeletionsOf(value, ours), others + u'\0');
@@ -111,13 +111,16 @@ TEST(InstallLayout, UninstallEntryNamesPublisherVersionAndSize) {
     EXPECT_EQ(values.noRepair.name, "NoRepair");
     EXPECT_EQ(values.noRepair.data, 1u);
     // Kilobytes, rounded up, held in a DWORD.
-    for (const auto& [bytes, kb] : {std::pair<unsigned long long, unsigned>{0, 0}, {1, 1}, {2048, 2}, {2049, 3},
+    for (const auto& [bytes, kb] : {std::pair<unsigned long long, unsigned>{0, 0},
+                                    {1, 1},
+                                    {2048, 2},
+                                    {2049, 3},
                                     {0xFFFFFFFFull * 4096, 0xFFFFFFFFu}})
         EXPECT_EQ(setup::core::EstimatedSize(bytes).data, kb) << bytes;
     EXPECT_EQ(setup::core::EstimatedSize(1).name, "EstimatedSize");
     const std::vector<std::string> files = setup::core::InstalledFiles(kD);
-    for (const std::string& f : {kD + "\\Uninstall.exe", kD + "\\ZYKE9pin.dll", setup::core::MonitorExecutable(kD),
-                                 setup::core::InfPath(kD)})
+    for (const std::string& f :
+         {kD + "\\Uninstall.exe", kD + "\\ZYKE9pin.dll", setup::core::MonitorExecutable(kD), setup::core::InfPath(kD)})
         EXPECT_NE(std::find(files.begin(), files.end(), f), files.end()) << f;
 }
 
@@ -134,7 +137,7 @@ TEST(InstallLayout, BoundedCopyRefusesWhatDoesNotFit) {
 TEST(DriverRecord, DependentFilesInOrderAndDoubleNullTerminated) {
     const std::string& list = setup::core::driver_record::kDependentFiles;
     EXPECT_EQ(SplitList(list.c_str()), (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll",
-                                                                  "unidrv.hlp", "unires.dll", "stdnames.gpd"}));
+                                                                 "unidrv.hlp", "unires.dll", "stdnames.gpd"}));
     EXPECT_EQ(list.back(), '\0');
 }
 

@@ -56,8 +56,8 @@ using Calls = std::vector<std::string>;
 TEST(InstallSequence, FullInstallationDeploysRegistersAndLaunchesTheMonitor) {
     ScriptedSteps steps;
     const setup::core::InstallOutcome outcome = RunInstallation(steps, kModel);
-    EXPECT_EQ(steps.calls, (Calls{"directory", "driver", "queue", "deploy", "autorun", "shortcut", "launch", "inf",
-                                  "uninstall"}));
+    EXPECT_EQ(steps.calls,
+              (Calls{"directory", "driver", "queue", "deploy", "autorun", "shortcut", "launch", "inf", "uninstall"}));
     EXPECT_TRUE(outcome.directoryFound && outcome.driverAdded && outcome.queueAdded);
     EXPECT_EQ(outcome.result, "ZYK LXD 455 Sentinel Printer Driver & Status Monitor installed successfully.");
 

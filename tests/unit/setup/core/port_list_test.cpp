@@ -82,7 +82,11 @@ public:
     }
 
 private:
-    struct Strings { const char* name; const char* monitor; const char* description; };
+    struct Strings {
+        const char* name;
+        const char* monitor;
+        const char* description;
+    };
     unsigned m_ptr;
     std::uint64_t m_base;
     std::vector<Strings> m_records;

@@ -103,8 +103,8 @@ TEST(PrinterQueue, UnknownPortGivesUpAfterAboutAMinute) {
 
 TEST(PrinterQueue, UnknownDriverIsReportedAndFails) {
     // At the first call, and in the middle of the copy loop.
-    for (const std::deque<unsigned long>& script : {std::deque<unsigned long>{1797},
-                                                    std::deque<unsigned long>{1802, 1802, 1797}}) {
+    for (const std::deque<unsigned long>& script :
+         {std::deque<unsigned long>{1797}, std::deque<unsigned long>{1802, 1802, 1797}}) {
         ScriptedSpooler spooler(script);
         std::string name;
         EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name));
@@ -115,9 +115,8 @@ TEST(PrinterQueue, UnknownDriverIsReportedAndFails) {
 }
 
 TEST(PrinterQueue, OtherErrorsEndWithoutReport) {
-    for (const std::deque<unsigned long>& script : {std::deque<unsigned long>{5},
-                                                    std::deque<unsigned long>{1802, 87},
-                                                    std::deque<unsigned long>{1802, 1796}}) {
+    for (const std::deque<unsigned long>& script :
+         {std::deque<unsigned long>{5}, std::deque<unsigned long>{1802, 87}, std::deque<unsigned long>{1802, 1796}}) {
         ScriptedSpooler spooler(script);
         std::string name;
         EXPECT_FALSE(setup::core::AddPrinterQueue(spooler, kModel, name));

@@ -23,10 +23,22 @@ public:
     std::size_t spoolerAsked = 0;
     std::string asked;
 
-    bool AnotherInstanceRunning() override { asked += "L"; return running; }
-    OsVersion Version() override { asked += "V"; return version; }
-    bool RunsUnderWow64() override { asked += "W"; return wow64; }
-    bool UserIsAdministrator() override { asked += "A"; return admin; }
+    bool AnotherInstanceRunning() override {
+        asked += "L";
+        return running;
+    }
+    OsVersion Version() override {
+        asked += "V";
+        return version;
+    }
+    bool RunsUnderWow64() override {
+        asked += "W";
+        return wow64;
+    }
+    bool UserIsAdministrator() override {
+        asked += "A";
+        return admin;
+    }
     ServiceState Spooler() override {
         asked += "S";
         return spooler[std::min(spoolerAsked++, spooler.size() - 1)];

@@ -50,8 +50,8 @@ bool GetDword(const char* name, DWORD& value) {
     pw::unique_hkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
     DWORD size = sizeof(value), type = 0;
-    return RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-               ERROR_SUCCESS && type == REG_DWORD;
+    return RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+           type == REG_DWORD;
 }
 
 void DeleteValue(const char* name) {
@@ -177,7 +177,7 @@ TEST_F(PortDriver, WritesReachThePort) {
 TEST_F(PortDriver, AStandardUserReadsOnlyTheParallelPort) {
     ASSERT_TRUE(fixture::PlayParallelPort(0x378));
     SetDword("Port379", 0x98);
-    SetDword("Port60", 0x1C);   // a key's scan code at the keyboard controller
+    SetDword("Port60", 0x1C);  // a key's scan code at the keyboard controller
     DWORD before = 0, after = 0;
     GetDword("WriteCount37A", before);
     {
@@ -217,7 +217,8 @@ TEST_F(PortDriver, RequestsOutsideTheContract) {
     EXPECT_FALSE(DeviceIoControl(PortDriverHandle.get(), 0x9C40200C, buffer, 2, buffer, 1, &returned, nullptr));
     // A read without a whole port address succeeds with a defined byte.
     buffer[0] = 0x79;
-    EXPECT_TRUE(DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
+    EXPECT_TRUE(
+        DeviceIoControl(PortDriverHandle.get(), HWI_IOCTL_READ_PORT_BYTE, buffer, 1, buffer, 1, &returned, nullptr));
     EXPECT_EQ(buffer[0], 0);
     // A write without its value succeeds and touches nothing.
     DWORD before = 0, after = 0;
@@ -236,12 +237,12 @@ TEST_F(PortDriver, ReadsWithoutTheDriverGiveZero) {
     EXPECT_EQ(PortDriverHandle.get(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadPortByte(0x379), 0) << "not the low byte of the address";
     EXPECT_EQ(ReadParallelStatus(), -2) << "a read the driver did not answer is no sample";
-    ClosePortDriver();   // closing twice is harmless
+    ClosePortDriver();  // closing twice is harmless
 
     const int saved = PortAccessMode;
     PortAccessMode = 0;
     EXPECT_EQ(ReadPortByte(0x379), 0);
-    WritePortByte(0x37A, 0x01);   // does nothing without an access method
+    WritePortByte(0x37A, 0x01);  // does nothing without an access method
     PortAccessMode = saved;
 
     // Running service: the first open succeeds.

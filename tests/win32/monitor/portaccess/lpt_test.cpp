@@ -17,7 +17,7 @@ constexpr char kLocatorServerKey[] = "CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E
 constexpr char kFixtureKey[] = "Software\\Pagewarden Test\\Wmi";
 
 std::string FixtureDllPath() {
-    std::string path = PW_WMI_FIXTURE_DLL;   // the build's host path, seen through Z:
+    std::string path = PW_WMI_FIXTURE_DLL;  // the build's host path, seen through Z:
     for (char& c : path)
         if (c == '/') c = '\\';
     return "Z:" + path;
@@ -64,7 +64,7 @@ std::vector<BYTE> ResourceList(const std::vector<std::pair<BYTE, std::uint64_t>>
         for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
     };
     put32(1);
-    put32(15);   // PNP ISA
+    put32(15);  // PNP ISA
     put32(0);
     b.insert(b.end(), {1, 0, 1, 0});
     put32(static_cast<std::uint32_t>(partials.size()));
@@ -226,8 +226,8 @@ TEST_F(LptDiscovery, UnusableAllocConfigGivesFalse) {
     // The key without the value.
     {
         pw::unique_hkey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Enum\\" + id + "\\Control").c_str(),
-                                0, KEY_SET_VALUE, key.put()),
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Enum\\" + id + "\\Control").c_str(), 0,
+                                KEY_SET_VALUE, key.put()),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegDeleteValueA(key.get(), "AllocConfig"), ERROR_SUCCESS);
     }

@@ -23,9 +23,8 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
         pw::unique_service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(manager);
         pw::unique_service service(CreateServiceA(manager.get(), "hwinterface", "hwinterface", SERVICE_ALL_ACCESS,
-                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                                                  SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
-                                                  nullptr, nullptr));
+                                                  SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                                  image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
         ASSERT_TRUE(service) << GetLastError();
     }
     // LPT1 as Windows 7 names it and assigns its registers, found as the driver loads.
@@ -53,13 +52,12 @@ TEST(ProductionDriver, LoadsAndAnswersReads) {
         pw::unique_service service(OpenServiceA(manager.get(), "hwinterface", SERVICE_STOP | SERVICE_QUERY_STATUS));
         SERVICE_STATUS status = {};
         ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) << GetLastError();
-        for (int i = 0; i < 200 && QueryServiceStatus(service.get(), &status) &&
-                        status.dwCurrentState != SERVICE_STOPPED;
-             ++i)
+        for (int i = 0;
+             i < 200 && QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED; ++i)
             Sleep(50);
         EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-        pw::unique_file gone(CreateFileA("\\\\.\\hwinterface", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        pw::unique_file gone(CreateFileA("\\\\.\\hwinterface", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         EXPECT_FALSE(gone);
     }
 

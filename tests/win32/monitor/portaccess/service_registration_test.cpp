@@ -20,11 +20,11 @@ struct Call {
     std::string displayName;
     DWORD serviceType = 0, startType = 0, errorControl = 0;
     std::string imagePath;
-    bool restNull = false;   // machine/database, or group, tag, dependencies, account, password
+    bool restNull = false;  // machine/database, or group, tag, dependencies, account, password
 };
 
 std::vector<Call> g_calls;
-bool g_standardUser = false;   // answer full-access opens as Windows 7 answers a standard user
+bool g_standardUser = false;  // answer full-access opens as Windows 7 answers a standard user
 PortDriverServiceCalls g_real;
 
 std::string Text(LPCSTR s) { return s ? s : "<null>"; }
@@ -44,8 +44,7 @@ SC_HANDLE WINAPI RecordOpenManager(LPCSTR machine, LPCSTR database, DWORD access
 
 SC_HANDLE WINAPI RecordCreateService(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWORD access,
                                      DWORD serviceType, DWORD startType, DWORD errorControl, LPCSTR imagePath,
-                                     LPCSTR group, LPDWORD tag, LPCSTR dependencies, LPCSTR account,
-                                     LPCSTR password) {
+                                     LPCSTR group, LPDWORD tag, LPCSTR dependencies, LPCSTR account, LPCSTR password) {
     Call c;
     c.what = "create";
     c.access = access;
@@ -55,11 +54,11 @@ SC_HANDLE WINAPI RecordCreateService(SC_HANDLE manager, LPCSTR name, LPCSTR disp
     c.startType = startType;
     c.errorControl = errorControl;
     c.imagePath = Text(imagePath);
-    c.restNull = group == nullptr && tag == nullptr && dependencies == nullptr && account == nullptr &&
-                 password == nullptr;
+    c.restNull =
+        group == nullptr && tag == nullptr && dependencies == nullptr && account == nullptr && password == nullptr;
     g_calls.push_back(c);
-    return g_real.createService(manager, name, displayName, access, serviceType, startType, errorControl,
-                                imagePath, group, tag, dependencies, account, password);
+    return g_real.createService(manager, name, displayName, access, serviceType, startType, errorControl, imagePath,
+                                group, tag, dependencies, account, password);
 }
 
 SC_HANDLE WINAPI RecordOpenService(SC_HANDLE manager, LPCSTR name, DWORD access) {

@@ -42,7 +42,7 @@ public:
     };
     std::vector<Record> records;
     std::vector<std::string> storeLookups;
-    std::vector<std::pair<std::string, std::string>> packages;   // INF, driver name
+    std::vector<std::pair<std::string, std::string>> packages;  // INF, driver name
 
     bool FileExists(const std::string& path) override { return setup::engine::SystemDriverCalls().FileExists(path); }
 
@@ -54,8 +54,10 @@ public:
         bool accepted = true;
         for (const std::string& file : files)
             if (!bench::FileExists(DriverDir() + "\\" + file)) accepted = false;
-        if (accepted) accepted = setup::engine::SystemDriverCalls().AddDriverRecord(record);
-        else SetLastError(ERROR_FILE_NOT_FOUND);
+        if (accepted)
+            accepted = setup::engine::SystemDriverCalls().AddDriverRecord(record);
+        else
+            SetLastError(ERROR_FILE_NOT_FOUND);
         records.push_back({record.pName, accepted});
         return accepted;
     }

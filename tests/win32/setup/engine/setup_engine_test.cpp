@@ -71,8 +71,7 @@ HICON MessageBoxIcon(HWND box) {
     return nullptr;
 }
 
-template <typename Show>
-SeenMessage ShowAndAnswer(Show show, const std::string& shotName) {
+template <typename Show> SeenMessage ShowAndAnswer(Show show, const std::string& shotName) {
     SeenMessage seen;
     const DWORD pid = GetCurrentProcessId();
     std::thread answerer([&] {
@@ -143,9 +142,9 @@ TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
     staging.StageDriverFiles();
     ASSERT_TRUE(staging.m_pszDriverDir);
     EXPECT_EQ(std::string(staging.m_pszDriverDir.get()), d);
-    for (const std::string& file : {std::string(catalogue::ModelGpdFile), std::string(catalogue::ModelInfFile),
-                                    std::string("ZYKE9pin.cat"), std::string("ZYKE9pin.dll"),
-                                    std::string("Uninstall.exe")})
+    for (const std::string& file :
+         {std::string(catalogue::ModelGpdFile), std::string(catalogue::ModelInfFile), std::string("ZYKE9pin.cat"),
+          std::string("ZYKE9pin.dll"), std::string("Uninstall.exe")})
         EXPECT_TRUE(bench::FileExists(d + "\\" + file)) << file;
     // A second staging overwrites without a question (it would block here otherwise).
     staging.StageDriverFiles();
@@ -190,7 +189,7 @@ TEST(SetupEngineScenario, InstallOnLpt1LeavesTheWholeLayout) {
             dependents.push_back(path.substr(path.find_last_of('\\') + 1));
         }
         EXPECT_EQ(dependents, (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll", "unidrv.hlp",
-                                                         "unires.dll", "stdnames.gpd"}));
+                                                        "unires.dll", "stdnames.gpd"}));
         EXPECT_STREQ(record->pName, catalogue::ModelName);
         EXPECT_EQ(record->cVersion, 3u);
         const std::string dataFile = record->pDataFile ? record->pDataFile : "";
@@ -393,8 +392,8 @@ TEST(SetupEngineScenario, StagingPrintsItsBufferSizeAndReturnsToItsCaller) {
         startup.hStdError = out.get();
         PROCESS_INFORMATION process = {};
         SetEnvironmentVariableA("PW_ENGINE_CHILD", "1");
-        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                            &startup, &process);
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
         SetEnvironmentVariableA("PW_ENGINE_CHILD", nullptr);
         if (!started) return 97;
         pw::unique_handle processHandle(process.hProcess), threadHandle(process.hThread);

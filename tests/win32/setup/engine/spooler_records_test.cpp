@@ -25,7 +25,7 @@ TEST(SpoolerRecords, DriverRecordAsTabled) {
     std::vector<std::string> dependents;
     for (const char* p = info.pDependentFiles; *p; p += std::strlen(p) + 1) dependents.emplace_back(p);
     EXPECT_EQ(dependents, (std::vector<std::string>{"ZYKE9pin.dll", "unidrvui.dll", "unidrv.dll", "unidrv.hlp",
-                                                     "unires.dll", "stdnames.gpd"}));
+                                                    "unires.dll", "stdnames.gpd"}));
     EXPECT_EQ(info.pMonitorName, nullptr);
     EXPECT_EQ(info.pDefaultDataType, nullptr);
     EXPECT_EQ(info.pszzPreviousNames, nullptr);

@@ -10,19 +10,25 @@ namespace {
 
 using portaccess::ComResult;
 
-constexpr ComResult kTooLate = static_cast<ComResult>(0x80010119);       // RPC_E_TOO_LATE
-constexpr ComResult kChangedMode = static_cast<ComResult>(0x80010106);   // RPC_E_CHANGED_MODE
-constexpr ComResult kAccessDenied = static_cast<ComResult>(0x80070005);  // E_ACCESSDENIED
-constexpr ComResult kFail = static_cast<ComResult>(0x80004005);          // E_FAIL
+constexpr ComResult kTooLate = static_cast<ComResult>(0x80010119);             // RPC_E_TOO_LATE
+constexpr ComResult kChangedMode = static_cast<ComResult>(0x80010106);         // RPC_E_CHANGED_MODE
+constexpr ComResult kAccessDenied = static_cast<ComResult>(0x80070005);        // E_ACCESSDENIED
+constexpr ComResult kFail = static_cast<ComResult>(0x80004005);                // E_FAIL
 constexpr ComResult kNoSecurityPackages = static_cast<ComResult>(0x8001011A);  // RPC_E_NO_GOOD_SECURITY_PACKAGES
-constexpr ComResult kFalse = 1;                                                 // S_FALSE
+constexpr ComResult kFalse = 1;                                                // S_FALSE
 
 class Devices : public portaccess::PnpEntitySource {
 public:
-    std::vector<std::pair<std::string, std::string>> list;   // name, instance id
+    std::vector<std::pair<std::string, std::string>> list;  // name, instance id
     bool Next() override { return ++m_at < list.size(); }
-    bool Name(std::string& name) override { name = list[m_at].first; return true; }
-    bool PnpDeviceId(std::string& id) override { id = list[m_at].second; return true; }
+    bool Name(std::string& name) override {
+        name = list[m_at].first;
+        return true;
+    }
+    bool PnpDeviceId(std::string& id) override {
+        id = list[m_at].second;
+        return true;
+    }
 private:
     std::size_t m_at = static_cast<std::size_t>(-1);
 };
@@ -34,9 +40,9 @@ class FakeCom : public portaccess::LptDiscoverySystem {
 public:
     ComResult init = 0, security = 0, locator = 0, connect = 0, blanket = 0, query = 0;
     bool securitySet = false;
-    int initCount = 0;   // successful InitializeCom not yet balanced
-    int foreign = 0;     // initialisations another part of the program made on this thread
-    int held = 0;        // interfaces obtained and not released
+    int initCount = 0;  // successful InitializeCom not yet balanced
+    int foreign = 0;    // initialisations another part of the program made on this thread
+    int held = 0;       // interfaces obtained and not released
     std::vector<std::string> calls;
     Devices devices;
 
@@ -94,8 +100,8 @@ TEST(LptDiscovery, EveryLookupInAProcessRunsAfterTheFirstSetTheSecurity) {
         std::string id = port;
         EXPECT_EQ(portaccess::FindLptDeviceId(com, id), 0) << port;
         EXPECT_EQ(id, std::string("ACPI\\PNP0401\\") + port[4]) << port;
-        EXPECT_EQ(com.calls, (Calls{"init", "security", "locator", "connect", "blanket", "query", "walk",
-                                    "release", "uninit"}));
+        EXPECT_EQ(com.calls,
+                  (Calls{"init", "security", "locator", "connect", "blanket", "query", "walk", "release", "uninit"}));
         EXPECT_EQ(com.initCount, 0);
     }
 }

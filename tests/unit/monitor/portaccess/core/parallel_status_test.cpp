@@ -9,11 +9,7 @@ struct Row {
     int b7, b5, b4, b3, code;
 };
 constexpr Row kRows[] = {
-    {0, 1, 1, 1, 1},
-    {1, 0, 0, 0, 1},
-    {1, 0, 1, 1, 2},
-    {0, 1, 0, 0, 3},
-    {0, 0, 0, 1, 4},
+    {0, 1, 1, 1, 1}, {1, 0, 0, 0, 1}, {1, 0, 1, 1, 2}, {0, 1, 0, 0, 3}, {0, 0, 0, 1, 4},
 };
 
 int Expected(unsigned byte) {
@@ -41,8 +37,8 @@ TEST(ParallelStatus, KnownSamples) {
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0x78), 1);
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0x80), 1);
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0x98), 2);
-    EXPECT_EQ(portaccess::ClassifyParallelStatus(0xD8), 2);   // bit 6 ignored
-    EXPECT_EQ(portaccess::ClassifyParallelStatus(0x9F), 2);   // bits 0-2 ignored
+    EXPECT_EQ(portaccess::ClassifyParallelStatus(0xD8), 2);  // bit 6 ignored
+    EXPECT_EQ(portaccess::ClassifyParallelStatus(0x9F), 2);  // bits 0-2 ignored
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0x20), 3);
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0x08), 4);
     EXPECT_EQ(portaccess::ClassifyParallelStatus(0xF8), -1);

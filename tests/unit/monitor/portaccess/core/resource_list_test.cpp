@@ -13,10 +13,10 @@ class ListBuilder {
 public:
     explicit ListBuilder(std::uint32_t fullCount) { Put32(fullCount); }
     ListBuilder& Full(std::uint32_t partialCount) {
-        Put32(15);   // interface type: PNP ISA
-        Put32(0);    // bus
-        Put16(1);    // version
-        Put16(1);    // revision
+        Put32(15);  // interface type: PNP ISA
+        Put32(0);   // bus
+        Put16(1);   // version
+        Put16(1);   // revision
         Put32(partialCount);
         return *this;
     }
@@ -24,8 +24,8 @@ public:
     ListBuilder& Interrupt(std::uint32_t level = 7) { return Partial(2, level, level); }
     ListBuilder& Partial(unsigned char type, std::uint64_t start, std::uint32_t length) {
         bytes.push_back(type);
-        bytes.push_back(1);   // share disposition
-        Put16(0x11);          // flags
+        bytes.push_back(1);  // share disposition
+        Put16(0x11);         // flags
         Put32(static_cast<std::uint32_t>(start));
         Put32(static_cast<std::uint32_t>(start >> 32));
         Put32(length);

@@ -17,10 +17,10 @@ using portaccess::StartAnswer;
 class FakeDriver : public portaccess::PortDriverControl {
 public:
     bool admin = true;
-    bool managerBroken = false;   // the manager cannot be opened at all
+    bool managerBroken = false;  // the manager cannot be opened at all
     bool registered = false;
     bool running = false;
-    bool startRefused = false;    // StartServiceA fails even when stopped (e.g. a bad image)
+    bool startRefused = false;  // StartServiceA fails even when stopped (e.g. a bad image)
     int imageWrites = 0;
     std::vector<std::string> calls;
 
@@ -29,23 +29,23 @@ public:
         if (managerBroken) return StartAnswer::ManagerFailed;
         if (access == ManagerAccess::Full && !admin) return StartAnswer::ManagerDenied;
         if (!registered) return StartAnswer::NoService;
-        if (running || startRefused) return StartAnswer::Refused;   // already running: 1056
+        if (running || startRefused) return StartAnswer::Refused;  // already running: 1056
         running = true;
         return StartAnswer::Started;
     }
     RegisterAnswer Register() override {
         calls.push_back("register");
-        ++imageWrites;   // written before the manager is asked
+        ++imageWrites;  // written before the manager is asked
         if (managerBroken) return RegisterAnswer::ManagerFailed;
         if (!admin) return RegisterAnswer::ManagerDenied;
-        registered = true;   // an existing registration stays as it is (1073)
+        registered = true;  // an existing registration stays as it is (1073)
         return RegisterAnswer::Done;
     }
     bool OpenDevice() override {
         calls.push_back("open device");
         return running;
     }
-    bool usable = false;   // a handle is held and its last read succeeded
+    bool usable = false;  // a handle is held and its last read succeeded
     bool DeviceUsable() override { return usable; }
 };
 

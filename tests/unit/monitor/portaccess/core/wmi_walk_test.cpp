@@ -9,7 +9,7 @@
 namespace {
 
 struct Entity {
-    std::optional<std::string> name;   // nullopt: not a string value
+    std::optional<std::string> name;  // nullopt: not a string value
     std::optional<std::string> pnpId;
 };
 
@@ -31,7 +31,7 @@ public:
         id = *m_entities[m_position].pnpId;
         return true;
     }
-    std::vector<std::size_t> asked;   // positions whose PNPDeviceID was asked for
+    std::vector<std::size_t> asked;  // positions whose PNPDeviceID was asked for
 
 private:
     std::vector<Entity> m_entities;
