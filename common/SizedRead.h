@@ -2,9 +2,10 @@
 // ask the size, allocate, read, read again if it grew.
 //
 //   DWORD count = 0;
-//   pw::sized_record ports = pw::read_sized([&](BYTE* data, DWORD size, DWORD* needed) {
+//   const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
 //       return EnumPortsA(nullptr, 2, data, size, needed, &count);
-//   });
+//   };
+//   pw::sized_record ports = pw::read_sized(call);
 //   if (ports.outcome == pw::SizedRead::Read) ... ports.buffer, ports.size ...
 //
 // The call is made first with a probe buffer (or none), then with a zeroed

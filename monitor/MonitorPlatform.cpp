@@ -25,8 +25,10 @@ PortRecordResult ReadQueuePort(HANDLE printer, std::string& portName) {
     limits.minimum = sizeof(PRINTER_INFO_5A);
     limits.probe = 10;
     limits.announce = true;
-    const pw::sized_record record = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) { return GetPrinterA(printer, 5, data, size, needed); }, limits);
+    const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetPrinterA(printer, 5, data, size, needed);
+    };
+    const pw::sized_record record = pw::read_sized(call, limits);
     switch (record.outcome) {
     case pw::SizedRead::Read: break;
     case pw::SizedRead::NoMemory: return PortRecordResult::NoMemory;
@@ -62,18 +64,19 @@ std::uint32_t ReadError(const pw::sized_record& record) {
 std::uint32_t QueryQueue(HANDLE printer, QueueSnapshot& snapshot) {
     pw::sized_limits printerLimits;
     printerLimits.minimum = sizeof(PRINTER_INFO_2A);
-    const pw::sized_record printerRecord =
-        pw::read_sized([&](BYTE* data, DWORD size,
-                           DWORD* needed) { return GetPrinterA(printer, 2, data, size, needed); },
-                       printerLimits);
+    const auto readPrinter = [&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetPrinterA(printer, 2, data, size, needed);
+    };
+    const pw::sized_record printerRecord = pw::read_sized(readPrinter, printerLimits);
     if (printerRecord.outcome != pw::SizedRead::Read) return ReadError(printerRecord);
     const auto* info = printerRecord.buffer.as<PRINTER_INFO_2A>();
 
     DWORD returned = 0;
-    const pw::sized_record jobs = pw::read_sized([&](BYTE* data, DWORD size, DWORD* needed) {
+    const auto readJobs = [&](BYTE* data, DWORD size, DWORD* needed) {
         returned = 0;
         return EnumJobsA(printer, 0, info->cJobs, 2, data, size, needed, &returned);
-    });
+    };
+    const pw::sized_record jobs = pw::read_sized(readJobs);
     // An enumeration that fails without an error and without a size has
     // said nothing (Wine's stub answers so): no jobs, not a failed read.
     const bool jobsRead = jobs.outcome == pw::SizedRead::Read;

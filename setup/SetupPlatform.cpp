@@ -77,12 +77,11 @@ bool EnumerateSpoolerPorts(std::vector<core::PortRecord>& ports) {
     limits.probe = 10;
     limits.announce = true;
     DWORD count = 0;
-    const pw::sized_record record = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
         count = 0;
         return EnumPortsA(nullptr, 2, data, size, needed, &count);
-        },
-        limits);
+    };
+    const pw::sized_record record = pw::read_sized(call, limits);
     // Only a spooler without ports answers a 10-byte buffer.
     if (record.outcome == pw::SizedRead::Empty) return true;
     if (record.outcome != pw::SizedRead::Read) return false;

@@ -54,11 +54,10 @@ std::string DriverDirectory() {
     limits.minimum = 1;
     limits.maximum = kMaxDriverDirectory;
     limits.probe = 10;
-    const pw::sized_record record = pw::read_sized(
-        [](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [](BYTE* data, DWORD size, DWORD* needed) {
         return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
-        },
-        limits);
+    };
+    const pw::sized_record record = pw::read_sized(call, limits);
     if (record.outcome != pw::SizedRead::Read) return {};
     std::string dir;
     uninstall::BoundedString(record.buffer.get(), record.buffer.size(), record.buffer.as<char>(), dir);
@@ -140,12 +139,11 @@ std::vector<std::string> ReadPendingDeletions() {
 
 bool EnumerateQueues(std::vector<QueueRecord>& queues) {
     DWORD count = 0;
-    const pw::sized_record record = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
         count = 0;
         return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, &count);
-        },
-        SpoolerLimits());
+    };
+    const pw::sized_record record = pw::read_sized(call, SpoolerLimits());
     if (record.outcome == pw::SizedRead::Empty) return true;  // none
     if (record.outcome != pw::SizedRead::Read) return false;
     const pw::heap_buffer& buffer = record.buffer;
@@ -163,12 +161,11 @@ bool EnumerateQueues(std::vector<QueueRecord>& queues) {
 DriverFacts ReadDrivers() {
     DriverFacts facts;
     DWORD count = 0;
-    const pw::sized_record record = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
         count = 0;
         return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, &count);
-        },
-        SpoolerLimits());
+    };
+    const pw::sized_record record = pw::read_sized(call, SpoolerLimits());
     if (record.outcome == pw::SizedRead::Empty) {
         facts.enumerated = true;
         return facts;
@@ -254,11 +251,10 @@ bool OurServiceImage(std::string& image, pw::unique_service* keep) {
     pw::sized_limits limits;
     limits.minimum = 1;
     limits.maximum = kMaxServiceConfig;
-    const pw::sized_record record = pw::read_sized(
-        [&](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [&](BYTE* data, DWORD size, DWORD* needed) {
         return QueryServiceConfigA(service.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(data), size, needed);
-        },
-        limits);
+    };
+    const pw::sized_record record = pw::read_sized(call, limits);
     if (record.outcome != pw::SizedRead::Read) return false;
     const auto* config = record.buffer.as<QUERY_SERVICE_CONFIGA>();
     std::string binaryPath;

@@ -22,11 +22,10 @@ int QueryDriverDirectory(std::unique_ptr<char[]>& buffer) {
     // A driver directory path never fits ten bytes: the first call only asks for the size.
     limits.probe = 10;
     limits.announce = true;
-    const pw::sized_record record = pw::read_sized(
-        [](BYTE* data, DWORD size, DWORD* needed) {
+    const auto call = [](BYTE* data, DWORD size, DWORD* needed) {
         return GetPrinterDriverDirectoryA(nullptr, nullptr, 1, data, size, needed);
-        },
-        limits);
+    };
+    const pw::sized_record record = pw::read_sized(call, limits);
     switch (record.outcome) {
     case pw::SizedRead::Read: break;
     // The old directory stays when the size could not even be asked.
